@@ -1,0 +1,284 @@
+#include "CatalogItems.h"
+
+#include "core/CatalogGlobals.h"
+#include "core/ItemFormats.h"
+#include "platform/Filer.h"
+#include "platform/SysUtils.h"
+#include "platform/Thread.h"
+
+#include <algorithm>
+#include <cstdio>
+
+// ---- errors ----------------------------------------------------------------------------------
+
+std::function<void(const std::string& Message)> ShowCatalogErrorHook;
+
+void RaiseCatalogError(const std::string& Msg, std::string_view ContextName) {
+    if (!ContextName.empty()) throw ECatalogError(Format("%s: %s", {ContextName, Msg}));
+    throw ECatalogError(Msg);
+}
+
+void RaiseCatalogErrorFmt(std::string_view Fmt, std::initializer_list<FormatArg> Args,
+                          std::string_view ContextName) {
+    RaiseCatalogError(Format(Fmt, Args), ContextName);
+}
+
+void ShowCatalogError(const std::exception& E) {
+    if (ShowCatalogErrorHook) {
+        ShowCatalogErrorHook(E.what());
+        return;
+    }
+    std::printf("%s\n", E.what());
+    std::fflush(stdout);
+}
+
+// ---- TCustomCatalogItem ------------------------------------------------------------------------
+
+const TItemClassInfo TCustomCatalogItem::Class{
+    "TCustomCatalogItem", nullptr,
+    [](TCustomCatalogItems* C) -> TCustomCatalogItem* { return new TCustomCatalogItem(C); }};
+
+TCustomCatalogItem::TCustomCatalogItem(TCustomCatalogItems* Collection)
+    : TCollectionItem(Collection) {
+    CatalogModified = true;
+}
+
+TCustomCatalogItem::~TCustomCatalogItem() {
+    FName = PackedString();
+    FComment = PackedString();
+    CatalogModified = true;
+    // The collection item's destructor then leaves the collection.
+}
+
+TCustomCatalogItems* TCustomCatalogItem::Items() const {
+    return static_cast<TCustomCatalogItems*>(Collection());
+}
+
+std::string TCustomCatalogItem::GetDisplayName() const {
+    if (!FName.empty()) return FName.Str();
+    if (Items()) return Items()->MakeUniqueName(ClassCaption());
+    return ClassCaption();
+}
+
+void TCustomCatalogItem::SetDisplayName(std::string_view Value) {
+    if (!Value.empty() && Value == FName.View()) return;
+    CatalogModified = true;
+    std::string Candidate(Value);
+    if (FUniqueNames && Items()) {
+        // The item itself is passed over, so a change of letter case (or naming an unnamed item
+        // "" again) does not earn a suffix.
+        for (int N = 1; Items()->NameTaken(Candidate, this); ++N)
+            Candidate = std::string(Value) + "(" + std::to_string(N) + ")";
+    }
+    SetNameField(PackedString(Candidate));
+    Changed(false);
+}
+
+void TCustomCatalogItem::SetNameField(const PackedString& Value) {
+    FName = Value;
+    if (Items()) Items()->NameChanged(this);
+}
+
+void TCustomCatalogItem::SetComment(std::string_view Value) {
+    if (Value == FComment.View()) return;
+    FComment = PackedString(Value);
+    CatalogModified = true;
+}
+
+void TCustomCatalogItem::Assign(const TCollectionItem& Source) {
+    auto* Src = dynamic_cast<const TCustomCatalogItem*>(&Source);
+    if (!Src) {
+        TCollectionItem::Assign(Source);
+        return;
+    }
+    CatalogModified = true;
+    if (Src == this) return;
+    SetNameField(Src->FName);
+    FComment = Src->FComment;
+}
+
+void TCustomCatalogItem::LoadFromReader(TReader& Reader) {
+    SetNameField(PackedString(Reader.ReadString()));
+    FComment = PackedString(Reader.ReadString());
+    ReadFields(Reader);
+}
+
+void TCustomCatalogItem::SaveToWriter(TWriter& Writer) {
+    Writer.WriteString(FName.View());
+    Writer.WriteString(FComment.View());
+    WriteFields(Writer);
+}
+
+void TCustomCatalogItem::ReadFields(TReader&) {}
+void TCustomCatalogItem::WriteFields(TWriter&) {}
+
+// ---- TCustomCatalogItems -----------------------------------------------------------------------
+
+TCustomCatalogItems::TCustomCatalogItems(TItemClass ItemClass) : FItemClass(ItemClass) {}
+
+TCustomCatalogItems::~TCustomCatalogItems() {
+    // Items are destroyed while this class is still whole, so they can reach it.
+    Clear();
+}
+
+void TCustomCatalogItems::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+    if (Action != cnAdded || !FInOrder) return;
+    int N = Count();
+    if (N > 1) {
+        auto* Added = static_cast<TCustomCatalogItem*>(Item);
+        if (AnsiCompareText(At(N - 2)->Name(), Added->Name()) > 0) FInOrder = false;
+    }
+}
+
+void TCustomCatalogItems::NameChanged(TCustomCatalogItem* Item) {
+    if (!FInOrder) return;
+    int I = Item->Index();
+    if ((I > 0 && Compare(I - 1, I) > 0) || (I + 1 < Count() && Compare(I, I + 1) > 0))
+        FInOrder = false;
+}
+
+int TCustomCatalogItems::Compare(int I, int J) const {
+    return AnsiCompareText(At(I)->Name(), At(J)->Name());
+}
+
+bool TCustomCatalogItems::IsInOrder() const {
+    for (int I = 1; I < Count(); ++I)
+        if (Compare(I - 1, I) > 0) return false;
+    return true;
+}
+
+void TCustomCatalogItems::SetSorted(bool Value) {
+    if (Value == FSorted) return;
+    FSorted = Value;
+    if (FSorted) Sort();
+}
+
+void TCustomCatalogItems::Sort() {
+    if (!FSorted || Count() < 2) return;
+    if (FInOrder || IsInOrder()) {
+        FInOrder = true;
+        return;
+    }
+    std::vector<TCollectionItem*> Order(Items().begin(), Items().end());
+    std::stable_sort(Order.begin(), Order.end(), [](TCollectionItem* A, TCollectionItem* B) {
+        return AnsiCompareText(static_cast<TCustomCatalogItem*>(A)->Name(),
+                               static_cast<TCustomCatalogItem*>(B)->Name()) < 0;
+    });
+    Reorder(std::move(Order));
+    FInOrder = true;
+}
+
+bool TCustomCatalogItems::PrepareLookup() {
+    if (!FSorted) return false;
+    if (FInOrder) return true;
+    if (!IsMainThread()) return false;
+    Sort();
+    return true;
+}
+
+int TCustomCatalogItems::LinearIndexOfName(std::string_view Name,
+                                           const TCustomCatalogItem* Skip) const {
+    for (int I = 0; I < Count(); ++I)
+        if (At(I) != Skip && AnsiSameText(At(I)->Name(), Name)) return I;
+    return -1;
+}
+
+int TCustomCatalogItems::IndexOfName(std::string_view Name) {
+    if (!PrepareLookup()) return LinearIndexOfName(Name, nullptr);
+    int Lo = 0, Hi = Count() - 1, Result = -1;
+    while (Lo <= Hi) {
+        int Mid = (Lo + Hi) / 2;
+        int C = AnsiCompareText(At(Mid)->Name(), Name);
+        if (C < 0) {
+            Lo = Mid + 1;
+        } else {
+            Hi = Mid - 1;
+            if (C == 0) Result = Mid;
+        }
+    }
+    return Result;
+}
+
+bool TCustomCatalogItems::NameTaken(std::string_view Name, const TCustomCatalogItem* Self) {
+    if (!PrepareLookup()) return LinearIndexOfName(Name, Self) >= 0;
+    int I = IndexOfName(Name); // the first of the run of equal names
+    for (; I >= 0 && I < Count() && AnsiCompareText(At(I)->Name(), Name) == 0; ++I)
+        if (At(I) != Self) return true;
+    return false;
+}
+
+int TCustomCatalogItems::IndexOfItem(const TCustomCatalogItem* Item) const {
+    return Item && Item->Collection() == this ? Item->Index() : -1;
+}
+
+std::string TCustomCatalogItems::MakeUniqueName(std::string_view Base) {
+    for (int N = 1;; ++N) {
+        std::string Candidate = std::string(Base) + std::to_string(N);
+        if (IndexOfName(Candidate) == -1) return Candidate;
+    }
+}
+
+TCustomCatalogItem* TCustomCatalogItems::CreateItemByClassName(std::string_view ClassName) {
+    TItemClass C = ItemFormats().FindClass(ClassName);
+    if (!C) RaiseCatalogErrorFmt(SCantCreateItem, {this->ClassName(), ClassName});
+    return C->Create(this);
+}
+
+TCustomCatalogItem* TCustomCatalogItems::CreateItemOfClass(TItemClass ItemClass) {
+    if (!ItemClass) RaiseCatalogErrorFmt(SCantCreateItem, {this->ClassName(), ""});
+    return ItemClass->Create(this);
+}
+
+void TCustomCatalogItems::Assign(const TCollection& Source) {
+    auto* Src = dynamic_cast<const TCustomCatalogItems*>(&Source);
+    if (!Src) {
+        TCollection::Assign(Source);
+        return;
+    }
+    if (Src == this) return;
+    BeginUpdate();
+    try {
+        Clear();
+        for (int I = 0; I < Src->Count(); ++I) {
+            TCustomCatalogItem* S = Src->At(I);
+            CreateItemByClassName(S->ClassName())->Assign(*S);
+        }
+        Sort();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+// ---- TCatalogClientItem ------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TCatalogClientItem, TCustomCatalogItem);
+
+TCatalogClientItem::TCatalogClientItem(TCustomCatalogItems* Collection, TClientList::SlotFn Slot)
+    : TCustomCatalogItem(Collection), FClients(Slot) {}
+
+TCatalogClientItem::~TCatalogClientItem() { ClearClients(); }
+
+void TCatalogClientItem::AddClient(TCustomCatalogItem* Item) {
+    CatalogModified = true;
+    FClients.Add(Item);
+}
+
+void TCatalogClientItem::RemoveClient(TCustomCatalogItem* Item) {
+    CatalogModified = true;
+    FClients.Remove(Item);
+}
+
+void TCatalogClientItem::ClearClients() {
+    while (TCustomCatalogItem* Last = FClients.Last()) {
+        size_t Before = FClients.Count();
+        RemoveClient(Last);
+        if (static_cast<size_t>(FClients.Count()) == Before) FClients.Remove(Last);
+    }
+}
+
+void TCatalogClientItem::Assign(const TCollectionItem& Source) {
+    TCustomCatalogItem::Assign(Source);
+    if (&Source != this && dynamic_cast<const TCatalogClientItem*>(&Source)) ClearClients();
+}

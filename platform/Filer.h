@@ -1,0 +1,108 @@
+// The filer: TWriter and TReader write and read tagged values on a stream, in the encoding the
+// catalog file uses (one tag byte, then a little-endian payload):
+//
+//   2 Int8, 3 Int16, 4 Int32       Integer, the smallest tag that holds the value
+//   6 String (1-byte length)       strings of at most 255 bytes
+//   12 LString (4-byte length)     longer strings
+//   8 False, 9 True                Boolean, no payload
+//   17 Date                        8-byte double: days since 1899-12-30
+//   19 Int64                       values outside the 32-bit signed range
+//
+// Both buffer the stream (1024 bytes by default). The reader checks every length against the
+// bytes that really remain and raises EReadError instead of reading past the end or allocating
+// what a damaged file claims.
+#pragma once
+
+#include "Streams.h"
+#include "SysUtils.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum TValueType : uint8_t {
+    vaNull = 0,
+    vaList = 1,
+    vaInt8 = 2,
+    vaInt16 = 3,
+    vaInt32 = 4,
+    vaExtended = 5,
+    vaString = 6,
+    vaIdent = 7,
+    vaFalse = 8,
+    vaTrue = 9,
+    vaBinary = 10,
+    vaSet = 11,
+    vaLString = 12,
+    vaNil = 13,
+    vaCollection = 14,
+    vaSingle = 15,
+    vaCurrency = 16,
+    vaDate = 17,
+    vaWString = 18,
+    vaInt64 = 19,
+};
+
+class TWriter {
+public:
+    explicit TWriter(TStream& Stream, size_t BufSize = 1024);
+    ~TWriter(); // flushes; errors on that last flush are swallowed (call FlushBuffer to see them)
+    TWriter(const TWriter&) = delete;
+    TWriter& operator=(const TWriter&) = delete;
+
+    void WriteInteger(int32_t V);
+    // The Int64 form: an Integer inside the 32-bit signed range, tag 19 outside it.
+    void WriteInt64(int64_t V);
+    void WriteString(std::string_view S);
+    void WriteBoolean(bool V);
+    void WriteDate(TDateTime D);
+    void WriteValue(TValueType V) { WriteByte(static_cast<uint8_t>(V)); }
+    // Raw bytes, no tag.
+    void Write(const void* Buf, size_t Count);
+    void WriteRaw32(uint32_t V);
+
+    int64_t Position() const;
+    void SetPosition(int64_t Pos);
+    void FlushBuffer();
+
+private:
+    void WriteByte(uint8_t B);
+
+    TStream& FStream;
+    std::vector<uint8_t> FBuffer;
+    size_t FBufPos = 0;
+};
+
+class TReader {
+public:
+    explicit TReader(TStream& Stream, size_t BufSize = 1024);
+    // Leaves the stream positioned just after the last value read.
+    ~TReader();
+    TReader(const TReader&) = delete;
+    TReader& operator=(const TReader&) = delete;
+
+    TValueType ReadValue();
+    TValueType NextValue();
+    int32_t ReadInteger();
+    int64_t ReadInt64();
+    std::string ReadString();
+    bool ReadBoolean();
+    TDateTime ReadDate();
+    void Read(void* Buf, size_t Count);
+    uint32_t ReadRaw32();
+
+    int64_t Position() const;
+    void SetPosition(int64_t Pos);
+    // Bytes between the current position and the end of the stream.
+    int64_t Remaining() const;
+
+private:
+    int32_t ReadIntegerOfType(TValueType T);
+    uint8_t ReadByte();
+    void FillBuffer();
+
+    TStream& FStream;
+    std::vector<uint8_t> FBuffer;
+    size_t FBufPos = 0, FBufEnd = 0;
+    int64_t FStreamSize;
+};

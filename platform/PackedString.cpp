@@ -1,0 +1,27 @@
+#include "PackedString.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+void PackedString::Assign(std::string_view S) {
+    FRep = nullptr;
+    if (S.empty()) return;
+    if (S.size() > UINT32_MAX) throw std::length_error("PackedString too long");
+    void* Mem = std::malloc(sizeof(Rep) + S.size());
+    if (!Mem) throw std::bad_alloc();
+    Rep* R = new (Mem) Rep;
+    R->Refs.store(1, std::memory_order_relaxed);
+    R->Len = static_cast<uint32_t>(S.size());
+    std::memcpy(reinterpret_cast<char*>(R + 1), S.data(), S.size());
+    FRep = R;
+}
+
+void PackedString::Release() noexcept {
+    if (FRep && FRep->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        FRep->~Rep();
+        std::free(FRep);
+    }
+    FRep = nullptr;
+}

@@ -1,0 +1,71 @@
+// PackedString: an immutable byte string in one pointer, shared by reference count.
+//
+// Catalog items keep their names and texts in this form: an empty string costs 8 bytes and no
+// allocation, and a file item's name and its file record's name share one buffer. Copies are
+// cheap and safe across threads (atomic count); the bytes never change after construction.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class PackedString {
+public:
+    PackedString() noexcept = default;
+    PackedString(std::string_view S) { Assign(S); }
+    PackedString(const std::string& S) { Assign(S); }
+    PackedString(const char* S) { Assign(S ? std::string_view(S) : std::string_view()); }
+    PackedString(const PackedString& O) noexcept : FRep(O.FRep) {
+        if (FRep) FRep->Refs.fetch_add(1, std::memory_order_relaxed);
+    }
+    PackedString(PackedString&& O) noexcept : FRep(O.FRep) { O.FRep = nullptr; }
+    ~PackedString() { Release(); }
+    PackedString& operator=(const PackedString& O) noexcept {
+        if (O.FRep) O.FRep->Refs.fetch_add(1, std::memory_order_relaxed);
+        Release();
+        FRep = O.FRep;
+        return *this;
+    }
+    PackedString& operator=(PackedString&& O) noexcept {
+        if (this != &O) {
+            Release();
+            FRep = O.FRep;
+            O.FRep = nullptr;
+        }
+        return *this;
+    }
+    PackedString& operator=(std::string_view S) {
+        Release();
+        Assign(S);
+        return *this;
+    }
+
+    std::string_view View() const noexcept {
+        return FRep ? std::string_view(Data(), FRep->Len) : std::string_view();
+    }
+    operator std::string_view() const noexcept { return View(); }
+    std::string Str() const { return std::string(View()); }
+    bool empty() const noexcept { return !FRep; }
+    size_t size() const noexcept { return FRep ? FRep->Len : 0; }
+    // True when both share one buffer (or both are empty).
+    bool SharesWith(const PackedString& O) const noexcept { return FRep == O.FRep; }
+
+    friend bool operator==(const PackedString& A, const PackedString& B) noexcept {
+        return A.FRep == B.FRep || A.View() == B.View();
+    }
+    friend bool operator==(const PackedString& A, std::string_view B) noexcept {
+        return A.View() == B;
+    }
+
+private:
+    struct Rep {
+        std::atomic<uint32_t> Refs;
+        uint32_t Len;
+    };
+    const char* Data() const noexcept { return reinterpret_cast<const char*>(FRep + 1); }
+    void Assign(std::string_view S);
+    void Release() noexcept;
+
+    Rep* FRep = nullptr;
+};

@@ -1,0 +1,249 @@
+#include "Thread.h"
+
+#include "Exceptions.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+std::thread::id& MainId() {
+    static std::thread::id Id = std::this_thread::get_id();
+    return Id;
+}
+// The static initialiser runs on the program's main thread.
+const std::thread::id GInitMainId = MainId();
+
+struct SyncRequest {
+    std::function<void()> Method;
+    std::exception_ptr Error;
+    bool Done = false;
+    std::condition_variable Cv;
+};
+
+// One queue of synchronous calls for the whole program. Its mutex also guards the thread
+// control blocks, and its condition variable wakes the UI thread for a new call or a thread end.
+struct SyncQueue {
+    std::mutex M;
+    std::condition_variable Wake;
+    std::deque<SyncRequest*> Pending;
+    bool EventPosted = false;
+};
+
+SyncQueue& Queue() {
+    static SyncQueue* Q = new SyncQueue; // never destroyed: workers may outlive static teardown
+    return *Q;
+}
+
+void PostWakeEvent(std::unique_lock<std::mutex>& Lock) {
+    SyncQueue& Q = Queue();
+    if (Q.EventPosted) return;
+    QCoreApplication* App = QCoreApplication::instance();
+    if (!App) return;
+    Q.EventPosted = true;
+    Lock.unlock();
+    QMetaObject::invokeMethod(
+        App,
+        [] {
+            {
+                std::lock_guard<std::mutex> G(Queue().M);
+                Queue().EventPosted = false;
+            }
+            CheckSynchronize();
+        },
+        Qt::QueuedConnection);
+    Lock.lock();
+}
+
+// Runs one pending call; the lock is held on entry and on return.
+bool ServeOne(std::unique_lock<std::mutex>& Lock) {
+    SyncQueue& Q = Queue();
+    if (Q.Pending.empty()) return false;
+    SyncRequest* R = Q.Pending.front();
+    Q.Pending.pop_front();
+    Lock.unlock();
+    try {
+        R->Method();
+    } catch (...) {
+        R->Error = std::current_exception();
+    }
+    Lock.lock();
+    R->Done = true;
+    R->Cv.notify_all();
+    return true;
+}
+
+} // namespace
+
+struct TThread::Control {
+    std::atomic<bool> Terminated{false};
+    bool Suspended = false; // guarded by the queue mutex
+    bool Finished = false;  // guarded by the queue mutex: Execute ended and, for a self-freeing
+                            // thread, the object is gone
+    std::atomic<int> ReturnValue{0};
+    std::condition_variable ResumeCv;
+};
+
+bool IsMainThread() { return std::this_thread::get_id() == MainId(); }
+
+void SetMainThread() { MainId() = std::this_thread::get_id(); }
+
+bool CheckSynchronize(int TimeoutMs) {
+    SyncQueue& Q = Queue();
+    std::unique_lock<std::mutex> Lock(Q.M);
+    if (Q.Pending.empty() && TimeoutMs > 0)
+        Q.Wake.wait_for(Lock, std::chrono::milliseconds(TimeoutMs),
+                        [&] { return !Q.Pending.empty(); });
+    bool Any = false;
+    while (ServeOne(Lock)) Any = true;
+    return Any;
+}
+
+void SynchronizeCall(const std::function<void()>& Method) {
+    if (IsMainThread()) {
+        Method();
+        return;
+    }
+    SyncQueue& Q = Queue();
+    SyncRequest R;
+    R.Method = Method;
+    std::unique_lock<std::mutex> Lock(Q.M);
+    Q.Pending.push_back(&R);
+    Q.Wake.notify_all();
+    PostWakeEvent(Lock);
+    R.Cv.wait(Lock, [&] { return R.Done; });
+    Lock.unlock();
+    if (R.Error) std::rethrow_exception(R.Error);
+}
+
+TThread::TThread() : FControl(std::make_shared<Control>()) {}
+
+TThread::~TThread() {
+    if (FThread.joinable()) {
+        if (FThread.get_id() == std::this_thread::get_id()) {
+            // A self-freeing thread ends here; ThreadProc marks it finished afterwards.
+            FThread.detach();
+        } else {
+            FControl->Terminated = true;
+            Resume();
+            WaitFor();
+            FThread.join();
+        }
+    }
+}
+
+void TThread::Resume() {
+    SyncQueue& Q = Queue();
+    if (!FStarted) {
+        FStarted = true;
+        FThread = std::thread(&TThread::ThreadProc, this, FControl);
+        return;
+    }
+    std::lock_guard<std::mutex> G(Q.M);
+    FControl->Suspended = false;
+    FControl->ResumeCv.notify_all();
+}
+
+void TThread::Suspend() {
+    std::lock_guard<std::mutex> G(Queue().M);
+    FControl->Suspended = true;
+}
+
+bool TThread::Suspended() const {
+    std::lock_guard<std::mutex> G(Queue().M);
+    return FControl->Suspended;
+}
+
+void TThread::CheckSuspended() {
+    std::unique_lock<std::mutex> Lock(Queue().M);
+    FControl->ResumeCv.wait(Lock, [&] { return !FControl->Suspended || FControl->Terminated; });
+}
+
+void TThread::Terminate() {
+    FControl->Terminated = true;
+    std::lock_guard<std::mutex> G(Queue().M);
+    FControl->ResumeCv.notify_all();
+}
+
+bool TThread::Terminated() const { return FControl->Terminated; }
+
+bool TThread::Finished() const {
+    std::lock_guard<std::mutex> G(Queue().M);
+    return FControl->Finished;
+}
+
+int TThread::ReturnValue() const { return FControl->ReturnValue; }
+void TThread::SetReturnValue(int V) { FControl->ReturnValue = V; }
+
+int TThread::WaitFor() {
+    if (!FStarted) return FControl->ReturnValue;
+    // Only the control block is used from here on: a self-freeing thread may be deleted while
+    // this waits.
+    std::shared_ptr<Control> C = FControl;
+    SyncQueue& Q = Queue();
+    std::unique_lock<std::mutex> Lock(Q.M);
+    if (IsMainThread()) {
+        while (!C->Finished) {
+            if (!ServeOne(Lock)) Q.Wake.wait(Lock);
+        }
+    } else {
+        Q.Wake.wait(Lock, [&] { return C->Finished; });
+    }
+    return C->ReturnValue;
+}
+
+void TThread::StopAndWait() {
+    if (!FStarted) return;
+    Terminate();
+    WaitFor();
+}
+
+void TThread::Synchronize(const std::function<void()>& Method) { SynchronizeCall(Method); }
+
+void TThread::DoTerminate() {
+    if (OnTerminate) OnTerminate(this);
+}
+
+void TThread::SetPriority(TThreadPriority P) {
+    FPriority = P;
+    if (FStarted && FThread.joinable() && FThread.get_id() == std::this_thread::get_id())
+        ApplyPriority();
+}
+
+void TThread::ApplyPriority() {
+    static const int Nice[] = {19, 10, 5, 0, -5, -10, -15};
+    pid_t Tid = static_cast<pid_t>(::syscall(SYS_gettid));
+    // Raising the priority needs privileges; a refusal leaves the thread as it is.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(Tid), Nice[FPriority]);
+}
+
+void TThread::ThreadProc(TThread* Self, std::shared_ptr<Control> C) {
+    Self->ApplyPriority();
+    try {
+        Self->CheckSuspended();
+        Self->Execute();
+    } catch (...) {
+        Self->FFatalException = std::current_exception();
+    }
+    try {
+        SynchronizeCall([Self] { Self->DoTerminate(); });
+    } catch (...) {
+    }
+    if (Self->FreeOnTerminate) {
+        try {
+            delete Self;
+        } catch (...) {
+        }
+    }
+    SyncQueue& Q = Queue();
+    std::lock_guard<std::mutex> G(Q.M);
+    C->Finished = true;
+    Q.Wake.notify_all();
+}

@@ -1,0 +1,92 @@
+// TThread: a worker thread with the class library's contract.
+//
+// - A thread is created suspended; the creator sets its fields and OnTerminate, then Resume()
+//   starts it. No thread starts itself from a constructor.
+// - Terminate() only sets a flag that Execute polls through Terminated().
+// - Synchronize(Method) runs Method on the UI thread (the thread that started the program) and
+//   blocks the worker until it has run. An exception inside Method is caught on the UI thread and
+//   raised again in the worker; nothing is thrown through the event loop.
+// - The UI thread serves synchronous calls from its event loop when a QCoreApplication exists
+//   (nested modal loops included), from WaitFor, and from CheckSynchronize(). WaitFor serves only
+//   synchronous calls while it waits, also when it is itself called inside a synchronous call.
+// - OnTerminate runs exactly once, on the UI thread, after Execute has returned.
+// - FreeOnTerminate: the thread deletes itself after OnTerminate, on its own thread. WaitFor on
+//   such a thread returns only after the object is fully destroyed (so a destructor that removes
+//   the thread from a list has done so); the caller must not touch the object afterwards.
+//   A thread without FreeOnTerminate is deleted by its one owner; deleting a running thread
+//   terminates it and waits (subclasses that own data Execute uses must stop it in their own
+//   destructor first, see StopAndWait).
+// - Priorities are nice values of the worker's own kernel thread ("lowest" is nice 10, "idle"
+//   nice 19); never a real-time or SCHED_IDLE class.
+#pragma once
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <thread>
+
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+class TThread {
+public:
+    TThread();
+    virtual ~TThread();
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+
+    // The first call starts the thread; later calls lift a Suspend().
+    void Resume();
+    // Pauses the worker at its next CheckSuspended(); the type of pause the workers here need.
+    void Suspend();
+    bool Suspended() const;
+    bool Started() const { return FStarted; }
+
+    void Terminate();
+    bool Terminated() const;
+    // Waits for the end of the thread; on the UI thread synchronous calls are served meanwhile.
+    // Returns ReturnValue. Calling it on a thread that was never started returns at once.
+    int WaitFor();
+    bool Finished() const;
+    // Terminate() then WaitFor(), when the thread runs.
+    void StopAndWait();
+
+    void Synchronize(const std::function<void()>& Method);
+
+    void SetPriority(TThreadPriority P);
+    TThreadPriority Priority() const { return FPriority; }
+
+    bool FreeOnTerminate = false;
+    std::function<void(TThread*)> OnTerminate;
+    int ReturnValue() const;
+    void SetReturnValue(int V);
+    std::exception_ptr FatalException() const { return FFatalException; }
+
+protected:
+    virtual void Execute() = 0;
+    // Runs OnTerminate; called on the UI thread.
+    virtual void DoTerminate();
+    // Blocks while the thread is suspended; returns at once when terminated.
+    void CheckSuspended();
+
+private:
+    struct Control;
+    static void ThreadProc(TThread* Self, std::shared_ptr<Control> C);
+    void ApplyPriority();
+
+    std::shared_ptr<Control> FControl;
+    std::thread FThread;
+    bool FStarted = false;
+    TThreadPriority FPriority = tpNormal;
+    std::exception_ptr FFatalException;
+};
+
+// Serves every pending synchronous call on the UI thread; returns true when any ran. Waits up to
+// TimeoutMs for a first call when none is pending. Only on the UI thread.
+bool CheckSynchronize(int TimeoutMs = 0);
+// Runs Method on the UI thread from any thread, blocking until it has run (directly when called
+// on the UI thread).
+void SynchronizeCall(const std::function<void()>& Method);
+bool IsMainThread();
+// Makes the calling thread the UI thread (the program's main thread is by default).
+void SetMainThread();
