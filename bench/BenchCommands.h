@@ -20,4 +20,5 @@ double BenchSeconds();
 // Peak resident memory of this process in bytes.
 long long BenchPeakRss();
 
-#define QM_BENCH_COMMAND(Var, ...) static const bool Var = RegisterBenchCommand(BenchCommand{__VA_ARGS__})
+#define QM_BENCH_COMMAND(Var, ...)                                                                 \
+    static const bool Var = RegisterBenchCommand(BenchCommand{__VA_ARGS__})

@@ -20,7 +20,8 @@ void PrintHelp() {
                 "Headless benchmarks of the Quillmark catalog core. Commands:\n");
     for (const BenchCommand& C : Commands())
         std::printf("  %-8s %-28s %s\n", C.Name, C.Usage, C.Summary);
-    std::printf("\nEach command prints its figures on standard output, one \"name value\" pair a line.\n");
+    std::printf(
+        "\nEach command prints its figures on standard output, one \"name value\" pair a line.\n");
 }
 } // namespace
 
@@ -29,7 +30,9 @@ bool RegisterBenchCommand(const BenchCommand& C) {
     return true;
 }
 
-const std::vector<BenchCommand>& BenchCommandList() { return Commands(); }
+const std::vector<BenchCommand>& BenchCommandList() {
+    return Commands();
+}
 
 double BenchSeconds() {
     using namespace std::chrono;

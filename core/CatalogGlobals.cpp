@@ -88,6 +88,9 @@ std::function<void()> SelectCurrentFolderProc;
 std::function<void()> RefreshKeyWordsProc;
 std::function<void()> RefreshListProc;
 std::function<void(TListItem*)> FillListItemProc;
+std::function<void(TBasicItem*)> ShowItemPropertiesProc;
+
+std::string FolderTypeName = "File Folder";
 
 TList<TFolderScanThread> ScanThreads;
 std::recursive_mutex IconCacheLock;

@@ -52,14 +52,14 @@ extern const std::string HomePageHost;
 extern const std::string AboutCreditLine;
 
 // String resources of the core.
-extern const char* const SFileTypeFmt;       // "%s File"
-extern const char* const SFile;              // "File"
-extern const char* const SCatalog;           // "Catalog"
-extern const char* const SArchiveFolder;     // "Archive Folder"
-extern const char* const SVirtualFolder;     // "Virtual Folder"
-extern const char* const SFileFolder;        // "FileFolder"
-extern const char* const SFileLocItem;       // "FileLocItem"
-extern const char* const SCantCreateItem;    // "%s: Can't create BasicItem from %s"
+extern const char* const SFileTypeFmt;    // "%s File"
+extern const char* const SFile;           // "File"
+extern const char* const SCatalog;        // "Catalog"
+extern const char* const SArchiveFolder;  // "Archive Folder"
+extern const char* const SVirtualFolder;  // "Virtual Folder"
+extern const char* const SFileFolder;     // "FileFolder"
+extern const char* const SFileLocItem;    // "FileLocItem"
+extern const char* const SCantCreateItem; // "%s: Can't create BasicItem from %s"
 
 // ---- options (each a global named after its registry value) ------------------------------
 
@@ -96,6 +96,12 @@ extern std::function<void()> SelectCurrentFolderProc;
 extern std::function<void()> RefreshKeyWordsProc;
 extern std::function<void()> RefreshListProc;
 extern std::function<void(TListItem*)> FillListItemProc;
+// Opens the properties dialog of one item (the main window installs it; none without a GUI).
+extern std::function<void(TBasicItem*)> ShowItemPropertiesProc;
+
+// The display name of folders on disk, the caption of folder items and their type row;
+// "File Folder" until the desktop's name for folders is read.
+extern std::string FolderTypeName;
 
 // ---- shared service objects -------------------------------------------------------------
 

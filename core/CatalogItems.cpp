@@ -3,6 +3,7 @@
 #include "core/CatalogGlobals.h"
 #include "core/ItemFormats.h"
 #include "platform/Filer.h"
+#include "platform/StringList.h"
 #include "platform/SysUtils.h"
 #include "platform/Thread.h"
 
@@ -38,8 +39,9 @@ const TItemClassInfo TCustomCatalogItem::Class{
     "TCustomCatalogItem", nullptr,
     [](TCustomCatalogItems* C) -> TCustomCatalogItem* { return new TCustomCatalogItem(C); }};
 
-TCustomCatalogItem::TCustomCatalogItem(TCustomCatalogItems* Collection)
-    : TCollectionItem(Collection) {
+TCustomCatalogItem::TCustomCatalogItem(TCustomCatalogItems* Collection) : TCollectionItem(nullptr) {
+    // Joins the collection only now, so the collection sees a whole catalog item.
+    SetCollection(Collection);
     CatalogModified = true;
 }
 
@@ -159,7 +161,7 @@ void TCustomCatalogItems::Sort() {
         FInOrder = true;
         return;
     }
-    std::vector<TCollectionItem*> Order(Items().begin(), Items().end());
+    std::vector<TCollectionItem*> Order(TCollection::Items().begin(), TCollection::Items().end());
     std::stable_sort(Order.begin(), Order.end(), [](TCollectionItem* A, TCollectionItem* B) {
         return AnsiCompareText(static_cast<TCustomCatalogItem*>(A)->Name(),
                                static_cast<TCustomCatalogItem*>(B)->Name()) < 0;
@@ -258,7 +260,9 @@ QM_DEFINE_ITEM_CLASS(TCatalogClientItem, TCustomCatalogItem);
 TCatalogClientItem::TCatalogClientItem(TCustomCatalogItems* Collection, TClientList::SlotFn Slot)
     : TCustomCatalogItem(Collection), FClients(Slot) {}
 
-TCatalogClientItem::~TCatalogClientItem() { ClearClients(); }
+TCatalogClientItem::~TCatalogClientItem() {
+    ClearClients();
+}
 
 void TCatalogClientItem::AddClient(TCustomCatalogItem* Item) {
     CatalogModified = true;
@@ -281,4 +285,94 @@ void TCatalogClientItem::ClearClients() {
 void TCatalogClientItem::Assign(const TCollectionItem& Source) {
     TCustomCatalogItem::Assign(Source);
     if (&Source != this && dynamic_cast<const TCatalogClientItem*>(&Source)) ClearClients();
+}
+
+// ---- the collection record of the catalog file -------------------------------------------------
+
+namespace {
+// Folders nest at most this deep in a catalog file: far more than any disk allows (a path of
+// PATH_MAX bytes holds at most 2048 levels), and little enough for the reader's stack.
+constexpr int MaxNesting = 4096;
+int GReadDepth = 0;
+
+struct DepthGuard {
+    DepthGuard() {
+        if (++GReadDepth > MaxNesting) {
+            --GReadDepth;
+            throw EReadError(SysConsts::SReadError);
+        }
+    }
+    ~DepthGuard() { --GReadDepth; }
+};
+} // namespace
+
+void TCustomCatalogItems::ReadItems(TReader& Reader) {
+    DepthGuard Depth;
+    BeginUpdate();
+    try {
+        SetSorted(true);
+        Clear();
+        int32_t N = Reader.ReadInteger();
+        // Each record takes at least its size, a class index and two strings.
+        if (N < 0 || N > Reader.Remaining() / 10) throw EReadError(SysConsts::SReadError);
+        for (int32_t I = 0; I < N; ++I) {
+            int64_t Start = Reader.Position();
+            int64_t RecordSize = Reader.ReadRaw32();
+            int64_t End = Start + RecordSize;
+            if (RecordSize < 6 || RecordSize - 4 > Reader.Remaining())
+                throw EReadError(SysConsts::SReadError);
+            int32_t ClassIndex = Reader.ReadInteger();
+            if (!StreamClassNames || ClassIndex < 0 || ClassIndex >= StreamClassNames->Count())
+                throw EReadError(SysConsts::SReadError);
+            int RegistryIndex = static_cast<int>(StreamClassNames->IntObject(ClassIndex));
+            if (RegistryIndex < 0) throw EReadError(SysConsts::SReadError);
+            TItemClass C = ItemFormats().GetClass(RegistryIndex);
+            // A record's class must fit the collection it lies in.
+            if (!AcceptsClass(C)) throw EReadError(SysConsts::SReadError);
+            TCustomCatalogItem* Item = CreateItemOfClass(C);
+            Item->LoadFromReader(Reader);
+            ItemLoaded(Item);
+            int64_t Pos = Reader.Position();
+            if (Pos < End) {
+                // Fields of a newer writer that this reader does not know.
+                Reader.SetPosition(End);
+            } else if (Pos > End) {
+                RaiseCatalogErrorFmt("InternalError: Reader: Position %d > %d", {Pos, End});
+            }
+        }
+    } catch (...) {
+        SetSorted(true);
+        EndUpdate();
+        throw;
+    }
+    SetSorted(true);
+    EndUpdate();
+}
+
+void TCustomCatalogItems::WriteItems(TWriter& Writer) {
+    Sort();
+    // Registry position -> position in the class table of the file being written.
+    std::vector<int> TableIndex(ItemFormats().Count(), -1);
+    if (StreamClassNames)
+        for (int I = 0; I < StreamClassNames->Count(); ++I) {
+            intptr_t R = StreamClassNames->IntObject(I);
+            if (R >= 0 && R < static_cast<intptr_t>(TableIndex.size())) TableIndex[R] = I;
+        }
+    Writer.WriteInteger(Count());
+    for (int I = 0; I < Count(); ++I) {
+        TCustomCatalogItem* Item = At(I);
+        int64_t Start = Writer.Position();
+        Writer.WriteRaw32(0);
+        int R = ItemFormats().IndexOfClass(Item->ClassType());
+        int ClassIndex = R >= 0 ? TableIndex[R] : -1;
+        if (ClassIndex < 0)
+            RaiseCatalogError(std::string("Error: SaveToStream: Cannot find Classname : ") +
+                              Item->ClassName());
+        Writer.WriteInteger(ClassIndex);
+        Item->SaveToWriter(Writer);
+        int64_t End = Writer.Position();
+        Writer.SetPosition(Start);
+        Writer.WriteRaw32(static_cast<uint32_t>(End - Start));
+        Writer.SetPosition(End);
+    }
 }

@@ -81,9 +81,9 @@ public:
     virtual bool CanRename() const { return false; }
 
 private:
+    bool FUniqueNames = true; // first: it fits in the collection item's padding
     PackedString FName;
     PackedString FComment;
-    bool FUniqueNames = true;
 };
 
 // An owned collection of catalog items, kept sorted by name (case-insensitive, the user's

@@ -52,7 +52,8 @@ bool TClientList::Remove(TCustomCatalogItem* Item) {
     FSlots[Pos] = nullptr;
     SetSlot(Item, -1);
     --FCount;
-    while (!FSlots.empty() && !FSlots.back()) FSlots.pop_back();
+    while (!FSlots.empty() && !FSlots.back())
+        FSlots.pop_back();
     if (FSlots.size() > 64 && FSlots.size() > 2 * FCount) Compact();
     return true;
 }
@@ -80,6 +81,7 @@ void TClientList::Clear() {
 std::vector<TCustomCatalogItem*> TClientList::Snapshot() const {
     std::vector<TCustomCatalogItem*> R;
     R.reserve(FCount);
-    for (TCustomCatalogItem* Item : *this) R.push_back(Item);
+    for (TCustomCatalogItem* Item : *this)
+        R.push_back(Item);
     return R;
 }

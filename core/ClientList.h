@@ -48,7 +48,8 @@ public:
 
     private:
         void Skip() {
-            while (FI < FV->size() && !(*FV)[FI]) ++FI;
+            while (FI < FV->size() && !(*FV)[FI])
+                ++FI;
         }
         const std::vector<TCustomCatalogItem*>* FV;
         size_t FI;

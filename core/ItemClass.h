@@ -28,9 +28,13 @@ using TItemClass = const TItemClassInfo*;
 #define QM_ITEM_CLASS(Cls)                                                                         \
 public:                                                                                            \
     static const TItemClassInfo Class;                                                             \
-    TItemClass ClassType() const override { return &Class; }
+    TItemClass ClassType() const override {                                                        \
+        return &Class;                                                                             \
+    }
 
 // Defines the class reference of Cls with base class Base.
 #define QM_DEFINE_ITEM_CLASS(Cls, Base)                                                            \
-    const TItemClassInfo Cls::Class{                                                               \
-        #Cls, &Base::Class, [](TCustomCatalogItems* C) -> TCustomCatalogItem* { return new Cls(C); }}
+    const TItemClassInfo Cls::Class {                                                              \
+#Cls, &Base::Class,                                                                        \
+            [](TCustomCatalogItems * C) -> TCustomCatalogItem* { return new Cls(C); }              \
+    }

@@ -31,7 +31,8 @@ std::unique_ptr<TProgressWindow> CreateProgressWindow(TProgressOwner Owner) {
     return std::make_unique<THeadlessProgress>();
 }
 
-void ShowProgressAnimation(const std::string& Caption, uint8_t Kind, const TAnimationSource& Source) {
+void ShowProgressAnimation(const std::string& Caption, uint8_t Kind,
+                           const TAnimationSource& Source) {
     if (ShowProgressAnimationProc) ShowProgressAnimationProc(Caption, Kind, Source);
 }
 

@@ -47,7 +47,8 @@ extern std::function<std::unique_ptr<TProgressWindow>(TProgressOwner)> CreatePro
 using TAnimationSource = std::variant<int, std::string>;
 
 // Shows and closes the animated window around catalog loading and saving.
-void ShowProgressAnimation(const std::string& Caption, uint8_t Kind, const TAnimationSource& Source);
+void ShowProgressAnimation(const std::string& Caption, uint8_t Kind,
+                           const TAnimationSource& Source);
 void CloseProgressAnimation();
 extern std::function<void(const std::string&, uint8_t, const TAnimationSource&)>
     ShowProgressAnimationProc;

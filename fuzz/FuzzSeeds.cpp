@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         W.WriteString("");
     });
     Seed(Dir, "fuzz_filer", 2, [](TWriter& W) {
-        for (long long V : {0LL, -129LL, 40000LL, 3000000000LL}) W.WriteInt64(V);
+        for (long long V : {0LL, -129LL, 40000LL, 3000000000LL})
+            W.WriteInt64(V);
         W.WriteString(std::string(300, 'x'));
         W.WriteBoolean(true);
         W.WriteDate(36526.5);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
+TCollectionItem::TCollectionItem(TCollection* Collection) {
+    SetCollection(Collection);
+}
 
 TCollectionItem::~TCollectionItem() {
     if (FCollection) FCollection->RemoveItem(this);
@@ -32,15 +34,18 @@ void TCollectionItem::Assign(const TCollectionItem& Source) {
 }
 
 void TCollectionItem::Changed(bool AllItems) {
-    if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(AllItems ? nullptr : this);
+    if (FCollection && FCollection->FUpdateCount == 0)
+        FCollection->Update(AllItems ? nullptr : this);
 }
 
 TCollection::~TCollection() {
     // Items are unlinked without the (already destroyed) subclass being told.
-    for (TCollectionItem* Item : FItems) Item->FCollection = nullptr;
+    for (TCollectionItem* Item : FItems)
+        Item->FCollection = nullptr;
     std::vector<TCollectionItem*> Items;
     Items.swap(FItems);
-    for (auto It = Items.rbegin(); It != Items.rend(); ++It) delete *It;
+    for (auto It = Items.rbegin(); It != Items.rend(); ++It)
+        delete *It;
 }
 
 TCollectionItem* TCollection::GetItem(int Index) const {
@@ -51,11 +56,14 @@ TCollectionItem* TCollection::GetItem(int Index) const {
 void TCollection::Clear() {
     if (FItems.empty()) return;
     BeginUpdate();
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
     EndUpdate();
 }
 
-void TCollection::Delete(int Index) { delete GetItem(Index); }
+void TCollection::Delete(int Index) {
+    delete GetItem(Index);
+}
 
 void TCollection::Exchange(int I, int J) {
     GetItem(I);
@@ -117,5 +125,6 @@ void TCollection::RemoveItem(TCollectionItem* Item) {
 }
 
 void TCollection::Renumber(int From, int To) {
-    for (int I = From; I <= To; ++I) FItems[I]->FIndex = I;
+    for (int I = From; I <= To; ++I)
+        FItems[I]->FIndex = I;
 }

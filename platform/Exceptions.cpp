@@ -9,7 +9,8 @@ void RaiseListIndexError(long long Index) {
 }
 
 void RaiseAssignError(const char* SourceName, const char* DestName) {
-    throw EConvertError(Format(SysConsts::SAssignError, {SourceName ? SourceName : "nil", DestName}));
+    throw EConvertError(
+        Format(SysConsts::SAssignError, {SourceName ? SourceName : "nil", DestName}));
 }
 
 void RaiseFileOpenError(const std::string& FileName, int Errno) {

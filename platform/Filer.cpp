@@ -9,23 +9,28 @@ namespace {
 
 template <typename T>
 void PutLE(uint8_t* P, T V) {
-    for (size_t I = 0; I < sizeof(T); ++I) P[I] = static_cast<uint8_t>(static_cast<uint64_t>(V) >> (8 * I));
+    for (size_t I = 0; I < sizeof(T); ++I)
+        P[I] = static_cast<uint8_t>(static_cast<uint64_t>(V) >> (8 * I));
 }
 
 template <typename T>
 T GetLE(const uint8_t* P) {
     uint64_t V = 0;
-    for (size_t I = 0; I < sizeof(T); ++I) V |= static_cast<uint64_t>(P[I]) << (8 * I);
+    for (size_t I = 0; I < sizeof(T); ++I)
+        V |= static_cast<uint64_t>(P[I]) << (8 * I);
     return static_cast<T>(V);
 }
 
-[[noreturn]] void InvalidValue() { throw EReadError(SysConsts::SInvalidProperty); }
+[[noreturn]] void InvalidValue() {
+    throw EReadError(SysConsts::SInvalidProperty);
+}
 
 } // namespace
 
 // ---- TWriter -----------------------------------------------------------------------------------
 
-TWriter::TWriter(TStream& Stream, size_t BufSize) : FStream(Stream), FBuffer(std::max<size_t>(BufSize, 16)) {}
+TWriter::TWriter(TStream& Stream, size_t BufSize)
+    : FStream(Stream), FBuffer(std::max<size_t>(BufSize, 16)) {}
 
 TWriter::~TWriter() {
     try {
@@ -107,7 +112,9 @@ void TWriter::WriteString(std::string_view S) {
     Write(S.data(), S.size());
 }
 
-void TWriter::WriteBoolean(bool V) { WriteValue(V ? vaTrue : vaFalse); }
+void TWriter::WriteBoolean(bool V) {
+    WriteValue(V ? vaTrue : vaFalse);
+}
 
 void TWriter::WriteDate(TDateTime D) {
     uint8_t B[9];
@@ -180,7 +187,9 @@ uint32_t TReader::ReadRaw32() {
     return GetLE<uint32_t>(B);
 }
 
-TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadByte()); }
+TValueType TReader::ReadValue() {
+    return static_cast<TValueType>(ReadByte());
+}
 
 TValueType TReader::NextValue() {
     if (FBufPos == FBufEnd) FillBuffer();
@@ -197,7 +206,9 @@ int32_t TReader::ReadIntegerOfType(TValueType T) {
     }
 }
 
-int32_t TReader::ReadInteger() { return ReadIntegerOfType(ReadValue()); }
+int32_t TReader::ReadInteger() {
+    return ReadIntegerOfType(ReadValue());
+}
 
 int64_t TReader::ReadInt64() {
     TValueType T = ReadValue();
@@ -225,7 +236,9 @@ std::string TReader::ReadString() {
     return S;
 }
 
-bool TReader::ReadBoolean() { return ReadValue() == vaTrue; }
+bool TReader::ReadBoolean() {
+    return ReadValue() == vaTrue;
+}
 
 TDateTime TReader::ReadDate() {
     TValueType T = ReadValue();

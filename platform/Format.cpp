@@ -46,11 +46,13 @@ std::string Format(std::string_view Fmt, std::initializer_list<FormatArg> Args) 
             ++I;
         }
         int Width = 0, Prec = -1;
-        while (I < Fmt.size() && Fmt[I] >= '0' && Fmt[I] <= '9') Width = Width * 10 + (Fmt[I++] - '0');
+        while (I < Fmt.size() && Fmt[I] >= '0' && Fmt[I] <= '9')
+            Width = Width * 10 + (Fmt[I++] - '0');
         if (I < Fmt.size() && Fmt[I] == '.') {
             Prec = 0;
             ++I;
-            while (I < Fmt.size() && Fmt[I] >= '0' && Fmt[I] <= '9') Prec = Prec * 10 + (Fmt[I++] - '0');
+            while (I < Fmt.size() && Fmt[I] >= '0' && Fmt[I] <= '9')
+                Prec = Prec * 10 + (Fmt[I++] - '0');
         }
         if (I >= Fmt.size()) break;
         char Conv = Fmt[I];

@@ -32,4 +32,6 @@ public:
 
 std::string Format(std::string_view Fmt, std::initializer_list<FormatArg> Args);
 
-inline std::string Format(std::string_view Fmt) { return Format(Fmt, {}); }
+inline std::string Format(std::string_view Fmt) {
+    return Format(Fmt, {});
+}

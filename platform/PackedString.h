@@ -22,9 +22,10 @@ public:
     PackedString(PackedString&& O) noexcept : FRep(O.FRep) { O.FRep = nullptr; }
     ~PackedString() { Release(); }
     PackedString& operator=(const PackedString& O) noexcept {
-        if (O.FRep) O.FRep->Refs.fetch_add(1, std::memory_order_relaxed);
+        Rep* R = O.FRep; // read first: O may be this very string
+        if (R) R->Refs.fetch_add(1, std::memory_order_relaxed);
         Release();
-        FRep = O.FRep;
+        FRep = R;
         return *this;
     }
     PackedString& operator=(PackedString&& O) noexcept {

@@ -143,7 +143,9 @@ size_t TFileStream::Write(const void* Buffer, size_t Count) {
 }
 
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-    int Whence = Origin == soFromBeginning ? SEEK_SET : Origin == soFromCurrent ? SEEK_CUR : SEEK_END;
+    int Whence = Origin == soFromBeginning ? SEEK_SET
+                 : Origin == soFromCurrent ? SEEK_CUR
+                                           : SEEK_END;
     off_t R = ::lseek(FHandle, static_cast<off_t>(Offset), Whence);
     return R < 0 ? -1 : static_cast<int64_t>(R);
 }

@@ -100,7 +100,8 @@ void TStringList::Exchange(int I, int J) {
 }
 
 void TStringList::AddStrings(const TStringList& Other) {
-    for (const Entry& E : Other.FItems) AddObject(E.Str, E.Obj);
+    for (const Entry& E : Other.FItems)
+        AddObject(E.Str, E.Obj);
 }
 
 void TStringList::Assign(const TStringList& Other) {
@@ -130,12 +131,14 @@ void TStringList::Sort() {
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& Compare) {
     // Sort a permutation, so that the comparison sees the list as it was.
     std::vector<int> Order(FItems.size());
-    for (size_t I = 0; I < Order.size(); ++I) Order[I] = static_cast<int>(I);
+    for (size_t I = 0; I < Order.size(); ++I)
+        Order[I] = static_cast<int>(I);
     std::stable_sort(Order.begin(), Order.end(),
                      [&](int A, int B) { return Compare(*this, A, B) < 0; });
     std::vector<Entry> Sorted;
     Sorted.reserve(FItems.size());
-    for (int I : Order) Sorted.push_back(std::move(FItems[I]));
+    for (int I : Order)
+        Sorted.push_back(std::move(FItems[I]));
     FItems = std::move(Sorted);
 }
 
@@ -160,7 +163,8 @@ void TStringList::SetCommaText(std::string_view Text) {
     // A NUL ends the text, as it did for the platform's zero-terminated strings.
     size_t Nul = Text.find('\0');
     if (Nul != std::string_view::npos) N = Nul;
-    while (P < N && IsSpace(Text[P])) ++P;
+    while (P < N && IsSpace(Text[P]))
+        ++P;
     while (P < N) {
         std::string S;
         if (Text[P] == '"') {
@@ -179,11 +183,13 @@ void TStringList::SetCommaText(std::string_view Text) {
             }
         } else {
             size_t Start = P;
-            while (P < N && static_cast<unsigned char>(Text[P]) > ' ' && Text[P] != ',') ++P;
+            while (P<N&& static_cast<unsigned char>(Text[P])> ' ' && Text[P] != ',')
+                ++P;
             S.assign(Text.substr(Start, P - Start));
         }
         AddObject(std::move(S), nullptr);
-        while (P < N && IsSpace(Text[P])) ++P;
+        while (P < N && IsSpace(Text[P]))
+            ++P;
         if (P < N && Text[P] == ',') {
             do {
                 ++P;
@@ -206,7 +212,8 @@ void TStringList::SetText(std::string_view Text) {
     size_t P = 0, N = Text.size();
     while (P < N) {
         size_t Start = P;
-        while (P < N && Text[P] != '\n' && Text[P] != '\r') ++P;
+        while (P < N && Text[P] != '\n' && Text[P] != '\r')
+            ++P;
         AddObject(std::string(Text.substr(Start, P - Start)), nullptr);
         if (P < N && Text[P] == '\r') ++P;
         if (P < N && Text[P] == '\n') ++P;

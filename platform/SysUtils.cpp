@@ -135,7 +135,7 @@ int CompareStr(std::string_view A, std::string_view B) {
 }
 
 int AnsiCompareText(std::string_view A, std::string_view B) {
-    if (A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size()) == 0) return 0;
+    if (A == B) return 0;
     UErrorCode E = U_ZERO_ERROR;
     UCollationResult R = ucol_strcollUTF8(Collator(), A.data(), static_cast<int32_t>(A.size()),
                                           B.data(), static_cast<int32_t>(B.size()), &E);
@@ -145,7 +145,7 @@ int AnsiCompareText(std::string_view A, std::string_view B) {
 }
 
 bool AnsiSameText(std::string_view A, std::string_view B) {
-    if (A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size()) == 0) return true;
+    if (A == B) return true;
     if (IsAscii(A) && IsAscii(B)) {
         if (A.size() != B.size()) return false;
         for (size_t I = 0; I < A.size(); ++I) {
@@ -185,28 +185,36 @@ std::string LowerCase(std::string_view S) {
 
 // ---- trimming and numbers ----------------------------------------------------------------------
 
-static bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
+static bool IsBlank(char C) {
+    return static_cast<unsigned char>(C) <= ' ';
+}
 
 std::string Trim(std::string_view S) {
     size_t B = 0, E = S.size();
-    while (B < E && IsBlank(S[B])) ++B;
-    while (E > B && IsBlank(S[E - 1])) --E;
+    while (B < E && IsBlank(S[B]))
+        ++B;
+    while (E > B && IsBlank(S[E - 1]))
+        --E;
     return std::string(S.substr(B, E - B));
 }
 
 std::string TrimLeft(std::string_view S) {
     size_t B = 0;
-    while (B < S.size() && IsBlank(S[B])) ++B;
+    while (B < S.size() && IsBlank(S[B]))
+        ++B;
     return std::string(S.substr(B));
 }
 
 std::string TrimRight(std::string_view S) {
     size_t E = S.size();
-    while (E > 0 && IsBlank(S[E - 1])) --E;
+    while (E > 0 && IsBlank(S[E - 1]))
+        --E;
     return std::string(S.substr(0, E));
 }
 
-std::string IntToStr(long long V) { return std::to_string(V); }
+std::string IntToStr(long long V) {
+    return std::to_string(V);
+}
 
 std::string IntToHex(unsigned long long V, int Digits) {
     static const char* Hex = "0123456789ABCDEF";
@@ -221,7 +229,8 @@ std::string IntToHex(unsigned long long V, int Digits) {
 
 bool TryStrToInt64(std::string_view S, long long& Value) {
     size_t I = 0;
-    while (I < S.size() && S[I] == ' ') ++I;
+    while (I < S.size() && S[I] == ' ')
+        ++I;
     bool Neg = false;
     if (I < S.size() && (S[I] == '-' || S[I] == '+')) Neg = S[I++] == '-';
     bool HexDigits = false;
@@ -238,16 +247,21 @@ bool TryStrToInt64(std::string_view S, long long& Value) {
     for (; I < S.size(); ++I) {
         char C = S[I];
         int D;
-        if (C >= '0' && C <= '9') D = C - '0';
-        else if (HexDigits && C >= 'a' && C <= 'f') D = C - 'a' + 10;
-        else if (HexDigits && C >= 'A' && C <= 'F') D = C - 'A' + 10;
-        else break;
+        if (C >= '0' && C <= '9')
+            D = C - '0';
+        else if (HexDigits && C >= 'a' && C <= 'f')
+            D = C - 'a' + 10;
+        else if (HexDigits && C >= 'A' && C <= 'F')
+            D = C - 'A' + 10;
+        else
+            break;
         unsigned long long Next = Acc * (HexDigits ? 16 : 10) + D;
         if (Next / (HexDigits ? 16 : 10) != Acc || Next > 0x8000000000000000ULL) return false;
         Acc = Next;
     }
     if (I == Start) return false;
-    while (I < S.size() && S[I] == ' ') ++I;
+    while (I < S.size() && S[I] == ' ')
+        ++I;
     if (I != S.size()) return false;
     if (!Neg && Acc > 0x7FFFFFFFFFFFFFFFULL) return false;
     Value = Neg ? static_cast<long long>(0ULL - Acc) : static_cast<long long>(Acc);
@@ -309,8 +323,7 @@ constexpr long long DaysFrom1899To1970 = 25569;
 
 } // namespace
 
-TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second,
-                         int MSec) {
+TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int MSec) {
     long long Days = DaysFromCivil(Year, Month, Day) + DaysFrom1899To1970;
     double Frac = (Hour * 3600000.0 + Minute * 60000.0 + Second * 1000.0 + MSec) / 86400000.0;
     // Before the epoch of the day count the fraction still counts forward in time, so the value

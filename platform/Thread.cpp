@@ -91,9 +91,13 @@ struct TThread::Control {
     std::condition_variable ResumeCv;
 };
 
-bool IsMainThread() { return std::this_thread::get_id() == MainId(); }
+bool IsMainThread() {
+    return std::this_thread::get_id() == MainId();
+}
 
-void SetMainThread() { MainId() = std::this_thread::get_id(); }
+void SetMainThread() {
+    MainId() = std::this_thread::get_id();
+}
 
 bool CheckSynchronize(int TimeoutMs) {
     SyncQueue& Q = Queue();
@@ -102,7 +106,8 @@ bool CheckSynchronize(int TimeoutMs) {
         Q.Wake.wait_for(Lock, std::chrono::milliseconds(TimeoutMs),
                         [&] { return !Q.Pending.empty(); });
     bool Any = false;
-    while (ServeOne(Lock)) Any = true;
+    while (ServeOne(Lock))
+        Any = true;
     return Any;
 }
 
@@ -172,15 +177,21 @@ void TThread::Terminate() {
     FControl->ResumeCv.notify_all();
 }
 
-bool TThread::Terminated() const { return FControl->Terminated; }
+bool TThread::Terminated() const {
+    return FControl->Terminated;
+}
 
 bool TThread::Finished() const {
     std::lock_guard<std::mutex> G(Queue().M);
     return FControl->Finished;
 }
 
-int TThread::ReturnValue() const { return FControl->ReturnValue; }
-void TThread::SetReturnValue(int V) { FControl->ReturnValue = V; }
+int TThread::ReturnValue() const {
+    return FControl->ReturnValue;
+}
+void TThread::SetReturnValue(int V) {
+    FControl->ReturnValue = V;
+}
 
 int TThread::WaitFor() {
     if (!FStarted) return FControl->ReturnValue;
@@ -205,7 +216,9 @@ void TThread::StopAndWait() {
     WaitFor();
 }
 
-void TThread::Synchronize(const std::function<void()>& Method) { SynchronizeCall(Method); }
+void TThread::Synchronize(const std::function<void()>& Method) {
+    SynchronizeCall(Method);
+}
 
 void TThread::DoTerminate() {
     if (OnTerminate) OnTerminate(this);

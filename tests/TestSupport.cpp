@@ -39,7 +39,9 @@ std::string ReadFile(const std::string& Path) {
     return S.str();
 }
 
-void MakeDir(const std::string& Path) { std::filesystem::create_directories(Path); }
+void MakeDir(const std::string& Path) {
+    std::filesystem::create_directories(Path);
+}
 
 std::string HexBytes(std::string_view Bytes) {
     std::string R;

@@ -19,7 +19,8 @@ public:
 
 std::string Names(const TCollection& C) {
     std::string R;
-    for (TCollectionItem* I : C.Items()) R += static_cast<TNamed*>(I)->Name;
+    for (TCollectionItem* I : C.Items())
+        R += static_cast<TNamed*>(I)->Name;
     return R;
 }
 
@@ -27,7 +28,8 @@ std::string Names(const TCollection& C) {
 
 TEST(Collection, ItemsKnowTheirPositionThroughMovesAndDeletes) {
     TCollection C;
-    for (const char* N : {"a", "b", "c", "d"}) new TNamed(&C, N);
+    for (const char* N : {"a", "b", "c", "d"})
+        new TNamed(&C, N);
     EXPECT_EQ(C.Count(), 4);
     C.Move(0, 3);
     EXPECT_EQ(Names(C), "bcda");
@@ -37,7 +39,8 @@ TEST(Collection, ItemsKnowTheirPositionThroughMovesAndDeletes) {
     EXPECT_EQ(Names(C), "dcba");
     delete C.GetItem(1);
     EXPECT_EQ(Names(C), "dba");
-    for (int I = 0; I < C.Count(); ++I) EXPECT_EQ(C.GetItem(I)->Index(), I);
+    for (int I = 0; I < C.Count(); ++I)
+        EXPECT_EQ(C.GetItem(I)->Index(), I);
     EXPECT_THROW(C.GetItem(3), EListError);
 }
 
@@ -45,7 +48,8 @@ TEST(Collection, ClearDestroysFromLastToFirst) {
     GDestroyed.clear();
     {
         TCollection C;
-        for (const char* N : {"a", "b", "c"}) new TNamed(&C, N);
+        for (const char* N : {"a", "b", "c"})
+            new TNamed(&C, N);
         C.Clear();
         EXPECT_EQ(C.Count(), 0);
         EXPECT_EQ(GDestroyed, (std::vector<std::string>{"c", "b", "a"}));

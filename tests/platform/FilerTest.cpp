@@ -1,5 +1,5 @@
-#include "platform/Exceptions.h"
 #include "platform/Filer.h"
+#include "platform/Exceptions.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,12 +76,26 @@ TEST(Filer, KeywordRecordExampleIsFifteenBytes) {
 }
 
 TEST(Filer, ValuesRoundTrip) {
-    const std::vector<int64_t> Ints = {0,          1,          -1,        127,        128,
-                                       -128,       -129,       32767,     32768,      -32768,
-                                       -32769,     2147483647, -2147483648LL, 2147483648LL,
-                                       4294967295LL, 1LL << 40, -(1LL << 40)};
+    const std::vector<int64_t> Ints = {0,
+                                       1,
+                                       -1,
+                                       127,
+                                       128,
+                                       -128,
+                                       -129,
+                                       32767,
+                                       32768,
+                                       -32768,
+                                       -32769,
+                                       2147483647,
+                                       -2147483648LL,
+                                       2147483648LL,
+                                       4294967295LL,
+                                       1LL << 40,
+                                       -(1LL << 40)};
     std::string Bytes = Written([&](TWriter& W) {
-        for (int64_t V : Ints) W.WriteInt64(V);
+        for (int64_t V : Ints)
+            W.WriteInt64(V);
         W.WriteBoolean(true);
         W.WriteBoolean(false);
         W.WriteDate(36526.5);
@@ -89,7 +103,8 @@ TEST(Filer, ValuesRoundTrip) {
     });
     TMemoryStream S = StreamOf(Bytes);
     TReader R(S);
-    for (int64_t V : Ints) EXPECT_EQ(R.ReadInt64(), V);
+    for (int64_t V : Ints)
+        EXPECT_EQ(R.ReadInt64(), V);
     EXPECT_TRUE(R.ReadBoolean());
     EXPECT_FALSE(R.ReadBoolean());
     EXPECT_DOUBLE_EQ(R.ReadDate(), 36526.5);
@@ -122,12 +137,18 @@ TEST(Filer, ReaderRefusesDamagedValues) {
         EXPECT_THROW(Fn(R), EReadError) << HexBytes(Bytes);
     };
     Fails("", [](TReader& R) { R.ReadInteger(); });
-    Fails("\x04\x01\x02", [](TReader& R) { R.ReadInteger(); });          // truncated Int32
-    Fails(std::string("\x06\x05" "abc", 5), [](TReader& R) { R.ReadString(); }); // short string
+    Fails("\x04\x01\x02", [](TReader& R) { R.ReadInteger(); }); // truncated Int32
+    Fails(std::string("\x06\x05"
+                      "abc",
+                      5),
+          [](TReader& R) { R.ReadString(); }); // short string
     // A long string claiming 4 GiB must fail before anything is allocated.
-    Fails(std::string("\x0C\xFF\xFF\xFF\xFF" "abc", 8), [](TReader& R) { R.ReadString(); });
+    Fails(std::string("\x0C\xFF\xFF\xFF\xFF"
+                      "abc",
+                      8),
+          [](TReader& R) { R.ReadString(); });
     Fails("\x06", [](TReader& R) { R.ReadString(); });
-    Fails("\x09", [](TReader& R) { R.ReadInteger(); });                  // wrong tag
+    Fails("\x09", [](TReader& R) { R.ReadInteger(); }); // wrong tag
     Fails("\x02\x01", [](TReader& R) { R.ReadString(); });
     Fails("\x13\x01\x02\x03", [](TReader& R) { R.ReadInt64(); });
     Fails("\x11\x00\x00", [](TReader& R) { R.ReadDate(); });

@@ -1,12 +1,13 @@
-#include "platform/Exceptions.h"
 #include "platform/StringList.h"
+#include "platform/Exceptions.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 std::vector<std::string> Items(const TStringList& L) {
     std::vector<std::string> R;
-    for (const auto& E : L) R.push_back(E.Str);
+    for (const auto& E : L)
+        R.push_back(E.Str);
     return R;
 }
 } // namespace

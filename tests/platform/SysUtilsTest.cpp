@@ -19,10 +19,40 @@ TEST(SysUtils, CompareTextIgnoresCaseOnly) {
 }
 
 TEST(SysUtils, CompareTextIsATotalOrderOverAwkwardNames) {
-    std::vector<std::string> Names = {
-        "a", "A", "b", "B", "ab", "Ab", "a b", "a-b", "a_b", "a.b", "é", "E", "e", "ß", "ss",
-        "SS", "\xff", "\xfe", "a\xff", "a\x01", "", "0", "10", "9", "Z", "zz", "Я", "я", "日本",
-        "\xe2\x80\x8b", "x\xe2\x80\x8by", "xy", "ﬁ", "fi"};
+    std::vector<std::string> Names = {"a",
+                                      "A",
+                                      "b",
+                                      "B",
+                                      "ab",
+                                      "Ab",
+                                      "a b",
+                                      "a-b",
+                                      "a_b",
+                                      "a.b",
+                                      "é",
+                                      "E",
+                                      "e",
+                                      "ß",
+                                      "ss",
+                                      "SS",
+                                      "\xff",
+                                      "\xfe",
+                                      "a\xff",
+                                      "a\x01",
+                                      "",
+                                      "0",
+                                      "10",
+                                      "9",
+                                      "Z",
+                                      "zz",
+                                      "Я",
+                                      "я",
+                                      "日本",
+                                      "\xe2\x80\x8b",
+                                      "x\xe2\x80\x8by",
+                                      "xy",
+                                      "ﬁ",
+                                      "fi"};
     for (const auto& A : Names) {
         EXPECT_EQ(AnsiCompareText(A, A), 0);
         for (const auto& B : Names) {

@@ -29,7 +29,8 @@ private:
 TEST(Thread, SynchronousCallsRunOnTheUiThreadDuringWaitFor) {
     std::vector<std::thread::id> Seen;
     TFnThread T([&](TFnThread& Self) {
-        for (int I = 0; I < 50; ++I) Self.Synchronize([&] { Seen.push_back(std::this_thread::get_id()); });
+        for (int I = 0; I < 50; ++I)
+            Self.Synchronize([&] { Seen.push_back(std::this_thread::get_id()); });
         Self.SetReturnValue(7);
     });
     int Terminations = 0;
@@ -40,7 +41,8 @@ TEST(Thread, SynchronousCallsRunOnTheUiThreadDuringWaitFor) {
     T.Resume();
     EXPECT_EQ(T.WaitFor(), 7);
     ASSERT_EQ(Seen.size(), 50u);
-    for (auto Id : Seen) EXPECT_EQ(Id, std::this_thread::get_id());
+    for (auto Id : Seen)
+        EXPECT_EQ(Id, std::this_thread::get_id());
     EXPECT_EQ(Terminations, 1);
     EXPECT_TRUE(T.Finished());
     EXPECT_EQ(T.WaitFor(), 7); // waiting again returns at once
@@ -67,7 +69,8 @@ TEST(Thread, ExceptionInASynchronousCallIsRaisedInTheWorker) {
 TEST(Thread, WaitInsideASynchronousCallServesTheOtherThread) {
     std::atomic<int> InnerCalls{0};
     TFnThread Inner([&](TFnThread& Self) {
-        for (int I = 0; I < 10; ++I) Self.Synchronize([&] { ++InnerCalls; });
+        for (int I = 0; I < 10; ++I)
+            Self.Synchronize([&] { ++InnerCalls; });
     });
     bool OuterDone = false;
     TFnThread Outer([&](TFnThread& Self) {
@@ -94,7 +97,8 @@ TEST(Thread, TerminateReachesAThreadBlockedInACall) {
         }
     });
     T.Resume();
-    while (!InCall) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (!InCall)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     // The worker now waits in a call that only this thread can serve.
     T.Terminate();
     T.WaitFor();
@@ -115,7 +119,8 @@ TEST(Thread, SelfFreeingThreadIsGoneWhenWaitForReturns) {
             --Alive;
         }
         void Execute() override {
-            while (!Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            while (!Terminated())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     };
     std::vector<TThread*> Running;
@@ -125,7 +130,8 @@ TEST(Thread, SelfFreeingThreadIsGoneWhenWaitForReturns) {
         T->Resume();
     }
     int Terminated = 0;
-    for (TThread* T : Running) T->OnTerminate = [&](TThread*) { ++Terminated; };
+    for (TThread* T : Running)
+        T->OnTerminate = [&](TThread*) { ++Terminated; };
     // The main window's loop: take the last running thread, stop it, wait, repeat.
     while (!Running.empty()) {
         TThread* Last = Running.back();
@@ -141,7 +147,9 @@ TEST(Thread, SelfFreeingThreadEndsOnItsOwnWithCheckSynchronize) {
     static std::atomic<bool> Destroyed{false};
     struct TShort : TThread {
         ~TShort() override { Destroyed = true; }
-        void Execute() override { Synchronize([] {}); }
+        void Execute() override {
+            Synchronize([] {});
+        }
     };
     auto* T = new TShort;
     T->FreeOnTerminate = true;
@@ -149,7 +157,8 @@ TEST(Thread, SelfFreeingThreadEndsOnItsOwnWithCheckSynchronize) {
     T->OnTerminate = [&](TThread*) { Ended = true; };
     T->Resume();
     auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!Destroyed && std::chrono::steady_clock::now() < Deadline) CheckSynchronize(10);
+    while (!Destroyed && std::chrono::steady_clock::now() < Deadline)
+        CheckSynchronize(10);
     EXPECT_TRUE(Ended);
     EXPECT_TRUE(Destroyed);
 }
@@ -164,7 +173,8 @@ TEST(Thread, SuspendPausesAtTheNextCheck) {
         }
     });
     T.Resume();
-    while (Rounds < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (Rounds < 3)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     T.Suspend();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     int Frozen = Rounds;

@@ -1,0 +1,205 @@
+#include "FileTypes.h"
+
+#include "core/CatalogGlobals.h"
+#include "core/ItemFormats.h"
+#include "core/TreeItems.h"
+#include "core/TypeInfoThread.h"
+#include "platform/Format.h"
+
+// ---- TTypeItem ---------------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TTypeItem, TCatalogClientItem);
+
+TTypeItem::TTypeItem(TCustomCatalogItems* Collection)
+    : TCatalogClientItem(Collection, &TBasicItem::TypeSlotOf) {
+    SetUniqueNames(false);
+}
+
+TTypeItem::~TTypeItem() {
+    // Every item of the type loses its row link.
+    ClearClients();
+}
+
+std::string TTypeItem::GetDisplayName() const {
+    return Name().empty() ? FDefaultName : std::string(Name());
+}
+
+void TTypeItem::AddClient(TCustomCatalogItem* Item) {
+    if (!Item) return;
+    TCatalogClientItem::AddClient(Item);
+    static_cast<TBasicItem*>(Item)->FTypeRow = this;
+}
+
+void TTypeItem::RemoveClient(TCustomCatalogItem* Item) {
+    if (!Item) return;
+    TCatalogClientItem::RemoveClient(Item);
+    auto* B = static_cast<TBasicItem*>(Item);
+    if (B->FTypeRow == this) B->FTypeRow = nullptr;
+}
+
+void TTypeItem::SetImageIndex(int32_t V) {
+    if (V == FImageIndex) return;
+    FImageIndex = V;
+    for (TCustomCatalogItem* C : Clients().Snapshot())
+        static_cast<TBasicItem*>(C)->SetImageIndex(V);
+}
+
+void TTypeItem::Assign(const TCollectionItem& Source) {
+    TCatalogClientItem::Assign(Source);
+    auto* Src = dynamic_cast<const TTypeItem*>(&Source);
+    if (!Src || Src == this) return;
+    FImageIndex = Src->FImageIndex;
+    FSelectedIndex = Src->FSelectedIndex;
+    FItemClass = Src->FItemClass;
+    FKey = Src->FKey;
+}
+
+void TTypeItem::ReadFields(TReader&) {
+    RaiseCatalogError("Internal Error: Type:Load Data");
+}
+void TTypeItem::WriteFields(TWriter&) {
+    RaiseCatalogError("Internal Error: Type:Save Data");
+}
+
+// ---- TTypeItems --------------------------------------------------------------------------------
+
+std::string ExtensionKey(std::string_view FileName) {
+    size_t Dot = FileName.rfind('.');
+    if (Dot == std::string_view::npos) return {};
+    return UpperCase(FileName.substr(Dot));
+}
+
+TTypeItems::TTypeItems(TBasicItem* Owner, TItemClass ItemClass)
+    : TCustomCatalogItems(ItemClass), FOwner(Owner) {
+    SetSorted(false);
+    StartThread();
+}
+
+TTypeItems::~TTypeItems() {
+    // Terminate wakes a paused thread, so it can end.
+    StopThread();
+    TCustomCatalogItems::Clear();
+}
+
+int TTypeItems::KeyIndex(const std::string& Key) const {
+    auto It = FKeyList.find(AnsiLowerCase(Key));
+    return It == FKeyList.end() ? -1 : It->second;
+}
+
+void TTypeItems::AddKey(const std::string& Key, int Position) {
+    FKeyList.emplace(AnsiLowerCase(Key), Position);
+}
+
+int TTypeItems::IndexOfClass(TItemClass C) const {
+    return C ? KeyIndex(C->Name) : -1;
+}
+
+int TTypeItems::IndexOfExtension(const std::string& Ext) const {
+    return KeyIndex(Ext);
+}
+
+void TTypeItems::SetTypeDefaults(TTypeItem* Row) {
+    TItemClass C = Row->ItemClass();
+    if (C == &TFileItem::Class || C == &TFileLocItem::Class) {
+        Row->SetImageIndexField(iiDefaultFile);
+        Row->SetSelectedIndexField(iiDefaultFile);
+    }
+}
+
+void TTypeItems::ItemLoaded(TCustomCatalogItem* Item) {
+    SetTypeDefaults(static_cast<TTypeItem*>(Item));
+}
+
+void TTypeItems::AddItem(TBasicItem* Item) {
+    if (!Item) return;
+    int Position = -1;
+    std::string Ext;
+    bool IsFile = false;
+    if (dynamic_cast<TBasicFolder*>(Item) || dynamic_cast<TFileFolder*>(Item)) {
+        Position = IndexOfClass(Item->ClassType());
+    } else if (auto* F = dynamic_cast<TFileItem*>(Item)) {
+        IsFile = true;
+        // The type follows the file record's name, never the display name.
+        std::string_view Name =
+            F->FileInfo().Name.empty() ? Item->Name() : F->FileInfo().Name.View();
+        Ext = ExtensionKey(Name);
+        Position = IndexOfExtension(Ext);
+    } else {
+        // Only tree items of the known kinds have a type; nothing else joins a row.
+        Item->SetTypeItem(nullptr);
+        return;
+    }
+    if (Position == -1) {
+        auto* Row = new TTypeItem(this);
+        Position = Row->Index();
+        TItemClass C = Item->ClassType();
+        if (C == &TCatFileItem::Class) {
+            Row->SetNameField(PackedString(SCatalog));
+            Row->SetDefaultName(SCatalog);
+            Row->SetImageIndexField(iiCatalog);
+            Row->SetSelectedIndexField(iiCatalog);
+        } else if (C == &TFileCollection::Class) {
+            Row->SetNameField(PackedString(SArchiveFolder));
+            Row->SetDefaultName(SArchiveFolder);
+            Row->SetImageIndexField(iiArchiveClosed);
+            Row->SetSelectedIndexField(iiArchiveOpen);
+        } else if (C == &TBasicFolder::Class) {
+            Row->SetNameField(PackedString(SVirtualFolder));
+            Row->SetDefaultName(SVirtualFolder);
+            Row->SetImageIndexField(iiVirtualFolder);
+            Row->SetSelectedIndexField(iiVirtualFolder);
+        } else if (C == &TFileFolder::Class) {
+            Row->SetNameField(PackedString(FolderTypeName));
+            Row->SetDefaultName(FolderTypeName);
+            Row->SetImageIndexField(iiFolderClosed);
+            Row->SetSelectedIndexField(iiFolderOpen);
+        } else {
+            Row->SetTypeKey(Ext);
+            Row->SetDefaultName(Ext.empty()
+                                    ? std::string(SFile)
+                                    : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
+        }
+        Row->SetItemClass(C);
+        Row->SetCommentField(PackedString());
+        AddKey(IsFile ? Ext : std::string(C->Name), Position);
+    }
+    TTypeItem* Row = At(Position);
+    SetTypeDefaults(Row);
+    // An item moving to another type leaves its old row first.
+    if (Item->TypeRow() != Row) Item->SetTypeItem(Row);
+    StartThread();
+}
+
+void TTypeItems::Clear() {
+    bool WasPaused = Paused();
+    if (!WasPaused) StopThread();
+    TCustomCatalogItems::Clear();
+    FKeyList.clear();
+    if (!WasPaused) StartThread();
+}
+
+void TTypeItems::SetPaused(bool P) {
+    if (P) {
+        if (++FPauseCount == 1 && FThread) FThread->Suspend();
+    } else if (FPauseCount > 0) {
+        if (--FPauseCount == 0 && FThread) FThread->Resume();
+    }
+}
+
+void TTypeItems::StartThread() {
+    if (FThread) return;
+    FThread = new TTypeInfoThread(this);
+    FThread->OnTerminate = [this](TThread* T) {
+        if (FThread == T) FThread = nullptr;
+    };
+    if (Paused()) FThread->Suspend();
+    FThread->Resume();
+}
+
+void TTypeItems::StopThread() {
+    if (TTypeInfoThread* T = FThread) {
+        T->Terminate();
+        T->WaitFor(); // the thread frees itself; its end clears FThread
+        FThread = nullptr;
+    }
+}

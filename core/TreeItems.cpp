@@ -1,0 +1,604 @@
+#include "TreeItems.h"
+
+#include "core/CatalogGlobals.h"
+#include "core/FileTypes.h"
+#include "core/ItemDescription.h"
+#include "core/ItemFormats.h"
+#include "core/KeyWords.h"
+#include "core/ViewLinks.h"
+#include "platform/Filer.h"
+#include "platform/Thread.h"
+
+#include <algorithm>
+
+const std::unordered_map<const TKeyWordItem*, int>* SavingKeyWordIndex = nullptr;
+const std::vector<TKeyWordItem*>* LoadingKeyWordList = nullptr;
+
+namespace {
+const std::vector<TKeyWordItem*> GNoKeyWords;
+} // namespace
+
+char PathSeparatorOf(std::string_view RootPath) {
+    return RootPath.find('/') == std::string_view::npos &&
+                   RootPath.find('\\') != std::string_view::npos
+               ? '\\'
+               : '/';
+}
+
+std::string JoinPath(std::string_view Path, std::string_view Name) {
+    std::string R(Path);
+    char Sep = PathSeparatorOf(Path);
+    if (!R.empty() && R.back() != Sep) R += Sep;
+    R += Name;
+    return R;
+}
+
+// ---- TBasicItem --------------------------------------------------------------------------------
+
+struct TBasicItem::Extras {
+    PackedString Note;
+    PackedString ExtraText;
+    int32_t ExtraInt = -1;
+    std::vector<TKeyWordItem*> KeyWords;
+    TTreeNode* TreeNode = nullptr;
+    TListItem* ListItem = nullptr;
+    TListItem* ResultItem = nullptr;
+};
+
+QM_DEFINE_ITEM_CLASS(TBasicItem, TCustomCatalogItem);
+
+TBasicItem::TBasicItem(TCustomCatalogItems* Collection) : TCustomCatalogItem(Collection) {}
+
+TBasicItem::Extras& TBasicItem::EnsureExtras() {
+    if (!FExtras) FExtras = std::make_unique<Extras>();
+    return *FExtras;
+}
+
+int32_t* TBasicItem::TypeSlotOf(TCustomCatalogItem* Item) {
+    return &static_cast<TBasicItem*>(Item)->FTypeSlot;
+}
+
+TBasicItem::~TBasicItem() {
+    SetTypeItem(nullptr);
+    ClearKeyWords();
+    // The folder shown in the list moves to the parent whether or not the item has a tree node.
+    if (CurrentFolder == this) CurrentFolder = OwnerItem();
+    if (FExtras) {
+        if (TTreeNode* Node = FExtras->TreeNode) {
+            FExtras->TreeNode = nullptr;
+            if (Node->InTree() && !Node->Deleting()) Node->Delete();
+        }
+        if (TListItem* Row = FExtras->ListItem) {
+            FExtras->ListItem = nullptr;
+            Row->Delete();
+        }
+        if (TListItem* Row = FExtras->ResultItem) {
+            FExtras->ResultItem = nullptr;
+            Row->Delete();
+        }
+    }
+    FImageIndex = -1;
+    FSelectedIndex = -1;
+}
+
+TBasicItem* TBasicItem::OwnerItem() const {
+    auto* C = dynamic_cast<TBasicItems*>(Items());
+    return C ? C->OwnerItem() : nullptr;
+}
+
+int32_t TBasicItem::GetImageIndex() const {
+    if (!DisplayDefaultIcons && FImageIndex != -1) return FImageIndex;
+    if (FTypeRow) return FTypeRow->ImageIndex();
+    return FImageIndex;
+}
+
+int32_t TBasicItem::GetSelectedIndex() const {
+    if (!DisplayDefaultIcons && FSelectedIndex != -1) return FSelectedIndex;
+    if (FTypeRow) return FTypeRow->SelectedIndex();
+    return FSelectedIndex;
+}
+
+void TBasicItem::SetImageIndex(int32_t V) {
+    if (V == FImageIndex) return;
+    FImageIndex = V;
+    if (!FExtras) return;
+    if (FExtras->TreeNode) FExtras->TreeNode->SetImageIndex(GetImageIndex());
+    if (FExtras->ListItem) FExtras->ListItem->SetImageIndex(GetImageIndex());
+}
+
+void TBasicItem::SetSelectedIndex(int32_t V) {
+    if (V == FSelectedIndex) return;
+    FSelectedIndex = V;
+    if (FExtras && FExtras->TreeNode) FExtras->TreeNode->SetSelectedIndex(GetSelectedIndex());
+}
+
+std::string_view TBasicItem::Note() const {
+    return FExtras ? FExtras->Note.View() : std::string_view();
+}
+
+void TBasicItem::SetNote(std::string_view V) {
+    if (V == Note()) return;
+    CatalogModified = true;
+    EnsureExtras().Note = PackedString(V);
+}
+
+void TBasicItem::SetNoteField(const PackedString& V) {
+    if (V.empty() && !FExtras) return;
+    EnsureExtras().Note = V;
+}
+
+std::string_view TBasicItem::ExtraText() const {
+    return FExtras ? FExtras->ExtraText.View() : std::string_view();
+}
+
+int32_t TBasicItem::ExtraInt() const {
+    return FExtras ? FExtras->ExtraInt : -1;
+}
+
+void TBasicItem::SetExtraFields(const PackedString& Text, int32_t Int, bool Flag) {
+    FExtraFlag = Flag;
+    if (Text.empty() && Int == -1 && !FExtras) return;
+    Extras& E = EnsureExtras();
+    E.ExtraText = Text;
+    E.ExtraInt = Int;
+}
+
+const std::vector<TKeyWordItem*>& TBasicItem::KeyWords() const {
+    return FExtras ? FExtras->KeyWords : GNoKeyWords;
+}
+
+void TBasicItem::LinkKeyWord(TKeyWordItem* K) {
+    std::vector<TKeyWordItem*>& Keys = EnsureExtras().KeyWords;
+    if (std::find(Keys.begin(), Keys.end(), K) == Keys.end()) Keys.push_back(K);
+}
+
+void TBasicItem::UnlinkKeyWord(TKeyWordItem* K) {
+    if (!FExtras) return;
+    std::vector<TKeyWordItem*>& Keys = FExtras->KeyWords;
+    auto It = std::find(Keys.begin(), Keys.end(), K);
+    if (It != Keys.end()) Keys.erase(It);
+}
+
+void TBasicItem::ClearKeyWords() {
+    while (FExtras && !FExtras->KeyWords.empty()) {
+        TKeyWordItem* K = FExtras->KeyWords.back();
+        K->RemoveClient(this);
+        // A keyword always removes itself; guard against a list out of step all the same.
+        if (!FExtras->KeyWords.empty() && FExtras->KeyWords.back() == K)
+            FExtras->KeyWords.pop_back();
+    }
+}
+
+void TBasicItem::SetTypeItem(TTypeItem* Row) {
+    if (FTypeRow) FTypeRow->RemoveClient(this);
+    FTypeRow = Row;
+    if (Row) Row->AddClient(this);
+}
+
+TTreeNode* TBasicItem::TreeNode() const {
+    return FExtras ? FExtras->TreeNode : nullptr;
+}
+
+void TBasicItem::SetTreeNode(TTreeNode* Node) {
+    if (Node || FExtras) EnsureExtras().TreeNode = Node;
+}
+
+TListItem* TBasicItem::ListItem() const {
+    return FExtras ? FExtras->ListItem : nullptr;
+}
+
+void TBasicItem::SetListItem(TListItem* Row) {
+    if (Row || FExtras) EnsureExtras().ListItem = Row;
+}
+
+TListItem* TBasicItem::ResultItem() const {
+    return FExtras ? FExtras->ResultItem : nullptr;
+}
+
+void TBasicItem::SetResultItem(TListItem* Row) {
+    if (Row || FExtras) EnsureExtras().ResultItem = Row;
+}
+
+void TBasicItem::SetDisplayName(std::string_view Value) {
+    TCustomCatalogItem::SetDisplayName(Value);
+    if (!FExtras) return;
+    std::string Caption = DisplayName();
+    if (FExtras->TreeNode) FExtras->TreeNode->SetText(Caption);
+    if (FExtras->ListItem) FExtras->ListItem->SetCaption(Caption);
+    if (FExtras->ResultItem) FExtras->ResultItem->SetCaption(Caption);
+}
+
+void TBasicItem::Assign(const TCollectionItem& Source) {
+    TCustomCatalogItem::Assign(Source);
+    auto* Src = dynamic_cast<const TBasicItem*>(&Source);
+    if (!Src || Src == this) return; // assigning an item to itself keeps its keywords
+    SetNoteField(Src->FExtras ? Src->FExtras->Note : PackedString());
+    SetExtraFields(Src->FExtras ? Src->FExtras->ExtraText : PackedString(), Src->ExtraInt(),
+                   Src->FExtraFlag);
+    FImageIndex = -1;
+    FSelectedIndex = -1;
+    ClearKeyWords();
+    for (TKeyWordItem* K : std::vector<TKeyWordItem*>(Src->KeyWords()))
+        K->AddClient(this);
+    SetTypeItem(Src->FTypeRow);
+}
+
+void TBasicItem::ReadFields(TReader& Reader) {
+    PackedString NoteText(Reader.ReadString());
+    PackedString Text(Reader.ReadString());
+    int32_t Int = Reader.ReadInteger();
+    bool Flag = Reader.ReadBoolean();
+    SetNoteField(NoteText);
+    SetExtraFields(Text, Int, Flag);
+    int32_t K = Reader.ReadInteger();
+    if (K < 0 || K > Reader.Remaining() / 2) throw EReadError(SysConsts::SReadError);
+    for (int32_t I = 0; I < K; ++I) {
+        int32_t Index = Reader.ReadInteger();
+        TKeyWordItem* Key = nullptr;
+        if (LoadingKeyWordList) {
+            if (Index >= 0 && static_cast<size_t>(Index) < LoadingKeyWordList->size())
+                Key = (*LoadingKeyWordList)[Index];
+        } else if (LoadingKeyWords && Index >= 0 && Index < LoadingKeyWords->Count()) {
+            Key = LoadingKeyWords->At(Index);
+        }
+        if (!Key) throw EReadError(SysConsts::SReadError);
+        Key->AddClient(this);
+    }
+}
+
+void TBasicItem::WriteFields(TWriter& Writer) {
+    Writer.WriteString(Note());
+    Writer.WriteString(ExtraText());
+    Writer.WriteInteger(ExtraInt());
+    Writer.WriteBoolean(FExtraFlag);
+    const std::vector<TKeyWordItem*>& Keys = KeyWords();
+    Writer.WriteInteger(static_cast<int32_t>(Keys.size()));
+    for (TKeyWordItem* K : Keys) {
+        int Index = K->Index();
+        if (SavingKeyWordIndex) {
+            auto It = SavingKeyWordIndex->find(K);
+            if (It != SavingKeyWordIndex->end()) Index = It->second;
+        }
+        Writer.WriteInteger(Index);
+    }
+}
+
+// ---- TBasicItems -------------------------------------------------------------------------------
+
+TBasicItems::TBasicItems(TBasicItem* Owner, TItemClass ItemClass)
+    : TCustomCatalogItems(ItemClass), FOwner(Owner) {}
+
+void TBasicItems::ItemLoaded(TCustomCatalogItem* Item) {
+    if (LoadingTypes) LoadingTypes->AddItem(static_cast<TBasicItem*>(Item));
+}
+
+bool TBasicItems::AcceptsClass(TItemClass C) const {
+    return C->InheritsFrom(&TBasicItem::Class) && !C->InheritsFrom(&TCatFileItem::Class);
+}
+
+// ---- TBasicFolder ------------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TBasicFolder, TBasicItem);
+
+TBasicFolder::TBasicFolder(TCustomCatalogItems* Collection)
+    : TBasicItem(Collection), FChildren(std::make_unique<TBasicItems>(this, &TBasicItem::Class)) {
+    SetImageIndex(iiVirtualFolder);
+    SetSelectedIndex(iiVirtualFolder);
+}
+
+TBasicFolder::~TBasicFolder() {
+    ClearChildren();
+}
+
+std::string TBasicFolder::ClassCaption() const {
+    return SVirtualFolder;
+}
+
+void TBasicFolder::ClearChildren() {
+    if (!FChildren || FChildren->Count() == 0) return;
+    TTreeNode* Node = TreeNode();
+    bool Bracket = Node && Node->InTree();
+    if (Bracket) Node->BeginTreeUpdate();
+    FChildren->Clear();
+    if (Bracket && TreeNode()) TreeNode()->EndTreeUpdate();
+}
+
+void TBasicFolder::Assign(const TCollectionItem& Source) {
+    TBasicItem::Assign(Source);
+    auto* Src = dynamic_cast<const TBasicFolder*>(&Source);
+    if (Src && Src != this) FChildren->Assign(*Src->FChildren);
+}
+
+void TBasicFolder::ReadFields(TReader& Reader) {
+    TBasicItem::ReadFields(Reader);
+    FChildren->ReadItems(Reader);
+}
+
+void TBasicFolder::WriteFields(TWriter& Writer) {
+    TBasicItem::WriteFields(Writer);
+    FChildren->WriteItems(Writer);
+}
+
+// ---- TCatFileItem ------------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TCatFileItem, TBasicFolder);
+
+TCatFileItem::TCatFileItem(TCustomCatalogItems* Collection)
+    : TBasicFolder(Collection),
+      FKeyWords(std::make_unique<TKeyWordItems>(this, &TKeyWordItem::Class)),
+      FTypes(std::make_unique<TTypeItems>(this, &TTypeItem::Class)) {
+    SetImageIndex(iiCatalog);
+    SetSelectedIndex(iiCatalog);
+}
+
+TCatFileItem::~TCatFileItem() {
+    // Children first, while the keywords and type rows they link to still exist.
+    ClearChildren();
+    FTypes.reset();
+    FKeyWords.reset();
+}
+
+std::string TCatFileItem::ClassCaption() const {
+    return SCatalog;
+}
+
+void TCatFileItem::Clear() {
+    ClearChildren();
+    FTypes->Clear();
+    FKeyWords->Clear();
+    FCatFile.clear();
+    // A new catalog must not carry the texts of the previous one.
+    SetNameField(PackedString());
+    SetCommentField(PackedString());
+    ClearKeyWords();
+    SetNoteField(PackedString());
+    SetExtraFields(PackedString(), -1, false);
+    FTypes->AddItem(this);
+}
+
+void TCatFileItem::Assign(const TCollectionItem& Source) {
+    TBasicFolder::Assign(Source);
+    if (auto* Src = dynamic_cast<const TCatFileItem*>(&Source)) FCatFile = Src->FCatFile;
+}
+
+// ---- TFileItem ---------------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TFileItem, TBasicItem);
+
+TFileItem::TFileItem(TCustomCatalogItems* Collection) : TBasicItem(Collection) {}
+
+TVolumeInfo* TFileItem::GetVolume() const {
+    TBasicItem* Owner = OwnerItem();
+    if (auto* FC = dynamic_cast<TFileCollection*>(Owner)) return &FC->Volume();
+    if (auto* FI = dynamic_cast<TFileItem*>(Owner)) return FI->GetVolume();
+    return nullptr;
+}
+
+std::string TFileItem::GetFullPath(std::string_view Suffix) const {
+    // A disk item's path uses its file record's name; an item never filled from the disk has
+    // only its display name. Names are joined with the separator of the scanned folder's root.
+    std::string Text = FFileInfo.Name.empty() ? DisplayName() : FFileInfo.Name.Str();
+    TVolumeInfo* V = GetVolume();
+    char Sep = V ? PathSeparatorOf(V->Path) : '/';
+    if (!Suffix.empty()) {
+        if (Text.empty() || Text.back() != Sep) Text += Sep;
+        Text += Suffix;
+    }
+    TBasicItem* Owner = OwnerItem();
+    if (auto* FC = dynamic_cast<TFileCollection*>(Owner)) return JoinPath(FC->GetRootPath(), Text);
+    if (auto* FI = dynamic_cast<TFileItem*>(Owner)) return FI->GetFullPath(Text);
+    return Text;
+}
+
+void TFileItem::Assign(const TCollectionItem& Source) {
+    if (auto* Src = dynamic_cast<const TFileItem*>(&Source)) FFileInfo = Src->FFileInfo;
+    TBasicItem::Assign(Source);
+}
+
+void TFileItem::ReadFields(TReader& Reader) {
+    TBasicItem::ReadFields(Reader);
+    std::string FileName = Reader.ReadString();
+    // Most items are named after their file: both share one buffer.
+    FFileInfo.Name = FileName == PackedName().View() ? PackedName() : PackedString(FileName);
+    FFileInfo.Date = Reader.ReadDate();
+    FFileInfo.Size = static_cast<uint64_t>(Reader.ReadInt64());
+    FFileInfo.Attr = static_cast<uint32_t>(Reader.ReadInt64());
+}
+
+void TFileItem::WriteFields(TWriter& Writer) {
+    TBasicItem::WriteFields(Writer);
+    Writer.WriteString(FFileInfo.Name.View());
+    Writer.WriteDate(FFileInfo.Date);
+    Writer.WriteInt64(static_cast<int64_t>(FFileInfo.Size));
+    Writer.WriteInt64(static_cast<int64_t>(FFileInfo.Attr));
+}
+
+// ---- TFileFolder -------------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TFileFolder, TFileItem);
+
+TFileFolder::TFileFolder(TCustomCatalogItems* Collection)
+    : TFileItem(Collection), FChildren(std::make_unique<TBasicItems>(this, &TFileItem::Class)) {}
+
+TFileFolder::~TFileFolder() {
+    TTreeNode* Node = TreeNode();
+    bool Bracket = Node && Node->InTree() && FChildren->Count() > 0;
+    if (Bracket) Node->BeginTreeUpdate();
+    FChildren->Clear();
+    if (Bracket && TreeNode()) TreeNode()->EndTreeUpdate();
+}
+
+std::string TFileFolder::ClassCaption() const {
+    return FolderTypeName;
+}
+
+void TFileFolder::Assign(const TCollectionItem& Source) {
+    auto* Src = dynamic_cast<const TFileFolder*>(&Source);
+    if (Src && Src != this) FChildren->Assign(*Src->FChildren);
+    TFileItem::Assign(Source);
+}
+
+void TFileFolder::ReadFields(TReader& Reader) {
+    TFileItem::ReadFields(Reader);
+    FChildren->ReadItems(Reader);
+}
+
+void TFileFolder::WriteFields(TWriter& Writer) {
+    TFileItem::WriteFields(Writer);
+    FChildren->WriteItems(Writer);
+}
+
+// ---- TFileCollection ---------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TFileCollection, TBasicFolder);
+
+TFileCollection::TFileCollection(TCustomCatalogItems* Collection)
+    : TBasicFolder(Collection), FVolume(NewVolumeInfo()) {
+    SetImageIndex(iiArchiveClosed);
+    SetSelectedIndex(iiArchiveOpen);
+}
+
+TFileCollection::~TFileCollection() {
+    StopScan();
+    ClearChildren();
+}
+
+std::string TFileCollection::ClassCaption() const {
+    return SArchiveFolder;
+}
+
+void TFileCollection::SetRootPath(const std::string& Path) {
+    if (Path == FVolume->Path) return;
+    CatalogModified = true;
+    FVolume->Path = Path;
+    ReadVolumeInfo(*FVolume);
+}
+
+void TFileCollection::StopScan() {
+    if (TThread* T = FScanThread) {
+        T->Terminate();
+        T->WaitFor(); // a scan thread frees itself; its end clears FScanThread
+        FScanThread = nullptr;
+    }
+}
+
+void TFileCollection::Assign(const TCollectionItem& Source) {
+    StopScan();
+    TBasicFolder::Assign(Source);
+    auto* Src = dynamic_cast<const TFileCollection*>(&Source);
+    if (Src && Src != this) *FVolume = *Src->FVolume;
+}
+
+namespace {
+
+void ReadVolumeFields(TReader& Reader, TVolumeInfo& V) {
+    V.Path = Reader.ReadString();
+    if (FileVersion == 101) return; // the oldest files keep only the path
+    V.DriveType = static_cast<uint8_t>(Reader.ReadInteger());
+    V.VolumeName = Reader.ReadString();
+    V.FileSystem = Reader.ReadString();
+    V.Serial = static_cast<uint32_t>(Reader.ReadInt64());
+}
+
+void WriteVolumeFields(TWriter& Writer, const TVolumeInfo& V) {
+    Writer.WriteString(V.Path);
+    Writer.WriteInteger(V.DriveType);
+    Writer.WriteString(V.VolumeName);
+    Writer.WriteString(V.FileSystem);
+    Writer.WriteInt64(V.Serial);
+}
+
+} // namespace
+
+void TFileCollection::ReadFields(TReader& Reader) {
+    TBasicFolder::ReadFields(Reader);
+    ReadVolumeFields(Reader, *FVolume);
+}
+
+void TFileCollection::WriteFields(TWriter& Writer) {
+    TBasicFolder::WriteFields(Writer);
+    WriteVolumeFields(Writer, *FVolume);
+}
+
+// ---- TFileLocItem ------------------------------------------------------------------------------
+
+QM_DEFINE_ITEM_CLASS(TFileLocItem, TFileItem);
+
+TFileLocItem::TFileLocItem(TCustomCatalogItems* Collection)
+    : TFileItem(Collection), FVolume(NewVolumeInfo()) {}
+
+void TFileLocItem::SetLocation(const std::string& Path) {
+    if (Path == FVolume->Path) return;
+    CatalogModified = true;
+    FVolume->Path = Path;
+    ReadVolumeInfo(*FVolume);
+}
+
+void TFileLocItem::SetFileName(const std::string& FileName) {
+    SetLocation(ExtractFilePath(FileName));
+    std::string Name = ExtractFileName(FileName);
+    FileInfoRef().Name = PackedString(Name);
+    SetItemName(Name);
+    GetFileInfo(FileName, FileInfoRef());
+    std::string CommentText, NoteText;
+    ExtractItemDescription(this, CommentText, NoteText);
+    if (!CommentText.empty()) SetComment(CommentText);
+    if (!NoteText.empty()) SetNote(NoteText);
+    if (CurrentCatalog) CurrentCatalog->Types()->AddItem(this);
+    if (ShowItemPropertiesProc) ShowItemPropertiesProc(this);
+}
+
+std::string TFileLocItem::GetFullPath(std::string_view) const {
+    return JoinPath(GetLocation(), FileInfo().Name.View());
+}
+
+void TFileLocItem::Assign(const TCollectionItem& Source) {
+    TFileItem::Assign(Source);
+    auto* Src = dynamic_cast<const TFileLocItem*>(&Source);
+    if (Src && Src != this) *FVolume = *Src->FVolume;
+}
+
+void TFileLocItem::ReadFields(TReader& Reader) {
+    TFileItem::ReadFields(Reader);
+    ReadVolumeFields(Reader, *FVolume);
+}
+
+void TFileLocItem::WriteFields(TWriter& Writer) {
+    TFileItem::WriteFields(Writer);
+    WriteVolumeFields(Writer, *FVolume);
+}
+
+// ---- functions ---------------------------------------------------------------------------------
+
+std::string GetCatalogPath(const TBasicItem* Item, std::string_view Suffix) {
+    // Built from the leaf upwards without recursion (trees may be deep).
+    std::vector<std::string> Parts;
+    if (!Suffix.empty()) Parts.emplace_back(Suffix);
+    for (const TBasicItem* I = Item; I && I->Collection(); I = I->OwnerItem())
+        Parts.push_back(I->DisplayName());
+    std::string R = "\\";
+    for (auto It = Parts.rbegin(); It != Parts.rend(); ++It) {
+        R += *It;
+        if (It + 1 != Parts.rend()) R += '\\';
+    }
+    return R;
+}
+
+void CountItems(const TBasicItems* Items, int64_t& Folders, int64_t& Files, uint64_t& TotalSize) {
+    if (!Items) return;
+    std::vector<const TBasicItems*> Stack{Items};
+    while (!Stack.empty()) {
+        const TBasicItems* C = Stack.back();
+        Stack.pop_back();
+        for (int I = 0; I < C->Count(); ++I) {
+            TBasicItem* X = C->At(I);
+            if (TBasicItems* Sub = X->Children()) {
+                ++Folders;
+                Stack.push_back(Sub);
+            } else {
+                ++Files;
+                if (auto* F = dynamic_cast<TFileItem*>(X)) TotalSize += F->FileInfo().Size;
+            }
+        }
+    }
+}

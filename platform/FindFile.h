@@ -1,0 +1,55 @@
+// Directory search: the find-first / find-next / find-close trio over opendir, readdir and
+// fstatat, and the facts of one entry named literally.
+//
+// Names are taken byte for byte as the kernel gives them; nothing is expanded, so a name holding
+// '*', '?' or '[' is just a name. Nothing follows a symbolic link (a link is reported as itself,
+// with the reparse-point attribute and never as a folder), and nothing is opened but the folder.
+//
+// File attributes, as the catalog stores them:
+//   faReadOnly 1   no write bit is set            faHidden 2     the name begins with a dot
+//   faSysFile 4    a device, FIFO or socket       faDirectory 16 a folder
+//   faArchive 32   a regular file                 faReparsePoint 1024 a symbolic link
+#pragma once
+
+#include <cstdint>
+#include <dirent.h>
+#include <string>
+#include <sys/types.h>
+
+enum : uint32_t {
+    faReadOnly = 1,
+    faHidden = 2,
+    faSysFile = 4,
+    faDirectory = 16,
+    faArchive = 32,
+    faReparsePoint = 1024,
+};
+
+struct TSearchRec {
+    std::string Name;
+    uint32_t Attr = 0;
+    uint64_t Size = 0;
+    int64_t MTimeSec = 0; // last write time (Unix seconds and nanoseconds)
+    long MTimeNsec = 0;
+    dev_t Device = 0; // the file system the entry lies on
+    ino_t Inode = 0;
+};
+
+struct TSearchHandle {
+    DIR* Dir = nullptr;
+    int Error = 0; // errno of the last failure (0 at the end of a folder)
+};
+
+// Opens folder Dir (with or without a trailing '/') and reads its first entry other than "." and
+// "..". False when the folder cannot be listed (H.Error tells why) or holds nothing.
+bool FindFirst(const std::string& Dir, TSearchRec& Rec, TSearchHandle& H);
+// The next entry; false at the end or on an error (H.Error is then set).
+bool FindNext(TSearchRec& Rec, TSearchHandle& H);
+void FindClose(TSearchHandle& H);
+
+// The facts of the entry at Path, which is taken literally (the entry itself, not what a link
+// points to). False when there is nothing there.
+bool FindEntry(const std::string& Path, TSearchRec& Rec);
+
+// Attributes of an entry from its name and stat mode.
+uint32_t AttributesOf(const char* Name, mode_t Mode);
