@@ -89,6 +89,8 @@ std::function<void()> RefreshKeyWordsProc;
 std::function<void()> RefreshListProc;
 std::function<void(TListItem*)> FillListItemProc;
 std::function<void(TBasicItem*)> ShowItemPropertiesProc;
+std::function<void(bool Enabled)> EnableMainWindowProc;
+std::function<void(bool Begin)> TreeUpdateProc;
 
 std::string FolderTypeName = "File Folder";
 

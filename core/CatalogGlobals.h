@@ -96,6 +96,10 @@ extern std::function<void()> SelectCurrentFolderProc;
 extern std::function<void()> RefreshKeyWordsProc;
 extern std::function<void()> RefreshListProc;
 extern std::function<void(TListItem*)> FillListItemProc;
+// Enables or disables the main window (workers disable it while they run; none without a GUI).
+extern std::function<void(bool Enabled)> EnableMainWindowProc;
+// Suspends (true) and resumes (false) the redrawing of the main window's folder tree.
+extern std::function<void(bool Begin)> TreeUpdateProc;
 // Opens the properties dialog of one item (the main window installs it; none without a GUI).
 extern std::function<void(TBasicItem*)> ShowItemPropertiesProc;
 
