@@ -100,7 +100,8 @@ void TFolderScanThread::Abandon() {
 void TFolderScanThread::Execute() {
     // The catalog the walked item belongs to, whose type table waits while the run changes it.
     TBasicItem* Root = FItem;
-    while (Root->OwnerItem()) Root = Root->OwnerItem();
+    while (Root->OwnerItem())
+        Root = Root->OwnerItem();
     auto* Catalog = dynamic_cast<TCatFileItem*>(Root);
     FTypes = Catalog ? Catalog->Types() : (CurrentCatalog ? CurrentCatalog->Types() : nullptr);
 
@@ -148,7 +149,8 @@ void TFolderScanThread::Flush() {
     std::string Label = FCurrentPath;
     bool NewLabel = Label != FShownPath;
     Synchronize([&] {
-        for (auto& Op : Ops) Op();
+        for (auto& Op : Ops)
+            Op();
         if (NewLabel) FForm->SetText(Label);
     });
     FShownPath = Label;
@@ -156,7 +158,9 @@ void TFolderScanThread::Flush() {
     ++FStats.Batches;
 }
 
-void TFolderScanThread::SetCurrentPath(const std::string& Path) { FCurrentPath = Path; }
+void TFolderScanThread::SetCurrentPath(const std::string& Path) {
+    FCurrentPath = Path;
+}
 
 void TFolderScanThread::ScanItem(TBasicItem* X) {
     if (Terminated()) return;
@@ -183,7 +187,8 @@ void TFolderScanThread::ScanItem(TBasicItem* X) {
     Queue([X] { X->SetScanFlags(X->ScanFlags() | sfSeen); }, 1);
     TBasicItems* Children = X->Children();
     int N = Children ? Children->Count() : 0;
-    for (int I = 0; I < N && !Terminated(); ++I) ScanItem(Children->At(I));
+    for (int I = 0; I < N && !Terminated(); ++I)
+        ScanItem(Children->At(I));
 }
 
 void TFolderScanThread::RescanItem(TFileItem* X) {
@@ -213,8 +218,8 @@ void TFolderScanThread::RescanItem(TFileItem* X) {
     }
 }
 
-void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Children,
-                                   int32_t ParentId, dev_t Device) {
+void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Children, int32_t ParentId,
+                                   dev_t Device) {
     if (Terminated()) return;
     ++FStats.Folders;
     std::string Dir = IncludeTrailingPathDelimiter(Path);
@@ -228,8 +233,10 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
     if (Children) {
         for (int I = 0; I < Children->Count(); ++I) {
             TBasicItem* C = Children->At(I);
-            if (IsDiskItem(C)) Existing.emplace_back(DiskName(C), I);
-            else B->Keep.push_back(I);
+            if (IsDiskItem(C))
+                Existing.emplace_back(DiskName(C), I);
+            else
+                B->Keep.push_back(I);
         }
     }
 
@@ -260,8 +267,9 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
         std::vector<bool> Taken(Disk.size());
         for (auto& [Name, Index] : Existing) {
             if (Terminated()) break;
-            auto It = std::lower_bound(Disk.begin(), Disk.end(), Name,
-                                       [](const TDiskEntry& D, std::string_view N) { return D.Rec.Name < N; });
+            auto It = std::lower_bound(
+                Disk.begin(), Disk.end(), Name,
+                [](const TDiskEntry& D, std::string_view N) { return D.Rec.Name < N; });
             size_t J = static_cast<size_t>(It - Disk.begin());
             if (It != Disk.end() && It->Rec.Name == Name && !Taken[J]) {
                 It->ExistingIndex = Index;
@@ -274,8 +282,10 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
         for (auto& [Name, Index] : Existing) {
             if (Terminated()) break;
             TSearchRec R;
-            if (FindEntry(Dir + std::string(Name), R)) Disk.push_back({std::move(R), Index});
-            else B->Missing.push_back(Index);
+            if (FindEntry(Dir + std::string(Name), R))
+                Disk.push_back({std::move(R), Index});
+            else
+                B->Missing.push_back(Index);
         }
         std::sort(Disk.begin(), Disk.end(), ByName);
     }
@@ -287,7 +297,7 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
     };
     std::vector<TSubFolder> Subs;
     if (!Terminated()) {
-        TFolderDescriptionsPtr Desc = LoadFolderDescriptions(Dir);
+        std::unique_ptr<TDescriptionList> Desc = LoadDescriptionFiles(Dir);
         B->Entries.reserve(Disk.size());
         for (TDiskEntry& D : Disk) {
             if (Terminated()) break;
@@ -296,7 +306,8 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
             E.IsFolder = (D.Rec.Attr & faDirectory) != 0;
             E.ExistingIndex = D.ExistingIndex;
             std::string Full = Dir + D.Rec.Name;
-            E.Described = GetEntryDescription(Desc.get(), D.Rec.Name, E.IsFolder, Full, E.Comment, E.Note);
+            E.Described =
+                GetEntryDescription(Desc.get(), D.Rec.Name, E.IsFolder, Full, E.Comment, E.Note);
             // A mount point below the walk's root is recorded as a folder but not entered.
             if (E.IsFolder && D.Rec.Device == Device) {
                 TBasicItem* Old = E.ExistingIndex >= 0 ? Children->At(E.ExistingIndex) : nullptr;
@@ -332,8 +343,10 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
         if (TBasicItem* Owner = C->OwnerItem()) Owner->SetScanFlags(Owner->ScanFlags() | sfKeep);
         return;
     }
-    for (int32_t I : B.Keep) C->At(I)->SetScanFlags(C->At(I)->ScanFlags() | sfSeen | sfKeep);
-    for (int32_t I : B.Missing) C->At(I)->SetScanFlags(C->At(I)->ScanFlags() | sfMissing);
+    for (int32_t I : B.Keep)
+        C->At(I)->SetScanFlags(C->At(I)->ScanFlags() | sfSeen | sfKeep);
+    for (int32_t I : B.Missing)
+        C->At(I)->SetScanFlags(C->At(I)->ScanFlags() | sfMissing);
     // Positions stay valid while the folder's entries are added or replaced.
     C->SetSorted(false);
     for (TEntry& E : B.Entries) {
@@ -350,7 +363,8 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
             }
         }
         if (Existing == -1) {
-            Cur = E.IsFolder ? static_cast<TBasicItem*>(new TFileFolder(nullptr)) : new TFileItem(nullptr);
+            Cur = E.IsFolder ? static_cast<TBasicItem*>(new TFileFolder(nullptr))
+                             : new TFileItem(nullptr);
         }
         Cur->SetScanFlags(Cur->ScanFlags() | sfSeen);
         if (Old > -1) {
