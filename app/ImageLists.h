@@ -1,0 +1,57 @@
+// The image lists of the main window.
+//
+// TIconList is a plain numbered list of pictures: the images of the actions, menus and toolbars
+// (ImageList1, whose pictures 7 and 8 are the sort marks of the list headers).
+//
+// TProgramImageList is one of the core's two image lists (SmallImages, LargeImages): the seven
+// fixed pictures of the program first, then every system icon the core adds. The core adds icons
+// from worker threads (always under IconCacheLock), so an entry holds only the icon's descriptor
+// until it is first drawn; the QIcon is made then, on the UI thread. A theme icon the desktop
+// does not have is drawn as the default file picture.
+#pragma once
+
+#include "app/ComCtrls.h"
+#include "core/CatalogExt.h"
+
+#include <QIcon>
+#include <QString>
+
+#include <vector>
+
+class TIconList : public TIconSource {
+public:
+    // Adds the picture of a resource or file (every size Qt finds for it); returns its index.
+    int Add(const QIcon& Icon);
+    int AddFile(const QString& FileName);
+    QIcon Icon(int Index) const override;
+    int Count() const { return static_cast<int>(FIcons.size()); }
+
+private:
+    std::vector<QIcon> FIcons;
+};
+
+class TProgramImageList : public TImageList, public TIconSource {
+public:
+    // Size is the side of the pictures in pixels (16 or 32).
+    explicit TProgramImageList(int Size);
+
+    int Size() const { return FSize; }
+    // The fixed pictures, from resources/images/<size>/ (UI thread, before the core adds icons).
+    void AddFixedPictures();
+    // Any thread, under IconCacheLock.
+    int AddIcon(const TSystemIcon& Icon) override;
+    // UI thread.
+    QIcon Icon(int Index) const override;
+    int Count() const;
+
+private:
+    struct TEntry {
+        TSystemIcon Descriptor;
+        QIcon Icon;
+        bool Made = false;
+    };
+    QIcon MakeIcon(const TSystemIcon& Descriptor) const;
+
+    int FSize;
+    mutable std::vector<TEntry> FEntries;
+};

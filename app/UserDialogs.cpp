@@ -1,0 +1,173 @@
+#include "UserDialogs.h"
+
+#include "app/UiText.h"
+#include "core/CatalogItems.h"
+#include "core/FileRecords.h"
+#include "core/PIDLWork.h"
+#include "uilib/BrowseFolder.h"
+#include "uilib/Forms.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+// The window a box belongs to. A disabled main window (a scan runs) would disable its boxes as
+// well, so they stand alone then.
+QWidget* DialogParent() {
+    QWidget* W = QApplication::activeWindow();
+    if (!W) W = TCustomForm::MainForm();
+    if (W && (!W->isVisible() || !W->isEnabled())) W = nullptr;
+    return W;
+}
+
+class TQtUserDialogs final : public TUserDialogs {
+public:
+    TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
+                            TMsgDlgButtons Buttons) override {
+        QMessageBox::Icon Icon = QMessageBox::Warning;
+        switch (Type) {
+        case mtWarning: Icon = QMessageBox::Warning; break;
+        case mtError: Icon = QMessageBox::Critical; break;
+        case mtInformation: Icon = QMessageBox::Information; break;
+        case mtConfirmation: Icon = QMessageBox::Question; break;
+        }
+        QMessageBox::StandardButtons B;
+        if (Buttons & mbYes) B |= QMessageBox::Yes;
+        if (Buttons & mbNo) B |= QMessageBox::No;
+        if (Buttons & mbOK) B |= QMessageBox::Ok;
+        if (Buttons & mbCancel) B |= QMessageBox::Cancel;
+        if (Buttons & mbAbort) B |= QMessageBox::Abort;
+        if (Buttons & mbRetry) B |= QMessageBox::Retry;
+        if (Buttons & mbIgnore) B |= QMessageBox::Ignore;
+        if (!B) B = QMessageBox::Ok;
+        QMessageBox Box(Icon, QString::fromUtf8(MessageCaption(Type)), ToQString(Text), B,
+                        DialogParent());
+        switch (Box.exec()) {
+        case QMessageBox::Yes: return mrYes;
+        case QMessageBox::No: return mrNo;
+        case QMessageBox::Ok: return mrOk;
+        case QMessageBox::Abort: return mrAbort;
+        case QMessageBox::Retry: return mrRetry;
+        case QMessageBox::Ignore: return mrIgnore;
+        default: return mrCancel;
+        }
+    }
+
+    bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override {
+        return RunFileDialog(Spec, FileName, QFileDialog::AcceptOpen);
+    }
+
+    bool SaveFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override {
+        return RunFileDialog(Spec, FileName, QFileDialog::AcceptSave);
+    }
+
+    bool BrowseFolder(const std::string& Title, const std::string& Root,
+                      std::string& Folder) override {
+        QString Start = Root.empty() ? QString() : FileNameToQString(Root);
+        QString Chosen = QFileDialog::getExistingDirectory(DialogParent(), ToQString(Title), Start);
+        if (Chosen.isEmpty()) {
+            Folder.clear();
+            return false;
+        }
+        Folder = QStringToFileName(Chosen);
+        return true;
+    }
+
+    bool InputQuery(const std::string& Caption, const std::string& Prompt,
+                    std::string& Value) override {
+        bool Ok = false;
+        QString Text = QInputDialog::getText(DialogParent(), ToQString(Caption), ToQString(Prompt),
+                                             QLineEdit::Normal, ToQString(Value), &Ok);
+        if (Ok) Value = FromQString(Text);
+        return Ok;
+    }
+
+    bool ShellOpen(const std::string& FileName) override {
+        const bool Local = !FileName.empty() && FileName[0] == '/';
+        QUrl Url = Local ? QUrl::fromLocalFile(FileNameToQString(FileName))
+                         : QUrl(ToQString(FileName), QUrl::StrictMode);
+        return Url.isValid() && QDesktopServices::openUrl(Url);
+    }
+
+private:
+    static bool RunFileDialog(const TFileDialogSpec& Spec, std::string& FileName,
+                              QFileDialog::AcceptMode Mode) {
+        QFileDialog D(DialogParent(), ToQString(Spec.Title));
+        D.setAcceptMode(Mode);
+        D.setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                      : QFileDialog::AnyFile);
+        D.setNameFilter(DialogFilter(Spec.Filter));
+        if (!Spec.DefaultExt.empty()) D.setDefaultSuffix(ToQString(Spec.DefaultExt));
+        if (!Spec.FileName.empty()) D.selectFile(FileNameToQString(Spec.FileName));
+        if (D.exec() != QDialog::Accepted || D.selectedFiles().isEmpty()) return false;
+        FileName = QStringToFileName(D.selectedFiles().first());
+        return true;
+    }
+};
+
+TUserDialogs* GInstalled = nullptr;
+
+TUserDialogs& QtDialogs() {
+    static std::unique_ptr<TUserDialogs> Instance = NewQtUserDialogs();
+    return *Instance;
+}
+
+} // namespace
+
+const char* MessageCaption(TMsgDlgType Type) {
+    switch (Type) {
+    case mtWarning: return "Warning";
+    case mtError: return "Error";
+    case mtInformation: return "Information";
+    case mtConfirmation: return "Confirmation";
+    }
+    return "";
+}
+
+TUserDialogs& UserDialogs() {
+    return GInstalled ? *GInstalled : QtDialogs();
+}
+
+void SetUserDialogs(TUserDialogs* Dialogs) {
+    GInstalled = Dialogs;
+}
+
+std::unique_ptr<TUserDialogs> NewQtUserDialogs() {
+    return std::make_unique<TQtUserDialogs>();
+}
+
+void InstallDialogHooks() {
+    ShowCatalogErrorHook = [](const std::string& Message) {
+        UserDialogs().MessageDlg(Message, mtError, mbOK);
+    };
+    ShowExceptionHook = [](const std::string& Message) {
+        UserDialogs().MessageDlg(Message, mtError, mbOK);
+    };
+    VolumeQuestionProc = [](const std::string& Text) {
+        switch (UserDialogs().MessageDlg(Text, mtWarning, mbAbortRetryIgnore)) {
+        case mrRetry: return TVolumeAnswer::Retry;
+        case mrIgnore: return TVolumeAnswer::Ignore;
+        default: return TVolumeAnswer::Abort;
+        }
+    };
+    BrowseFolderHook = [](const std::string& Title, const std::string& Root, std::string& Folder) {
+        return UserDialogs().BrowseFolder(Title, Root, Folder);
+    };
+    OpenUrlProc = [](const QUrl& Url) {
+        return UserDialogs().ShellOpen(Url.isLocalFile() ? QStringToFileName(Url.toLocalFile())
+                                                         : FromQString(Url.toString()));
+    };
+}
+
+void RemoveDialogHooks() {
+    ShowCatalogErrorHook = nullptr;
+    ShowExceptionHook = nullptr;
+    VolumeQuestionProc = nullptr;
+    BrowseFolderHook = nullptr;
+    OpenUrlProc = nullptr;
+}

@@ -1,0 +1,74 @@
+// Every question, message, file dialog, folder browse, input box and shell open of the program
+// goes through one interface, TUserDialogs. The program installs the Qt implementation
+// (QMessageBox, QFileDialog, QInputDialog, QDesktopServices); tests install a scripted one that
+// answers from a list and records what was asked, so that every command runs headless without
+// a modal loop.
+//
+// InstallDialogHooks points the core's and the support library's own hooks (catalog errors, the
+// volume question, exception messages, the folder browse, opening files) at the installed
+// implementation. UI thread only.
+#pragma once
+
+#include <memory>
+#include <string>
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+
+enum TMsgDlgBtn : unsigned {
+    mbYes = 1,
+    mbNo = 2,
+    mbOK = 4,
+    mbCancel = 8,
+    mbAbort = 16,
+    mbRetry = 32,
+    mbIgnore = 64,
+};
+using TMsgDlgButtons = unsigned;
+inline constexpr TMsgDlgButtons mbYesNoCancel = mbYes | mbNo | mbCancel;
+inline constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;
+inline constexpr TMsgDlgButtons mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore;
+
+// The answer of a box: the button pressed; mrCancel also when the box was closed otherwise.
+enum TModalResult { mrNone = 0, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrYes, mrNo };
+
+// A file dialog: its title, the filter in the framework's "caption|patterns|..." form, the
+// extension added to a name typed without one, and the name it starts with.
+struct TFileDialogSpec {
+    std::string Title;
+    std::string Filter;
+    std::string DefaultExt;
+    std::string FileName;
+};
+
+class TUserDialogs {
+public:
+    virtual ~TUserDialogs() = default;
+
+    // A message box titled by its type ("Warning", "Error", "Information", "Confirmation").
+    virtual TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
+                                    TMsgDlgButtons Buttons) = 0;
+    // File dialogs: true with FileName set when the user confirmed.
+    virtual bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) = 0;
+    virtual bool SaveFileDialog(const TFileDialogSpec& Spec, std::string& FileName) = 0;
+    // A folder: true with Folder set when the user chose one.
+    virtual bool BrowseFolder(const std::string& Title, const std::string& Root,
+                              std::string& Folder) = 0;
+    // One line of text, starting with Value: true with Value set when confirmed.
+    virtual bool InputQuery(const std::string& Caption, const std::string& Prompt,
+                            std::string& Value) = 0;
+    // Opens a file with the desktop's program for it; true when the desktop took it.
+    virtual bool ShellOpen(const std::string& FileName) = 0;
+};
+
+// The installed implementation (the Qt one unless another was installed).
+TUserDialogs& UserDialogs();
+// Installs Dialogs (not owned; null puts the Qt implementation back).
+void SetUserDialogs(TUserDialogs* Dialogs);
+// A new Qt implementation.
+std::unique_ptr<TUserDialogs> NewQtUserDialogs();
+
+// The caption of a box of Type.
+const char* MessageCaption(TMsgDlgType Type);
+
+void InstallDialogHooks();
+void RemoveDialogHooks();

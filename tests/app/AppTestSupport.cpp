@@ -1,0 +1,154 @@
+#include "AppTestSupport.h"
+
+#include "platform/Thread.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <unistd.h>
+
+void MainWindowTest::SetUp() {
+    Dir = std::make_unique<TempDir>();
+    Config = std::make_unique<TempDir>();
+    if (const char* Old = std::getenv("XDG_CONFIG_HOME")) {
+        FHadConfig = true;
+        FOldConfig = Old;
+    }
+    ::setenv("XDG_CONFIG_HOME", Config->Path().c_str(), 1);
+    SetDefaultOptions();
+    CatalogModified = false;
+    CommandLineParams.clear();
+    // A test closes windows; the test program goes on.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Dialogs = std::make_unique<TScriptedDialogs>();
+    SetUserDialogs(Dialogs.get());
+    InstallDialogHooks();
+}
+
+void MainWindowTest::TearDown() {
+    Main.reset();
+    ProcessEvents();
+    EXPECT_EQ(Dialogs->Unused(), 0u) << "scripted answers left over";
+    SetUserDialogs(nullptr);
+    RemoveDialogHooks();
+    ShowItemPropertiesProc = nullptr;
+    CommandLineParams.clear();
+    SetDefaultOptions();
+    CatalogModified = false;
+    if (FHadConfig)
+        ::setenv("XDG_CONFIG_HOME", FOldConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    // The program changes its current folder to the catalogs it opens.
+    if (::chdir("/") != 0) ADD_FAILURE() << "chdir";
+    Config.reset();
+    Dir.reset();
+}
+
+void MainWindowTest::CreateWindow(bool Show) {
+    Main = std::make_unique<TfmCatalogMain>();
+    if (Show) {
+        Main->show();
+        ProcessEvents();
+    }
+}
+
+void MainWindowTest::ProcessEvents() {
+    for (int I = 0; I < 5; ++I) {
+        QApplication::processEvents();
+        CheckSynchronize(0);
+    }
+}
+
+TBasicFolder* MainWindowTest::AddVirtual(TBasicItem* Parent, const std::string& Name) {
+    auto* F = new TBasicFolder(Parent->Children());
+    F->SetNameField(PackedString(Name));
+    CurrentCatalog->Types()->AddItem(F);
+    return F;
+}
+
+TFileCollection* MainWindowTest::AddScanned(TBasicItem* Parent, const std::string& Name,
+                                            const std::string& RootPath) {
+    auto* F = new TFileCollection(Parent->Children());
+    F->SetNameField(PackedString(Name));
+    F->Volume().Path = RootPath;
+    CurrentCatalog->Types()->AddItem(F);
+    return F;
+}
+
+TFileFolder* MainWindowTest::AddFolder(TBasicItem* Parent, const std::string& Name, uint32_t Attr) {
+    auto* F = new TFileFolder(Parent->Children());
+    F->SetNameField(PackedString(Name));
+    F->FileInfoRef().Name = PackedString(Name);
+    F->FileInfoRef().Attr = Attr;
+    CurrentCatalog->Types()->AddItem(F);
+    return F;
+}
+
+TFileItem* MainWindowTest::AddFile(TBasicItem* Parent, const std::string& Name, uint64_t Size,
+                                   uint32_t Attr) {
+    auto* F = new TFileItem(Parent->Children());
+    F->SetNameField(PackedString(Name));
+    F->FileInfoRef().Name = PackedString(Name);
+    F->FileInfoRef().Size = Size;
+    F->FileInfoRef().Attr = Attr;
+    F->FileInfoRef().Date = 45000.5;
+    CurrentCatalog->Types()->AddItem(F);
+    return F;
+}
+
+void MainWindowTest::BuildSampleCatalog() {
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    TFileCollection* Disc = AddScanned(Docs, "Disc1", Dir->Path() + "disc/");
+    TFileFolder* Photos = AddFolder(Disc, "Photos");
+    AddFile(Photos, "beach.jpg", 2500000);
+    AddFile(Disc, "readme.txt", 1999);
+    AddFile(Disc, "setup.exe", 70000);
+    AddVirtual(CurrentCatalog, "Music");
+}
+
+std::string MainWindowTest::SaveSample(const std::string& Name) {
+    const std::string Path = Dir->Path() + Name;
+    Main->SaveCatalogTo(Path);
+    return Path;
+}
+
+std::vector<std::string> MainWindowTest::ListCaptions() const {
+    std::vector<std::string> R;
+    for (int I = 0; I < Main->lvMain->Count(); ++I)
+        R.push_back(Main->lvMain->Item(I)->Caption());
+    return R;
+}
+
+TListViewItem* MainWindowTest::RowOf(const std::string& Caption) const {
+    for (int I = 0; I < Main->lvMain->Count(); ++I)
+        if (Main->lvMain->Item(I)->Caption() == Caption) return Main->lvMain->Item(I);
+    return nullptr;
+}
+
+std::vector<std::string> MainWindowTest::NodeTexts(TTreeViewNode* Node) const {
+    std::vector<std::string> R;
+    for (int I = 0; I < Node->ChildCount(); ++I)
+        R.push_back(Node->Child(I)->Text());
+    return R;
+}
+
+TTreeViewNode* MainWindowTest::RootNode() const {
+    return Main->tvMain->TopItem(0);
+}
+
+TTreeViewNode* MainWindowTest::ChildNode(TTreeViewNode* Node, const std::string& Text) const {
+    for (int I = 0; Node && I < Node->ChildCount(); ++I)
+        if (Node->Child(I)->Text() == Text) return Node->Child(I);
+    return nullptr;
+}
+
+void MainWindowTest::SelectRows(const std::vector<std::string>& Captions) {
+    Main->SetActiveControl(Main->lvMain);
+    Main->lvMain->ClearSelection();
+    for (const std::string& C : Captions) {
+        TListViewItem* Row = RowOf(C);
+        ASSERT_NE(Row, nullptr) << C;
+        Row->SetSelected(true);
+    }
+}

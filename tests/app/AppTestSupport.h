@@ -1,0 +1,58 @@
+// The fixture of the main window tests: a fresh main window per test on the offscreen platform,
+// its settings in a temporary configuration folder, every question answered by a script, and
+// small helpers to build catalogs and look at the panes.
+#pragma once
+
+#include "ScriptedDialogs.h"
+#include "app/CatalogMain.h"
+#include "core/CatalogGlobals.h"
+#include "core/FileTypes.h"
+#include "core/TreeItems.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the window (as the program does), optionally shown.
+    void CreateWindow(bool Show = true);
+    // Runs pending events and workers' calls.
+    static void ProcessEvents();
+
+    // Items made as a load or a scan makes them, in the open catalog.
+    TBasicFolder* AddVirtual(TBasicItem* Parent, const std::string& Name);
+    TFileCollection* AddScanned(TBasicItem* Parent, const std::string& Name,
+                                const std::string& RootPath = "/nowhere/");
+    TFileFolder* AddFolder(TBasicItem* Parent, const std::string& Name, uint32_t Attr = 16);
+    TFileItem* AddFile(TBasicItem* Parent, const std::string& Name, uint64_t Size = 0,
+                       uint32_t Attr = 32);
+    // A small catalog: Docs (virtual) with Disc1 (scanned) holding a folder and files, and Music.
+    void BuildSampleCatalog();
+    // Saves the open catalog under Name in the temporary folder and returns the path.
+    std::string SaveSample(const std::string& Name);
+
+    // What the panes show.
+    std::vector<std::string> ListCaptions() const;
+    TListViewItem* RowOf(const std::string& Caption) const;
+    std::vector<std::string> NodeTexts(TTreeViewNode* Node) const;
+    TTreeViewNode* RootNode() const;
+    TTreeViewNode* ChildNode(TTreeViewNode* Node, const std::string& Text) const;
+    // Selects exactly these rows of lvMain and makes lvMain the active pane.
+    void SelectRows(const std::vector<std::string>& Captions);
+
+    std::unique_ptr<TempDir> Dir;
+    std::unique_ptr<TempDir> Config;
+    std::unique_ptr<TScriptedDialogs> Dialogs;
+    std::unique_ptr<TfmCatalogMain> Main;
+
+private:
+    std::string FOldConfig;
+    bool FHadConfig = false;
+};

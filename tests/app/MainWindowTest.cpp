@@ -1,0 +1,575 @@
+// The main window: start-up, the layout and actions it is made of, the tree and list fill with
+// the hiding rules, navigation, view styles, renaming, deleting, status texts and sorting.
+#include "AppTestSupport.h"
+
+#include "core/CatalogItems.h"
+#include "platform/SysUtils.h"
+#include "uilib/MRUList.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+// ---- start-up ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, StartsAsAnEmptyUntitledCatalogUnderOneDesktopNode) {
+    CreateWindow();
+    EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");
+    EXPECT_EQ(Main->Name(), "fmCatalogMain");
+    ASSERT_EQ(Main->tvMain->TopCount(), 1);
+    EXPECT_EQ(RootNode()->Text(), "Desktop");
+    EXPECT_EQ(RootNode()->Data(), CurrentCatalog);
+    EXPECT_EQ(CurrentCatalog->TreeNode(), RootNode());
+    EXPECT_EQ(CurrentFolder, CurrentCatalog);
+    EXPECT_EQ(Main->tvMain->Selected(), RootNode());
+    EXPECT_FALSE(CatalogModified);
+    EXPECT_EQ(Main->lvMain->Count(), 0);
+    EXPECT_EQ(Main->StatusText(), "");
+    // New keeps the one root node.
+    Main->aNewExecute();
+    EXPECT_EQ(Main->tvMain->TopCount(), 1);
+    EXPECT_EQ(RootNode()->Text(), "Desktop");
+}
+
+TEST_F(MainWindowTest, IsLaidOutAndNamedAsDesigned) {
+    CreateWindow();
+    for (const char* Name : {"tvMain", "lvMain", "lvKey", "lvResult", "LeftPanel", "RightPanel",
+                             "BottomPanel", "spLeft", "SpRight", "spBottom", "StatusBar1",
+                             "FileToolbar", "ToolsToolBar", "ViewToolBar", "ViewStyleToolbar",
+                             "MenuToolBar", "pmMain", "FormStorage1", "MRUManager1"})
+        EXPECT_NE(Main->findChild<QObject*>(QString::fromUtf8(Name)), nullptr) << Name;
+    EXPECT_EQ(Main->FileToolbar->windowTitle(), "File");
+    EXPECT_EQ(Main->ToolsToolBar->windowTitle(), "Standart");
+    EXPECT_EQ(Main->ViewToolBar->windowTitle(), "Controls");
+    EXPECT_EQ(Main->ViewStyleToolbar->windowTitle(), "View Style");
+    // Folder pane shown, keyword and result panes hidden; the Controls bar hidden.
+    EXPECT_TRUE(Main->LeftPanel->isVisible());
+    EXPECT_FALSE(Main->RightPanel->isVisible());
+    EXPECT_FALSE(Main->BottomPanel->isVisible());
+    EXPECT_FALSE(Main->ViewToolBar->isVisible());
+    EXPECT_TRUE(Main->StatusBar1->isVisible());
+    EXPECT_TRUE(Main->aLeft->isChecked());
+    EXPECT_TRUE(Main->StatusBar2->isChecked());
+    EXPECT_FALSE(Main->ViewStylebar1->isChecked());
+    EXPECT_FALSE(Main->Recent1->isEnabled());
+
+    // The list: six columns, report style, sorted by name with the ascending mark.
+    TCatalogListView* L = Main->lvMain;
+    ASSERT_EQ(L->ColumnCount(), 6);
+    const char* Names[] = {"Name", "Size", "Type", "Modified", "Attributes", "Comment"};
+    const int Widths[] = {175, 75, 150, 100, 75, 100};
+    for (int I = 0; I < 6; ++I) {
+        EXPECT_EQ(L->Column(I).Caption, Names[I]);
+        EXPECT_EQ(L->Column(I).Tag, I);
+        EXPECT_EQ(L->ColumnWidth(I), Widths[I]);
+    }
+    EXPECT_EQ(L->Column(1).Alignment, Qt::AlignRight);
+    EXPECT_EQ(L->ViewStyle(), vsReport);
+    EXPECT_TRUE(L->ReportPane()->header()->sectionsMovable());
+    EXPECT_EQ(L->SortedColumn(), 0);
+    EXPECT_TRUE(L->Ascending());
+    EXPECT_EQ(L->Column(0).ImageIndex, 7);
+    EXPECT_EQ(L->AscImgIndex(), 7);
+    EXPECT_EQ(L->DescImgIndex(), 8);
+    ASSERT_EQ(Main->lvResult->ColumnCount(), 4);
+    EXPECT_EQ(Main->lvResult->Column(3).Caption, "FilePath");
+    EXPECT_FALSE(Main->tvMain->DropFiles());
+    EXPECT_FALSE(L->DropFiles());
+}
+
+TEST_F(MainWindowTest, ActionsCarryTheirCaptionsHintsAndShortcuts) {
+    CreateWindow();
+    struct {
+        QAction* A;
+        const char* Name;
+        const char* Caption;
+        const char* Status;
+        QKeySequence Key;
+    } Expected[] = {
+        {Main->aRootUp, "aRootUp", "Up", "Goto Root Folder", {}},
+        {Main->aLeft, "aLeft", "Folders bar", "Show folders root bar", Qt::CTRL | Qt::Key_8},
+        {Main->aNew, "aNew", "New", "Creates a new catalog", Qt::CTRL | Qt::Key_N},
+        {Main->aLoad, "aLoad", "Open ...", "Open an existing catalog", Qt::CTRL | Qt::Key_O},
+        {Main->aSave, "aSave", "Save", "Saves the active catalog", Qt::CTRL | Qt::Key_S},
+        {Main->aSaveAs,
+         "aSaveAs",
+         "Save As ...",
+         "Saves a copy of the catalog in a separate file",
+         {}},
+        {Main->aExit, "aExit", "E&xit", "Quits Quillmark and prompts to save catalog",
+         Qt::CTRL | Qt::Key_X},
+        {Main->aDetail, "aDetail", "Details", "Display information about each item",
+         Qt::ALT | Qt::Key_4},
+        {Main->aLargeIcon, "aLargeIcon", "Large Icons", "Display items by using large icons",
+         Qt::ALT | Qt::Key_1},
+        {Main->aRenameAction, "aRenameAction", "Rename", "Rename item", Qt::Key_F2},
+        {Main->aMainProperty, "aMainProperty", "Properties", "Show item properties",
+         Qt::ALT | Qt::Key_Return},
+        {Main->aBottom, "aBottom", "Results bar", "Show search results bar", Qt::CTRL | Qt::Key_0},
+        {Main->aRight, "aRight", "Keyword bar", "Show keywords bar", Qt::CTRL | Qt::Key_9},
+        {Main->DeleteAction, "DeleteAction", "Delete", "Delete Item", Qt::Key_Delete},
+        {Main->RefreshAction, "RefreshAction", "Refresh", "Refresh", Qt::Key_F5},
+        {Main->RevertAction,
+         "RevertAction",
+         "Revert",
+         "Reverts the catalog to the last saved version",
+         {}},
+        {Main->SelectAllAction, "SelectAllAction", "Select All", "", Qt::CTRL | Qt::Key_A},
+    };
+    for (const auto& E : Expected) {
+        SCOPED_TRACE(E.Name);
+        EXPECT_EQ(E.A->objectName(), E.Name);
+        EXPECT_EQ(E.A->text(), E.Caption);
+        EXPECT_EQ(E.A->statusTip(), E.Status);
+        EXPECT_EQ(E.A->shortcut(), E.Key);
+    }
+    EXPECT_EQ(Main->aExit->toolTip(), "Exit");
+    EXPECT_EQ(Main->aLeft->toolTip(), "Show folders root bar");
+    // The header marks are pictures 7 and 8 of the window's image list.
+    EXPECT_FALSE(Main->ImageList1.Icon(7).isNull());
+    EXPECT_FALSE(Main->ImageList1.Icon(8).isNull());
+    EXPECT_FALSE(Main->SmallImageList.Icon(0).isNull());
+    EXPECT_FALSE(Main->LargeImageList.Icon(6).isNull());
+}
+
+TEST_F(MainWindowTest, OpensTheCatalogOnTheCommandLineEvenWithoutAutoOpen) {
+    CreateWindow(false);
+    BuildSampleCatalog();
+    const std::string Path = SaveSample("cmd.qlmk");
+    Main.reset();
+    AutoOpen = false;
+    CommandLineParams = {Path, Dir->Path() + "not-looked-at.qlmk"};
+    CreateWindow();
+    EXPECT_EQ(Main->Caption(), Path + " - Quillmark");
+    EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Music"}));
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"Docs", "Music"}));
+    EXPECT_TRUE(Main->tvMain->isExpanded(Main->tvMain->IndexOfNode(RootNode())));
+    EXPECT_FALSE(CatalogModified);
+}
+
+TEST_F(MainWindowTest, AutoOpenOpensTheNewestRecentCatalogWhenThereIsOne) {
+    CreateWindow(false);
+    BuildSampleCatalog();
+    const std::string Path = SaveSample("auto.qlmk");
+    Main.reset();
+
+    AutoOpen = true;
+    CreateWindow(false); // an empty recent list: the untitled catalog stays
+    Main->show();
+    ProcessEvents();
+    EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");
+    Main.reset();
+
+    CreateWindow(false);
+    Main->AddToRecent(Dir->Path() + "older.qlmk");
+    Main->AddToRecent(Path);
+    Main->show();
+    ProcessEvents();
+    EXPECT_EQ(Main->Caption(), Path + " - Quillmark");
+    EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Music"}));
+    Main.reset();
+
+    AutoOpen = false;
+    CreateWindow(false);
+    Main->AddToRecent(Path);
+    Main->show();
+    ProcessEvents();
+    EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");
+}
+
+TEST_F(MainWindowTest, ADamagedCatalogAtStartUpIsReportedAndLeavesAnEmptyCatalog) {
+    const std::string Bad = Dir->Path() + "bad.qlmk";
+    WriteFile(Bad, "this is not a catalog at all");
+    CommandLineParams = {Bad};
+    Dialogs->Answer(mrOk);
+    CreateWindow();
+    ASSERT_EQ(Dialogs->Asked.size(), 1u);
+    EXPECT_EQ(Dialogs->Asked[0].Type, mtError);
+    EXPECT_EQ(std::string(MessageCaption(Dialogs->Asked[0].Type)), "Error");
+    EXPECT_EQ(CurrentCatalog->CatFile(), "");
+    EXPECT_EQ(Main->Caption(), " - Quillmark");
+    EXPECT_EQ(RootNode()->ChildCount(), 0);
+    EXPECT_FALSE(CatalogModified);
+}
+
+// ---- tree and list -----------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, TreeAndListLeaveOutHiddenAndMissingEntries) {
+    CreateWindow();
+    BuildSampleCatalog();
+    TBasicFolder* Docs = static_cast<TBasicFolder*>(CurrentCatalog->Children()->At(0));
+    auto* Disc = static_cast<TFileCollection*>(Docs->Children()->At(0));
+    AddFile(Disc, ".secret", 10, faArchive | faHidden);
+    AddFile(Disc, "fifo", 0, faSysFile);
+    AddFolder(Disc, ".cache", faDirectory | faHidden);
+    AddFile(Disc, "vanished.txt")->SetScanFlags(sfMissing);
+    AddFolder(Disc, "Gone")->SetScanFlags(sfMissing);
+
+    ShowHidden = false;
+    Main->RefreshTreeNode(RootNode());
+    Main->SetCurrentFolder(Disc);
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"Photos", "readme.txt", "setup.exe"}));
+    TTreeViewNode* DiscNode = ChildNode(ChildNode(RootNode(), "Docs"), "Disc1");
+    ASSERT_NE(DiscNode, nullptr);
+    EXPECT_EQ(NodeTexts(DiscNode), (std::vector<std::string>{"Photos"}));
+    EXPECT_EQ(Main->tvMain->Selected(), DiscNode);
+
+    ShowHidden = true;
+    Main->RefreshTreeNode(RootNode());
+    Main->RefreshList(false);
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{".cache", ".secret", "fifo", "Photos",
+                                                        "readme.txt", "setup.exe"}));
+    DiscNode = ChildNode(ChildNode(RootNode(), "Docs"), "Disc1");
+    EXPECT_EQ(NodeTexts(DiscNode), (std::vector<std::string>{".cache", "Photos"}));
+    // Every shown item knows its node and row, and nothing else does.
+    EXPECT_EQ(RowOf("readme.txt")->Data()->ListItem(), RowOf("readme.txt"));
+    EXPECT_EQ(Disc->TreeNode(), DiscNode);
+    for (int I = 0; I < Disc->Children()->Count(); ++I) {
+        TBasicItem* X = Disc->Children()->At(I);
+        if (X->ScanFlags() & sfMissing) {
+            EXPECT_EQ(X->ListItem(), nullptr);
+            EXPECT_EQ(X->TreeNode(), nullptr);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, ListRowsShowSizeTypeDateAttributesAndComment) {
+    CreateWindow();
+    TBasicFolder* V = AddVirtual(CurrentCatalog, "V");
+    AddFile(V, "empty", 0);
+    AddFile(V, "almost", 1999);
+    AddFile(V, "two", 2000, faArchive | faReadOnly | faHidden);
+    AddFile(V, "huge.iso", 5000000000ULL);
+    AddFolder(V, "dir", faDirectory);
+    TFileItem* Noted = AddFile(V, "noted.txt", 10);
+    Noted->SetComment("A comment");
+    AddVirtual(V, "virtual");
+    Main->SetCurrentFolder(V);
+    auto Sub = [&](const std::string& Caption, int Column) {
+        TListViewItem* R = RowOf(Caption);
+        return R && R->SubItems().size() > static_cast<size_t>(Column - 1)
+                   ? R->SubItems()[static_cast<size_t>(Column - 1)]
+                   : std::string("<none>");
+    };
+    EXPECT_EQ(RowOf("empty")->SubItems().size(), 7u);
+    EXPECT_EQ(Sub("empty", 1), "1KB");
+    EXPECT_EQ(Sub("almost", 1), "1KB");
+    EXPECT_EQ(Sub("two", 1), "2KB");
+    EXPECT_EQ(Sub("huge.iso", 1), "5000000KB");
+    EXPECT_EQ(Sub("dir", 1), "Folder");
+    EXPECT_EQ(Sub("virtual", 1), "Folder");
+    EXPECT_EQ(Sub("two", 4), "RHA");
+    EXPECT_EQ(Sub("dir", 4), "F");
+    EXPECT_EQ(Sub("virtual", 4), "");
+    EXPECT_EQ(Sub("almost", 3), DateTimeToStr(45000.5));
+    EXPECT_EQ(Sub("virtual", 3), "");
+    EXPECT_EQ(Sub("noted.txt", 5), "A comment");
+    EXPECT_EQ(Sub("virtual", 2), RowOf("virtual")->Data()->TypeRow()->DisplayName());
+    EXPECT_EQ(AttributeLetters(1 | 2 | 4 | 32 | 2048 | 16 | 128 | 4096 | 256), "RHSACFNOT");
+    EXPECT_EQ(FolderContentsText(0, 0, 0), "Contents 0 Folders, 0 Files, 0KB");
+    EXPECT_EQ(FolderContentsText(1, 2, 999), "Contents 1 Folders, 2 Files, 1KB");
+    EXPECT_EQ(FolderContentsText(1, 2, 3000), "Contents 1 Folders, 2 Files, 3KB");
+}
+
+TEST_F(MainWindowTest, NavigatesWithDoubleClickEnterBackspaceAndUp) {
+    CreateWindow();
+    BuildSampleCatalog();
+    Main->RefreshTreeNode(RootNode());
+    Main->RefreshList(false);
+    Main->UpdateActions();
+    EXPECT_FALSE(Main->aRootUp->isEnabled()); // nothing above the root
+    Main->aRootUpExecute();
+    EXPECT_EQ(CurrentFolder, CurrentCatalog);
+
+    SelectRows({"Docs"});
+    Main->lvMainDblClick();
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"Disc1"}));
+    EXPECT_EQ(Main->tvMain->Selected(), ChildNode(RootNode(), "Docs"));
+    SelectRows({"Disc1"});
+    QTest::keyClick(Main->lvMain->ReportPane(), Qt::Key_Return);
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"Photos", "readme.txt", "setup.exe"}));
+    Main->UpdateActions();
+    EXPECT_TRUE(Main->aRootUp->isEnabled());
+
+    // Up: the folder one came from is the selected row.
+    QTest::keyClick(Main->lvMain->ReportPane(), Qt::Key_Backspace);
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"Disc1"}));
+    ASSERT_EQ(Main->lvMain->SelCount(), 1);
+    EXPECT_EQ(Main->lvMain->Selected()->Caption(), "Disc1");
+    EXPECT_EQ(Main->lvMain->ItemFocused(), Main->lvMain->Selected());
+    Main->aRootUp->trigger();
+    EXPECT_EQ(CurrentFolder, CurrentCatalog);
+    EXPECT_EQ(Main->lvMain->Selected()->Caption(), "Docs");
+    EXPECT_EQ(Main->tvMain->Selected(), RootNode());
+
+    // A click in the tree changes the folder and shows its contents.
+    TTreeViewNode* Music = ChildNode(RootNode(), "Music");
+    Main->tvMain->setCurrentIndex(Main->tvMain->IndexOfNode(Music));
+    EXPECT_EQ(CurrentFolder, Music->Data());
+    EXPECT_EQ(Main->StatusText(), "Contents 0 Folders, 0 Files, 0KB");
+    // Two selected rows: a double-click does nothing.
+    Main->SetCurrentFolder(CurrentCatalog);
+    SelectRows({"Docs", "Music"});
+    Main->lvMainDblClick();
+    EXPECT_EQ(CurrentFolder, CurrentCatalog);
+}
+
+TEST_F(MainWindowTest, AFolderThatIsNotOneCannotBecomeCurrent) {
+    CreateWindow();
+    TBasicFolder* V = AddVirtual(CurrentCatalog, "V");
+    TFileItem* F = AddFile(V, "f");
+    Main->SetCurrentFolder(V);
+    try {
+        Main->SetCurrentFolder(F);
+        ADD_FAILURE() << "no error";
+    } catch (const ECatalogError& E) {
+        EXPECT_STREQ(E.what(), "Invalid CurrentFolder");
+    }
+    EXPECT_EQ(CurrentFolder, V);
+    // The status of a tree click works again afterwards.
+    Main->tvMainChange(ChildNode(RootNode(), "V"));
+}
+
+TEST_F(MainWindowTest, ViewStylesKeepTheRowsAndOnlyDetailsFillsTheirColumns) {
+    CreateWindow();
+    BuildSampleCatalog();
+    Main->SetCurrentFolder(CurrentCatalog->Children()->At(0)->Children()->At(0));
+    SelectRows({"readme.txt"});
+    Main->aLargeIcon->trigger();
+    EXPECT_EQ(Main->lvMain->ViewStyle(), vsIcon);
+    EXPECT_EQ(Main->lvMain->ActivePane(), Main->lvMain->IconPane());
+    EXPECT_EQ(Main->lvMain->Selected()->Caption(), "readme.txt");
+    Main->aList->trigger();
+    EXPECT_EQ(Main->lvMain->ViewStyle(), vsList);
+    Main->aSmallIcon->trigger();
+    EXPECT_EQ(Main->lvMain->ViewStyle(), vsSmallIcon);
+    Main->RefreshList(false);
+    EXPECT_EQ(Main->lvMain->Count(), 3);
+    EXPECT_TRUE(RowOf("readme.txt")->SubItems().empty());
+    Main->aDetail->trigger();
+    EXPECT_EQ(Main->lvMain->ViewStyle(), vsReport);
+    EXPECT_EQ(RowOf("readme.txt")->SubItems()[0], "1KB");
+    EXPECT_TRUE(Main->aDetail->isChecked());
+}
+
+TEST_F(MainWindowTest, PanelAndBarTogglesShowWhatTheyAreCheckedFor) {
+    CreateWindow();
+    Main->aRight->trigger();
+    EXPECT_TRUE(Main->aRight->isChecked());
+    EXPECT_TRUE(Main->RightPanel->isVisible());
+    Main->aBottom->trigger();
+    EXPECT_TRUE(Main->BottomPanel->isVisible());
+    Main->aLeft->trigger();
+    EXPECT_FALSE(Main->aLeft->isChecked());
+    EXPECT_FALSE(Main->LeftPanel->isVisible());
+    Main->StatusBar2->trigger();
+    EXPECT_FALSE(Main->StatusBar1->isVisible());
+    Main->Bar21->trigger();
+    EXPECT_TRUE(Main->ViewToolBar->isVisible());
+    Main->Bar3->trigger();
+    EXPECT_FALSE(Main->FileToolbar->isVisible());
+    Main->bar11->trigger();
+    EXPECT_FALSE(Main->ToolsToolBar->isVisible());
+    // Shown at first with its item unchecked: the first click checks it, the second hides it.
+    Main->ViewStylebar1->trigger();
+    EXPECT_TRUE(Main->ViewStyleToolbar->isVisible());
+    Main->ViewStylebar1->trigger();
+    EXPECT_FALSE(Main->ViewStyleToolbar->isVisible());
+}
+
+// ---- renaming ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, RenamingInPlaceGivesUniqueNamesAndOnlyToItemsThatMayBeRenamed) {
+    CreateWindow();
+    AddVirtual(CurrentCatalog, "Alpha");
+    TBasicFolder* B = AddVirtual(CurrentCatalog, "Beta");
+    TFileCollection* S = AddScanned(CurrentCatalog, "Scan");
+    AddFile(S, "file.txt");
+    Main->RefreshTreeNode(RootNode());
+    Main->RefreshList(false);
+
+    SelectRows({"Beta"});
+    Main->UpdateActions();
+    EXPECT_TRUE(Main->aRenameAction->isEnabled());
+    Main->aRenameAction->trigger();
+    ASSERT_TRUE(Main->lvMain->IsEditing());
+    EXPECT_EQ(Main->aAddKeyWord->shortcut(), QKeySequence(Qt::Key_Insert));
+    auto Editors = Main->lvMain->ReportPane()->viewport()->findChildren<QLineEdit*>();
+    ASSERT_FALSE(Editors.isEmpty());
+    Editors.first()->setText(QStringLiteral("Alpha"));
+    Main->lvMain->EndEditing();
+    EXPECT_EQ(std::string(B->Name()), "Alpha(1)");
+    EXPECT_EQ(RowOf("Alpha(1)")->Data(), B);
+    EXPECT_EQ(ChildNode(RootNode(), "Alpha(1)"), B->TreeNode());
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(Main->DeleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
+
+    // A file of a scanned folder keeps its name: no rename, no editor.
+    Main->SetCurrentFolder(S);
+    SelectRows({"file.txt"});
+    Main->UpdateActions();
+    EXPECT_FALSE(Main->aRenameAction->isEnabled());
+    EXPECT_FALSE(Main->lvMain->EditCaption(RowOf("file.txt")));
+
+    // In the tree: a cancelled edit gives Del back to the delete command as well.
+    Main->SetActiveControl(Main->tvMain);
+    TTreeViewNode* Alpha = ChildNode(RootNode(), "Alpha");
+    ASSERT_TRUE(Main->tvMain->EditText(Alpha));
+    EXPECT_EQ(Main->DeleteAction->shortcut(), QKeySequence());
+    QTest::keyClick(Main->tvMain->viewport()->findChildren<QLineEdit*>().first(), Qt::Key_Escape);
+    EXPECT_FALSE(Main->tvMain->IsEditing());
+    EXPECT_EQ(Main->DeleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(Alpha->Text(), "Alpha");
+}
+
+// ---- deleting ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, DeleteAsksFirstAndRemovesItemsFromEveryPane) {
+    CreateWindow();
+    BuildSampleCatalog();
+    TBasicItem* Disc = CurrentCatalog->Children()->At(0)->Children()->At(0);
+    Main->RefreshTreeNode(RootNode());
+    Main->SetCurrentFolder(Disc);
+    CatalogModified = false;
+
+    SelectRows({"readme.txt", "setup.exe"});
+    Dialogs->Answer(mrCancel);
+    Main->aMainDeleteExecute();
+    EXPECT_EQ(Dialogs->Messages().back(), "Delete 2 items ?");
+    EXPECT_EQ(Main->lvMain->Count(), 3);
+    EXPECT_FALSE(CatalogModified);
+
+    Dialogs->Answer(mrOk);
+    Main->UpdateActions(); // as the idle update does before the user can press Del
+    Main->DeleteAction->trigger();
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"Photos"}));
+    EXPECT_EQ(Disc->Children()->Count(), 1);
+    EXPECT_TRUE(CatalogModified);
+
+    SelectRows({"Photos"});
+    Dialogs->Answer(mrOk);
+    Main->aMainDeleteExecute();
+    EXPECT_EQ(Dialogs->Messages().back(), "Delete Photos ?");
+    EXPECT_TRUE(ListCaptions().empty());
+    EXPECT_EQ(ChildNode(ChildNode(RootNode(), "Docs"), "Disc1")->ChildCount(), 0);
+}
+
+TEST_F(MainWindowTest, DeletingTheCurrentFolderFromTheTreeMovesToItsParent) {
+    CreateWindow();
+    BuildSampleCatalog();
+    TBasicItem* Docs = CurrentCatalog->Children()->At(0);
+    TBasicItem* Disc = Docs->Children()->At(0);
+    Main->RefreshTreeNode(RootNode());
+    Main->SetCurrentFolder(Disc);
+    Main->SetActiveControl(Main->tvMain);
+    Main->UpdateActions();
+    EXPECT_TRUE(Main->DeleteAction->isEnabled());
+    Dialogs->Answer(mrOk);
+    Main->DeleteAction->trigger();
+    EXPECT_EQ(Dialogs->Messages().back(), "Delete Disc1 ?");
+    EXPECT_EQ(CurrentFolder, Docs);
+    EXPECT_TRUE(ListCaptions().empty());
+    EXPECT_EQ(Main->tvMain->Selected(), ChildNode(RootNode(), "Docs"));
+    EXPECT_EQ(ChildNode(RootNode(), "Docs")->ChildCount(), 0);
+
+    // The root alone: nothing is asked and nothing goes; the command is off there.
+    Main->SetCurrentFolder(CurrentCatalog);
+    Main->SetActiveControl(Main->tvMain);
+    Main->UpdateActions();
+    EXPECT_FALSE(Main->DeleteAction->isEnabled());
+    Main->aMainDeleteExecute();
+    EXPECT_EQ(CurrentCatalog->Children()->Count(), 2);
+}
+
+// ---- status and sorting ------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, TheStatusBarCountsWhatIsBelowTheSelectedFolders) {
+    CreateWindow();
+    BuildSampleCatalog();
+    Main->RefreshTreeNode(RootNode());
+    Main->RefreshList(false);
+    SelectRows({"Docs"});
+    EXPECT_EQ(Main->StatusText(), "Contents 2 Folders, 3 Files, 2571KB");
+    SelectRows({"Music"});
+    EXPECT_EQ(Main->StatusText(), "Contents 0 Folders, 0 Files, 0KB");
+    SelectRows({"Docs", "Music"});
+    EXPECT_EQ(Main->StatusText(), "Contents 2 Folders, 3 Files, 2571KB");
+    Main->SetCurrentFolder(CurrentCatalog->Children()->At(0)->Children()->At(0));
+    SelectRows({"readme.txt", "setup.exe"});
+    EXPECT_EQ(Main->StatusText(), "");
+    // Only while the status bar is shown.
+    Main->StatusBar2->trigger();
+    SelectRows({"Photos"});
+    EXPECT_EQ(Main->StatusText(), "");
+}
+
+TEST_F(MainWindowTest, TheSizeColumnSortsByTheRealSizes) {
+    CreateWindow();
+    TBasicFolder* V = AddVirtual(CurrentCatalog, "V");
+    AddFile(V, "a-small", 999);
+    AddFile(V, "b-large", 2500000);
+    AddFile(V, "c-mid", 100000);
+    AddFile(V, "d-30k", 30000);
+    AddFile(V, "e-beyond-4GiB", 4294967297ULL);
+    AddFolder(V, "f-folder");
+    Main->SetCurrentFolder(V);
+    Main->lvMain->ColumnClickHandler(1);
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"f-folder", "a-small", "d-30k", "c-mid",
+                                                        "b-large", "e-beyond-4GiB"}));
+    EXPECT_EQ(Main->lvMain->Column(1).ImageIndex, 7);
+    EXPECT_EQ(Main->lvMain->Column(0).ImageIndex, -1);
+    Main->lvMain->ColumnClickHandler(1);
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"e-beyond-4GiB", "b-large", "c-mid",
+                                                        "d-30k", "a-small", "f-folder"}));
+    EXPECT_EQ(Main->lvMain->Column(1).ImageIndex, 8);
+    // A refill keeps the column and the direction.
+    Main->RefreshList(false);
+    EXPECT_EQ(ListCaptions().front(), "e-beyond-4GiB");
+    Main->lvMain->ColumnClickHandler(0);
+    EXPECT_EQ(ListCaptions().front(), "f-folder");
+    EXPECT_FALSE(Main->lvMain->Ascending());
+}
+
+// ---- double-click on files ---------------------------------------------------------------------
+
+TEST_F(MainWindowTest, DoubleClickOpensTheFileThroughTheShellOrSaysItIsNotThere) {
+    CreateWindow();
+    MakeDir(Dir->Path() + "disc");
+    WriteFile(Dir->Path() + "disc/there.txt", "x");
+    TFileCollection* Disc = AddScanned(CurrentCatalog, "Disc", Dir->Path() + "disc/");
+    AddFile(Disc, "there.txt", 1);
+    AddFile(Disc, "gone.txt", 1);
+    Main->SetCurrentFolder(Disc);
+    int Properties = 0;
+    TBasicItem* Shown = nullptr;
+
+    DoubleClick = 0;
+    SelectRows({"there.txt"});
+    Main->lvMainDblClick();
+    EXPECT_EQ(Dialogs->Opened, (std::vector<std::string>{Dir->Path() + "disc/there.txt"}));
+    SelectRows({"gone.txt"});
+    Dialogs->Answer(mrOk);
+    Main->lvMainDblClick();
+    EXPECT_EQ(Dialogs->Opened.size(), 1u);
+    EXPECT_NE(Main->StatusText().find("gone.txt"), std::string::npos);
+    EXPECT_EQ(Dialogs->Asked.back().Type, mtWarning);
+
+    DoubleClick = 1;
+    Main->lvMainDblClick(); // no properties dialog yet: nothing happens
+    ShowItemPropertiesProc = [&](TBasicItem* Item) {
+        ++Properties;
+        Shown = Item;
+    };
+    Main->lvMainDblClick();
+    EXPECT_EQ(Properties, 1);
+    EXPECT_EQ(Shown, RowOf("gone.txt")->Data());
+
+    DoubleClick = 2;
+    Main->lvMainDblClick();
+    EXPECT_EQ(Properties, 1);
+    EXPECT_EQ(Dialogs->Opened.size(), 1u);
+}

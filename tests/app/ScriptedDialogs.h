@@ -1,0 +1,57 @@
+// The window layer for tests: every box, dialog and shell open is answered from a script the
+// test writes beforehand, and recorded. An unscripted question fails the test (and is answered
+// with Cancel), so no command can block in a modal loop or ask more than the test expects.
+#pragma once
+
+#include "app/UserDialogs.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+class TScriptedDialogs : public TUserDialogs {
+public:
+    struct TQuestion {
+        std::string Kind; // "message", "open", "save", "folder", "input"
+        std::string Text; // the message, or the dialog's title
+        TMsgDlgType Type = mtInformation;
+        TMsgDlgButtons Buttons = 0;
+    };
+
+    // The answers, in the order the questions will come.
+    void Answer(TModalResult Result);
+    void ChooseFile(const std::string& FileName);
+    void CancelFile();
+    void ChooseFolder(const std::string& Folder);
+    void Input(const std::string& Value);
+
+    // What was asked, and what the shell was asked to open.
+    std::vector<TQuestion> Asked;
+    std::vector<std::string> Opened;
+    bool ShellOpenResult = true;
+    // The texts of the message boxes asked so far.
+    std::vector<std::string> Messages() const;
+    size_t Unused() const { return FScript.size(); }
+
+    TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
+                            TMsgDlgButtons Buttons) override;
+    bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override;
+    bool SaveFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override;
+    bool BrowseFolder(const std::string& Title, const std::string& Root,
+                      std::string& Folder) override;
+    bool InputQuery(const std::string& Caption, const std::string& Prompt,
+                    std::string& Value) override;
+    bool ShellOpen(const std::string& FileName) override;
+
+private:
+    struct TStep {
+        std::string Kind;
+        TModalResult Result = mrCancel;
+        bool Confirm = false;
+        std::string Value;
+    };
+    // The next step, which must be of Kind; a missing or different step fails the test.
+    bool Next(const std::string& Kind, const std::string& Text, TStep& Step);
+
+    std::deque<TStep> FScript;
+};
