@@ -96,8 +96,12 @@ public:
     QObject* Owner() const { return parent(); }
     QWidget* Parent() const { return parentWidget(); }
 
+    // bsDialog makes a dialog window, the tool styles a tool window and bsNone a frameless one.
+    // Whether the user may resize the window stays with the form (its size limits); the
+    // placement reads the style to keep the size of a window that is not sizeable.
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TFormBorderStyle Value);
+    // The buttons of the title bar; changing them re-creates a shown window without a new OnShow.
     TBorderIcons BorderIcons() const { return FBorderIcons; }
     void SetBorderIcons(TBorderIcons Value);
     // Where the window goes when shown: poScreenCenter and poDesktopCenter centre it on the

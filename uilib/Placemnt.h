@@ -159,7 +159,8 @@ public:
     // Stored placement data older than Version is ignored.
     int Version() const { return FVersion; }
     void SetVersion(int Value) { FVersion = Value; }
-    // The form keeps its size (and loses its maximize button).
+    // The form keeps the size it has (and loses its maximize button); code that wants to
+    // resize it switches this off first.
     bool PreventResize() const { return FPreventResize; }
     void SetPreventResize(bool Value);
     TWinMinMaxInfo& MinMaxInfo() { return *FMinMaxInfo; }
