@@ -1,6 +1,7 @@
 // Writes the seed corpus of the fuzz targets with the program's own writers:
 //   qm-fuzz-seeds DIR   creates DIR/<target>/seed-N files.
 #include "platform/Filer.h"
+#include "platform/IniFiles.h"
 #include "platform/Streams.h"
 
 #include <cstdio>
@@ -107,5 +108,11 @@ int main(int argc, char** argv) {
     DescriptionSeeds(Dir);
     HtmlSeeds(Dir);
     ImageSeeds(Dir);
+    std::filesystem::create_directories(Dir + "/fuzz_ini_file");
+    TIniFile Ini("/nonexistent-qm-fuzz/seed.ini");
+    Ini.WriteString("General", "NormPos", "100,120,500,420");
+    Ini.WriteString("General", "Quoted", "\"'abc'\"");
+    Ini.WriteString("General\\TfmX.MRUManager1", "Item_0", "/data/a.qlmk");
+    WriteFileBytes(Dir + "/fuzz_ini_file/seed-1", "; comment\n" + Ini.Text() + "[Broken\nx\n");
     return 0;
 }
