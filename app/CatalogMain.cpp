@@ -39,7 +39,7 @@ TfmCatalogMain* fmCatalogMain = nullptr;
 namespace {
 
 // Pictures of ImageList1, in the order of their indices (7 and 8 are the sort marks of the list
-// headers); each lies under resources/images/16 and resources/images/32.
+// headers); each lies under resources/images/window/16 and resources/images/window/32.
 enum : int {
     imgNew,
     imgOpen,
@@ -76,8 +76,8 @@ const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include
 
 QIcon ResourceIcon(const char* Name) {
     QIcon Icon;
-    Icon.addFile(QStringLiteral(":/images/16/%1.png").arg(QLatin1String(Name)), QSize(16, 16));
-    Icon.addFile(QStringLiteral(":/images/32/%1.png").arg(QLatin1String(Name)), QSize(32, 32));
+    Icon.addFile(QStringLiteral(":/window/16/%1.png").arg(QLatin1String(Name)), QSize(16, 16));
+    Icon.addFile(QStringLiteral(":/window/32/%1.png").arg(QLatin1String(Name)), QSize(32, 32));
     return Icon;
 }
 

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     QElapsedTimer Clock;
     Clock.start();
     QApplication App(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/quillmark.png")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillmark.png")));
     InitCatalogExt();
     CatalogMainInitialization();
     InstallCoreGuiHooks();

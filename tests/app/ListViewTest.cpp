@@ -185,7 +185,7 @@ TEST(SortedListView, SortsByCaptionsUntilAHeaderIsClickedAndTogglesOnlyTheSorted
     // The mark is the header's picture from the view's header images.
     TIconList Images;
     for (int I = 0; I < 9; ++I)
-        Images.Add(QIcon(QStringLiteral(":/images/16/sort-descending.png")));
+        Images.Add(QIcon(QStringLiteral(":/window/16/sort-descending.png")));
     S.L.SetHeaderImages(&Images);
     EXPECT_FALSE(
         qvariant_cast<QIcon>(S.L.Model()->headerData(2, Qt::Horizontal, Qt::DecorationRole))

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the program's pictures as SVG (resources/images/svg) and renders each at 16 and 32
-pixels (resources/images/16, resources/images/32) with ImageMagick. Run it after changing a
-picture; the build uses the PNG files it leaves behind."""
+"""Writes the pictures of the main window's actions, menus, toolbars and keyword states as SVG
+(svg/ beside this script) and renders each at 16 and 32 pixels (16/, 32/) with ImageMagick; it
+also writes the program's own icon and the icon of its catalog files (resources/icons). Run it
+after changing a picture; the build uses the PNG files it leaves behind. The seven fixed pictures
+of the item image lists are drawn elsewhere (resources/images/make-images)."""
 import os
 import subprocess
 
@@ -53,26 +55,6 @@ def arrow_up(color, dark):
 
 
 PICTURES = {
-    # The seven fixed pictures of the item image lists, in index order.
-    "catalog": (
-        f'<rect x="1.5" y="2.5" width="13" height="11" rx="1" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'
-        f'<rect x="3.5" y="4.5" width="9" height="3" fill="{PAPER}" stroke="{BLUE_DARK}" {S}/>'
-        f'<rect x="3.5" y="9" width="9" height="3" fill="{PAPER}" stroke="{BLUE_DARK}" {S}/>'
-        f'<path d="M7 6 h2 M7 10.5 h2" stroke="{INK}" {S}/>'),
-    "folder-closed": folder(),
-    "folder-open": folder(open_=True),
-    "virtual-folder": folder(
-        "#c9b3f2", VIOLET_DARK,
-        mark=f'<path d="M5.5 9 h5 M8 8 v3" stroke="{VIOLET_DARK}" stroke-width="1.4" {S}/>'),
-    "scanned-folder-closed": folder(
-        mark=f'<circle cx="8" cy="10" r="2.2" fill="{BLUE}" stroke="{BLUE_DARK}"/>'
-             f'<circle cx="8" cy="10" r="0.6" fill="{PAPER}"/>'),
-    "scanned-folder-open": folder(
-        open_=True,
-        mark=f'<circle cx="9" cy="10.3" r="2.2" fill="{BLUE}" stroke="{BLUE_DARK}"/>'
-             f'<circle cx="9" cy="10.3" r="0.6" fill="{PAPER}"/>'),
-    "file": paper() + f'<path d="M5.5 7.5 h5 M5.5 9.5 h5 M5.5 11.5 h3" stroke="{GREY}" {S}/>',
-
     # Actions, menus and toolbars (ImageList1).
     "new": paper() + (f'<circle cx="12" cy="12" r="3.3" fill="{GREEN}" stroke="{GREEN_DARK}"/>'
                       f'<path d="M12 10.3 v3.4 M10.3 12 h3.4" stroke="{PAPER}" stroke-width="1.3" {S}/>'),
@@ -178,11 +160,12 @@ def main():
             f.write(svg(body))
         for size in (16, 32):
             render(path, os.path.join(HERE, str(size), name + ".png"), size)
+    icons = os.path.join(HERE, "..", "..", "icons")
+    os.makedirs(icons, exist_ok=True)
     for name, text in (("quillmark", APP_ICON), ("application-x-quillmark-catalog", MIME_ICON)):
-        path = os.path.join(HERE, name + ".svg")
-        with open(path, "w") as f:
+        with open(os.path.join(icons, name + ".svg"), "w") as f:
             f.write(text)
-    render(os.path.join(HERE, "quillmark.svg"), os.path.join(HERE, "quillmark.png"), 48)
+    render(os.path.join(icons, "quillmark.svg"), os.path.join(icons, "quillmark.png"), 48)
 
 
 if __name__ == "__main__":
