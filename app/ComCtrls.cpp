@@ -138,7 +138,7 @@ public:
 
     void RowChanged(int Row) { emit dataChanged(index(Row, 0), index(Row, columnCount({}) - 1)); }
     void AllDecorationsChanged() {
-        if (FView->FRows.empty()) return;
+        if (FView->FRows.empty() || FView->FResetting) return;
         emit dataChanged(index(0, 0), index(static_cast<int>(FView->FRows.size()) - 1, 0),
                          {Qt::DecorationRole});
     }

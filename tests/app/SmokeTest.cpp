@@ -1,0 +1,88 @@
+// The real program, started as a user starts it: with a catalog on its command line, on the
+// offscreen platform, in a configuration folder of its own. It must show the catalog and quit
+// cleanly when its window is closed.
+#include "core/CatalogGlobals.h"
+#include "core/FileTypes.h"
+#include "core/TreeItems.h"
+#include "tests/TestSupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A catalog file made by the core alone.
+void WriteCatalog(const std::string& Path) {
+    auto Root = std::make_unique<TCatFileItem>();
+    TCatFileItem* Saved = CurrentCatalog;
+    CurrentCatalog = Root.get();
+    Root->Clear();
+    for (const char* Name : {"Discs", "Photos"}) {
+        auto* F = new TBasicFolder(Root->Children());
+        F->SetNameField(PackedString(Name));
+        Root->Types()->AddItem(F);
+        auto* File = new TFileItem(F->Children());
+        File->SetNameField(PackedString("inside.txt"));
+        File->FileInfoRef().Name = PackedString("inside.txt");
+        Root->Types()->AddItem(File);
+    }
+    Root->SetCatFile(Path);
+    Root->SaveToFile();
+    Root.reset();
+    CurrentCatalog = Saved;
+    CatalogModified = false;
+}
+
+struct TRun {
+    int ExitCode = -1;
+    bool Normal = false;
+    std::string Errors;
+};
+
+TRun RunProgram(const TempDir& Dir, const QStringList& Arguments) {
+    QProcess P;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+    Env.insert("XDG_CONFIG_HOME", QString::fromStdString(Dir.Path() + "config"));
+    Env.insert("QUILLMARK_TEST_QUIT_MS", "100");
+    P.setProcessEnvironment(Env);
+    P.start(QStringLiteral(QM_QUILLMARK_EXE), Arguments);
+    TRun R;
+    if (!P.waitForStarted(10000) || !P.waitForFinished(120000)) {
+        P.kill();
+        P.waitForFinished();
+        return R;
+    }
+    R.ExitCode = P.exitCode();
+    R.Normal = P.exitStatus() == QProcess::NormalExit;
+    R.Errors = P.readAllStandardError().toStdString();
+    return R;
+}
+
+} // namespace
+
+TEST(Program, StartsWithTheCatalogOnItsCommandLineAndQuitsCleanly) {
+    TempDir Dir;
+    const std::string Path = Dir.Path() + "smoke.qlmk";
+    WriteCatalog(Path);
+    TRun R = RunProgram(Dir, {QString::fromStdString(Path)});
+    EXPECT_TRUE(R.Normal) << R.Errors;
+    EXPECT_EQ(R.ExitCode, 0) << R.Errors;
+    EXPECT_NE(R.Errors.find("caption=\"" + Path + " - Quillmark\""), std::string::npos) << R.Errors;
+    // The root and its two folders in the tree, the two folders in the list.
+    EXPECT_NE(R.Errors.find("tree-nodes=3 list-rows=2"), std::string::npos) << R.Errors;
+    // The window placement went to the program's own settings file.
+    EXPECT_FALSE(ReadFile(Dir.Path() + "config/Marrowfield/Quillmark.conf").empty());
+}
+
+TEST(Program, StartsUntitledWithoutArguments) {
+    TempDir Dir;
+    TRun R = RunProgram(Dir, {});
+    EXPECT_EQ(R.ExitCode, 0) << R.Errors;
+    EXPECT_NE(R.Errors.find("caption=\"( Untitled ) - Quillmark\""), std::string::npos)
+        << R.Errors;
+}
