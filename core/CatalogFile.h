@@ -32,7 +32,7 @@ public:
 };
 
 // The largest decompressed body accepted (and written): 2 GiB. A catalog of ten million entries
-// takes about 0.9 GB; a body beyond the cap is refused before it can exhaust memory.
+// takes about 0.65 GB; a body beyond the cap is refused before it can exhaust memory.
 inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
 
 // Replaces the contents of Stream by their zlib compression at level 9, position 0: one
