@@ -11,9 +11,13 @@
 #include "core/TreeItems.h"
 #include "platform/Thread.h"
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -48,6 +52,28 @@ void LoadBody(TCatFileItem& Cat, std::string_view Bytes) {
 }
 
 } // namespace
+
+#ifdef QM_FUZZ_COMPRESSED
+extern "C" size_t LLVMFuzzerMutate(uint8_t* Data, size_t Size, size_t MaxSize);
+
+// Mutations of compressed bytes nearly always break the stream; most of the time the body is
+// mutated instead and compressed again, so the reader behind the inflater is reached too.
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* Data, size_t Size, size_t MaxSize,
+                                          unsigned int Seed) {
+    if (Seed % 4 == 0) return LLVMFuzzerMutate(Data, Size, MaxSize);
+    std::vector<uint8_t> Body(64 * 1024);
+    uLongf BodySize = Body.size();
+    if (uncompress(Body.data(), &BodySize, Data, Size) != Z_OK)
+        return LLVMFuzzerMutate(Data, Size, MaxSize);
+    BodySize = LLVMFuzzerMutate(Body.data(), BodySize, Body.size());
+    std::vector<uint8_t> Out(compressBound(BodySize));
+    uLongf OutSize = Out.size();
+    if (compress2(Out.data(), &OutSize, Body.data(), BodySize, 9) != Z_OK || OutSize > MaxSize)
+        return LLVMFuzzerMutate(Data, Size, MaxSize);
+    std::copy(Out.begin(), Out.begin() + OutSize, Data);
+    return OutSize;
+}
+#endif
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SetMainThread();
