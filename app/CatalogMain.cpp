@@ -116,6 +116,18 @@ long long SizeKey(const TBasicItem* Item) {
     return static_cast<long long>(std::min<uint64_t>(F->FileInfo().Size, INT64_MAX));
 }
 
+// Runs an end step when the scope is left, on every path.
+class TFinally {
+public:
+    explicit TFinally(std::function<void()> Step) : FStep(std::move(Step)) {}
+    ~TFinally() { FStep(); }
+    TFinally(const TFinally&) = delete;
+    TFinally& operator=(const TFinally&) = delete;
+
+private:
+    std::function<void()> FStep;
+};
+
 // Gives Flag a value while it lives and puts the old one back on every path.
 class TFlagGuard {
 public:
@@ -796,11 +808,11 @@ void TfmCatalogMain::CloseCatalog() {
     StopWorkers();
     lvKey->Clear();
     lvResult->Clear();
-    tvMain->BeginUpdate();
-    lvMain->BeginUpdate();
-    CurrentCatalog->Clear();
-    lvMain->EndUpdate();
-    tvMain->EndUpdate();
+    {
+        TUpdateBracket<TCustomTreeView> Nodes(tvMain);
+        TUpdateBracket<TCustomListView> Rows(lvMain);
+        CurrentCatalog->Clear();
+    }
     SetCurrentFolder(CurrentCatalog);
 }
 
@@ -951,14 +963,13 @@ bool TfmCatalogMain::IsHiddenItem(const TBasicItem* Item) {
 void TfmCatalogMain::RefreshTreeNode(TTreeNode* Node) {
     auto* N = dynamic_cast<TTreeViewNode*>(Node);
     if (!N) return;
-    tvMain->BeginUpdate();
-    FTreeImageRunning = false; // the tree's image thread never runs
+    TUpdateBracket<TCustomTreeView> Nodes(tvMain);
+    // Unsorted while the nodes go in; the tree sorts them once at the end.
     tvMain->SetSortType(stNone);
+    TFinally Sorted([this] { tvMain->SetSortType(stText); });
     if (N->HasChildren()) N->DeleteChildren();
     if (TBasicItem* Item = N->Data(); Item && Item->Children()) AddTreeChildren(Item);
-    tvMain->SetSortType(stText);
     StartTreeImageThread();
-    tvMain->EndUpdate();
 }
 
 void TfmCatalogMain::AddTreeChildren(TBasicItem* Folder) {
@@ -1005,11 +1016,12 @@ void TfmCatalogMain::tvMainChange(TTreeViewNode* Node) {
 
 void TfmCatalogMain::RefreshList(bool Append) {
     StopThread(FListImageThread.get());
-    lvMain->BeginUpdate();
-    if (!Append) ClearList();
-    AddFolderItems();
-    lvMain->AlphaSort();
-    lvMain->EndUpdate();
+    {
+        TUpdateBracket<TCustomListView> Rows(lvMain);
+        if (!Append) ClearList();
+        AddFolderItems();
+        lvMain->AlphaSort();
+    }
     StartListImageThread();
 }
 
@@ -1028,12 +1040,11 @@ void TfmCatalogMain::AddFolderItems() {
 }
 
 TListViewItem* TfmCatalogMain::AddListItem(TBasicItem* Item) {
-    lvMain->BeginUpdate();
+    TUpdateBracket<TCustomListView> Rows(lvMain);
     TListViewItem* Row = lvMain->Add();
     Item->SetListItem(Row);
     Row->SetData(Item);
     FillListItem(Row);
-    lvMain->EndUpdate();
     return Row;
 }
 
@@ -1181,10 +1192,9 @@ void TfmCatalogMain::aMainPropertyExecute() {
 }
 
 void TfmCatalogMain::aDetailExecute() {
-    lvMain->BeginUpdate();
+    TUpdateBracket<TCustomListView> Rows(lvMain);
     lvMain->SetViewStyle(vsReport);
     RefreshList(false);
-    lvMain->EndUpdate();
 }
 
 void TfmCatalogMain::aRenameActionExecute() {
@@ -1204,50 +1214,36 @@ void TfmCatalogMain::aRenameActionExecute() {
 void TfmCatalogMain::aMainDeleteExecute() {
     TBasicItem* F = CurrentFolder;
     StopThread(FListImageThread.get());
-    std::vector<TBasicItem*> Items;
-    try {
-        Items = GetSelectedItems();
-        if (!(Items.size() == 1 && Items[0] == CurrentCatalog) && !Items.empty()) {
-            std::string What = Items.size() == 1
-                                   ? Items[0]->DisplayName()
-                                   : Format("%d items", {static_cast<long long>(Items.size())});
-            std::string Text = "Delete " + What + " ?";
-            if (FFindRunning) Text += "\nFind will be terminated";
-            if (UserDialogs().MessageDlg(Text, mtWarning, mbOKCancel) == mrOk) {
-                StopThread(FFindThread.get());
-                tvMain->BeginUpdate();
-                lvMain->BeginUpdate();
-                try {
-                    for (TBasicItem* Item : Items) {
-                        // The folder shown moves up when it goes, also when it lies below
-                        // the item that goes.
-                        for (TBasicItem* X = F; X; X = X->OwnerItem())
-                            if (X == Item) {
-                                F = Item->OwnerItem();
-                                break;
-                            }
-                        delete Item;
-                    }
-                } catch (...) {
-                    lvMain->EndUpdate();
-                    tvMain->EndUpdate();
-                    throw;
-                }
-                lvMain->EndUpdate();
-                tvMain->EndUpdate();
-                SetCurrentFolder(F ? F : CurrentCatalog);
-                RefreshList(false);
-            }
-        }
-    } catch (...) {
+    // Whatever happens below, the icon threads run again afterwards.
+    TFinally Restart([this] {
         StartCatalogImageThread();
         StartTreeImageThread();
         StartListImageThread();
-        throw;
+    });
+    const std::vector<TBasicItem*> Items = GetSelectedItems();
+    if (Items.empty() || (Items.size() == 1 && Items[0] == CurrentCatalog)) return;
+    const std::string What = Items.size() == 1
+                                 ? Items[0]->DisplayName()
+                                 : Format("%d items", {static_cast<long long>(Items.size())});
+    std::string Text = "Delete " + What + " ?";
+    if (FFindRunning) Text += "\nFind will be terminated";
+    if (UserDialogs().MessageDlg(Text, mtWarning, mbOKCancel) != mrOk) return;
+    StopThread(FFindThread.get());
+    {
+        TUpdateBracket<TCustomTreeView> Nodes(tvMain);
+        TUpdateBracket<TCustomListView> Rows(lvMain);
+        for (TBasicItem* Item : Items) {
+            // The folder shown moves up when it goes, also when it lies below the item that goes.
+            for (TBasicItem* X = F; X; X = X->OwnerItem())
+                if (X == Item) {
+                    F = Item->OwnerItem();
+                    break;
+                }
+            delete Item;
+        }
     }
-    StartCatalogImageThread();
-    StartTreeImageThread();
-    StartListImageThread();
+    SetCurrentFolder(F ? F : CurrentCatalog);
+    RefreshList(false);
 }
 
 void TfmCatalogMain::RefreshActionExecute() {
@@ -1267,7 +1263,7 @@ void TfmCatalogMain::SelectAllActionExecute() {
 // ---- keyword pane ------------------------------------------------------------------------------
 
 void TfmCatalogMain::FillKeyWordList() {
-    lvKey->BeginUpdate();
+    TUpdateBracket<TCustomListView> Rows(lvKey);
     lvKey->Clear();
     if (TKeyWordItems* K = CurrentCatalog->KeyWords())
         for (int I = 0; I < K->Count(); ++I) {
@@ -1277,5 +1273,4 @@ void TfmCatalogMain::FillKeyWordList() {
             Row->SetImageIndex(static_cast<int>(W->State()));
             Row->SetObject(W);
         }
-    lvKey->EndUpdate();
 }

@@ -408,5 +408,18 @@ private:
     bool FEditApproved = false; // EditText asked OnEditing already
 };
 
+// Holds an update bracket of a view (a list or a tree) for as long as it lives.
+template <class TView>
+class TUpdateBracket {
+public:
+    explicit TUpdateBracket(TView* View) : FView(View) { FView->BeginUpdate(); }
+    ~TUpdateBracket() { FView->EndUpdate(); }
+    TUpdateBracket(const TUpdateBracket&) = delete;
+    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
+
+private:
+    TView* FView;
+};
+
 // The case-insensitive comparison of captions that sorted views use.
 int CompareCaptions(const std::string& A, const std::string& B);

@@ -114,6 +114,7 @@ TEST_F(CatalogCommandsTest, ExitWithUnsavedChanges) {
     Dialogs->Answer(mrYes);
     Dialogs->CancelFile();
     Trigger(Main->aExit);
+    EXPECT_EQ(Dialogs->Messages().front(), "Save Catalog: (Untitled)?");
     EXPECT_TRUE(Main->isVisible());
     EXPECT_TRUE(CatalogModified);
     EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");

@@ -2,6 +2,7 @@
 // the hiding rules, navigation, view styles, renaming, deleting, status texts and sorting.
 #include "AppTestSupport.h"
 
+#include "core/CatalogExt.h"
 #include "core/CatalogItems.h"
 #include "platform/SysUtils.h"
 #include "uilib/MRUList.h"
@@ -379,6 +380,41 @@ TEST_F(MainWindowTest, PanelAndBarTogglesShowWhatTheyAreCheckedFor) {
     EXPECT_TRUE(Main->ViewStyleToolbar->isVisible());
     Main->ViewStylebar1->trigger();
     EXPECT_FALSE(Main->ViewStyleToolbar->isVisible());
+}
+
+TEST_F(MainWindowTest, AnItemKeepsOneRowPerPaneAndLosesThemAllWhenItGoes) {
+    CreateWindow();
+    TBasicFolder* V = AddVirtual(CurrentCatalog, "V");
+    TFileItem* F = AddFile(V, "f.txt");
+    AddFile(V, "g.txt");
+    Main->RefreshTreeNode(RootNode());
+    Main->SetCurrentFolder(V);
+    TListViewItem* Result = Main->lvResult->Add();
+    FillResultListItem(Result, F, false);
+    // The result row is a link of its own: the list row stays the item's list row.
+    EXPECT_EQ(F->ResultItem(), Result);
+    EXPECT_EQ(F->ListItem(), RowOf("f.txt"));
+    Main->RefreshList(false);
+    EXPECT_EQ(F->ResultItem(), Result);
+    EXPECT_EQ(F->ListItem(), RowOf("f.txt"));
+    Main->lvResult->Clear();
+    EXPECT_EQ(F->ResultItem(), nullptr);
+    EXPECT_EQ(F->ListItem(), RowOf("f.txt"));
+
+    FillResultListItem(Main->lvResult->Add(), F, false);
+    FillResultListItem(Main->lvResult->Add(), V, false);
+    delete F;
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"g.txt"}));
+    ASSERT_EQ(Main->lvResult->Count(), 1);
+    EXPECT_EQ(Main->lvResult->Item(0)->Data(), V);
+    // A folder takes its node, its row and its result row with it.
+    Main->SetCurrentFolder(CurrentCatalog);
+    ASSERT_NE(V->ListItem(), nullptr);
+    ASSERT_NE(V->TreeNode(), nullptr);
+    delete V;
+    EXPECT_TRUE(ListCaptions().empty());
+    EXPECT_EQ(RootNode()->ChildCount(), 0);
+    EXPECT_EQ(Main->lvResult->Count(), 0);
 }
 
 // ---- renaming ----------------------------------------------------------------------------------

@@ -83,6 +83,5 @@ TEST(Program, StartsUntitledWithoutArguments) {
     TempDir Dir;
     TRun R = RunProgram(Dir, {});
     EXPECT_EQ(R.ExitCode, 0) << R.Errors;
-    EXPECT_NE(R.Errors.find("caption=\"( Untitled ) - Quillmark\""), std::string::npos)
-        << R.Errors;
+    EXPECT_NE(R.Errors.find("caption=\"( Untitled ) - Quillmark\""), std::string::npos) << R.Errors;
 }
