@@ -681,7 +681,7 @@ void TCustomListView::SetRowSelected(TListViewItem* Row, bool Value) {
 }
 
 void TCustomListView::SetSelected(TListItem* Row) {
-    auto* R = static_cast<TListViewItem*>(Row);
+    auto* R = dynamic_cast<TListViewItem*>(Row);
     if (R && (R->FDeleted || R->FView != this)) R = nullptr;
     if (FResetting) {
         for (auto& X : FRows)

@@ -20,19 +20,23 @@ std::string QStringToFileName(const QString& FileName) {
 }
 
 QString DialogFilter(std::string_view Filter) {
-    // Pairs of caption and patterns; the caption already names the patterns, which is what
-    // QFileDialog reads them from.
+    // Pairs of caption and patterns. QFileDialog reads the patterns from the caption's
+    // parentheses, so the caption gets the pair's own patterns there; "*.*" becomes "*", which on
+    // Linux also matches the many files without an extension.
     const QStringList Parts = ToQString(Filter).split(QLatin1Char('|'));
     QStringList Entries;
-    for (qsizetype I = 0; I < Parts.size(); I += 2) {
-        QString Caption = Parts[I].trimmed();
-        if (Caption.isEmpty()) continue;
-        if (I + 1 < Parts.size() && !Caption.contains(QLatin1Char('('))) {
-            QString Patterns = Parts[I + 1];
-            Caption += QStringLiteral(" (") + Patterns.replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                       QLatin1Char(')');
+    for (qsizetype I = 0; I + 1 < Parts.size(); I += 2) {
+        QString Caption = Parts[I];
+        if (qsizetype Open = Caption.indexOf(QLatin1Char('(')); Open >= 0) Caption.truncate(Open);
+        Caption = Caption.trimmed();
+        QStringList Patterns = Parts[I + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& P : Patterns) {
+            P = P.trimmed();
+            if (P == QLatin1String("*.*")) P = QStringLiteral("*");
         }
-        Entries << Caption;
+        if (Caption.isEmpty() || Patterns.isEmpty()) continue;
+        Entries << Caption + QStringLiteral(" (") + Patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return Entries.join(QStringLiteral(";;"));
 }

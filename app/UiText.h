@@ -21,5 +21,5 @@ QString FileNameToQString(const std::string& FileName);
 std::string QStringToFileName(const QString& FileName);
 
 // "QUILM Database (*.qlmk)|*.qlmk|All files (*.*)|*.*" -> "QUILM Database (*.qlmk);;All files
-// (*.*)": the file dialogs' filter from the framework's "caption|patterns|..." form.
+// (*)": the file dialogs' filter from the framework's "caption|patterns|..." form.
 QString DialogFilter(std::string_view Filter);

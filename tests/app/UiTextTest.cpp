@@ -1,0 +1,19 @@
+// The crossing between the catalog's bytes and Qt's text, and the file dialogs' filters.
+#include "app/UiText.h"
+#include "core/CatalogGlobals.h"
+
+#include <gtest/gtest.h>
+
+TEST(UiText, CatalogTextIsDecodedForDisplayOnly) {
+    EXPECT_EQ(ToQString("Fotos \xC3\xBC"), QString::fromUtf8("Fotos ü"));
+    // A Latin-1 name that is no UTF-8 still shows, as a replacement character.
+    EXPECT_EQ(ToQString("Caf\xE9").size(), 4);
+    EXPECT_EQ(FromQString(QString::fromUtf8("Привет")), "Привет");
+    EXPECT_EQ(QStringToFileName(FileNameToQString("/tmp/a b/ü.qlmk")), "/tmp/a b/ü.qlmk");
+}
+
+TEST(UiText, FiltersNameTheirPatternsAndAllFilesMeansAll) {
+    EXPECT_EQ(DialogFilter(CatalogFilter), "QUILM Database (*.qlmk);;All files (*)");
+    EXPECT_EQ(DialogFilter("Texts|*.txt;*.doc|Broken"), "Texts (*.txt *.doc)");
+    EXPECT_EQ(DialogFilter(""), "");
+}
