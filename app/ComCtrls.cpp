@@ -136,7 +136,13 @@ public:
         return true;
     }
 
-    void RowChanged(int Row) { emit dataChanged(index(Row, 0), index(Row, columnCount({}) - 1)); }
+    // What changed: the picture only (column 0), or texts (every column).
+    void RowChanged(int Row, bool ImageOnly) {
+        if (ImageOnly)
+            emit dataChanged(index(Row, 0), index(Row, 0), {Qt::DecorationRole});
+        else
+            emit dataChanged(index(Row, 0), index(Row, columnCount({}) - 1));
+    }
     void AllDecorationsChanged() {
         if (FView->FRows.empty() || FView->FResetting) return;
         emit dataChanged(index(0, 0), index(static_cast<int>(FView->FRows.size()) - 1, 0),
@@ -199,7 +205,7 @@ void TListViewItem::SetCaption(const std::string& Caption) {
 void TListViewItem::SetImageIndex(int Index) {
     if (Index == FImageIndex) return;
     FImageIndex = Index;
-    FView->ItemChanged(this, false);
+    FView->ItemChanged(this, false, true);
 }
 
 void TListViewItem::Delete() {
@@ -566,13 +572,13 @@ void TCustomListView::Clear() {
     EndUpdate();
 }
 
-void TCustomListView::ItemChanged(TListViewItem* Row, bool CaptionChanged) {
+void TCustomListView::ItemChanged(TListViewItem* Row, bool CaptionChanged, bool ImageOnly) {
     if (Row->FDeleted) return;
     if (FResetting) {
         if (CaptionChanged) FNeedsSort = true;
         return;
     }
-    FModel->RowChanged(Row->FIndex);
+    FModel->RowChanged(Row->FIndex, ImageOnly);
     if (!CaptionChanged || FSortType != stText) return;
     if (FUpdateCount > 0)
         FNeedsSort = true;

@@ -224,7 +224,7 @@ private:
     friend class TListPane;
 
     void ApplyStyle();
-    void ItemChanged(TListViewItem* Row, bool CaptionChanged);
+    void ItemChanged(TListViewItem* Row, bool CaptionChanged, bool ImageOnly = false);
     void RemoveItem(TListViewItem* Row);
     void BeginStructureChange();
     void Compact() const;
