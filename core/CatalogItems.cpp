@@ -125,6 +125,10 @@ TCustomCatalogItems::~TCustomCatalogItems() {
 
 void TCustomCatalogItems::Notify(TCollectionItem* Item, TCollectionNotification Action) {
     if (Action != cnAdded || !FInOrder) return;
+    if (!FSorted) {
+        FInOrder = false; // checked again when sorting is switched back on
+        return;
+    }
     int N = Count();
     if (N > 1) {
         auto* Added = static_cast<TCustomCatalogItem*>(Item);

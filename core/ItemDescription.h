@@ -1,12 +1,27 @@
-// Descriptions of one catalog item taken from the disk: its entry in the description files of
-// its folder, its folder description file, or the contents of the file itself (HTML title and
-// description, image size and colours), as the options say.
+// Descriptions of catalog items taken from the disk: an entry of the description files of the
+// item's folder, the folder's own description file, or the contents of the file itself (HTML
+// title and description, image size and colours), as the options say. The readers are in
+// Descriptions.h; this unit applies them to items and to disk entries. Safe on worker threads
+// (it reads items, the disk and the options only).
 #pragma once
 
+#include "core/Descriptions.h"
+
+#include <memory>
 #include <string>
+#include <string_view>
 
 class TBasicItem;
 
-// Fills CommentText and NoteText (emptied first); true when a reader found something.
+// The description of a disk entry about to become an item of the catalog: a file or folder
+// named Name at FullPath, looked up in List (the description files of its folder, may be null).
+// CommentText and NoteText are emptied first; true when a reader found something.
+bool GetEntryDescription(const TDescriptionList* List, std::string_view Name, bool IsFolder,
+                         const std::string& FullPath, std::string& CommentText,
+                         std::string& NoteText);
+// The same for an item of the catalog.
+bool GetItemDescription(const TDescriptionList* List, const TBasicItem* Item,
+                        std::string& CommentText, std::string& NoteText);
+// The same, with the description files of the item's own folder.
 bool ExtractItemDescription(const TBasicItem* Item, std::string& CommentText,
                             std::string& NoteText);

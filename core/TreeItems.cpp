@@ -474,14 +474,6 @@ void TFileCollection::SetRootPath(const std::string& Path) {
     ReadVolumeInfo(*FVolume);
 }
 
-void TFileCollection::StopScan() {
-    if (TThread* T = FScanThread) {
-        T->Terminate();
-        T->WaitFor(); // a scan thread frees itself; its end clears FScanThread
-        FScanThread = nullptr;
-    }
-}
-
 void TFileCollection::Assign(const TCollectionItem& Source) {
     StopScan();
     TBasicFolder::Assign(Source);

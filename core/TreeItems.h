@@ -37,8 +37,9 @@ class TTreeNode;
 class TTypeItem;
 class TTypeItems;
 
-// Scan marks of an item (never stored).
-enum : uint8_t { sfMissing = 1, sfSeen = 2, sfRoot = 4, sfKindChanged = 8 };
+// Scan marks of an item (never stored). sfKeep: the walk must not delete the item nor anything
+// below it (not a disk entry, or a folder that could not be listed).
+enum : uint8_t { sfMissing = 1, sfSeen = 2, sfRoot = 4, sfKindChanged = 8, sfKeep = 16 };
 
 class TBasicItem : public TCustomCatalogItem {
     QM_ITEM_CLASS(TBasicItem)

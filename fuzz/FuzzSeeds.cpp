@@ -1,6 +1,8 @@
 // Writes the seed corpus of the fuzz targets with the program's own writers:
 //   qm-fuzz-seeds DIR   creates DIR/<target>/seed-N files.
 #include "platform/Filer.h"
+#include "platform/IniFiles.h"
+#include "platform/Streams.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +20,68 @@ void Seed(const std::string& Dir, const std::string& Target, int N,
         Fn(W);
     }
     S.SaveToFile(Dir + "/" + Target + "/seed-" + std::to_string(N));
+}
+
+void SeedBytes(const std::string& Dir, const std::string& Target, int N, const std::string& Bytes) {
+    std::filesystem::create_directories(Dir + "/" + Target);
+    WriteFileBytes(Dir + "/" + Target + "/seed-" + std::to_string(N), Bytes);
+}
+
+std::string LE16(unsigned V) {
+    return {static_cast<char>(V & 0xFF), static_cast<char>(V >> 8)};
+}
+std::string LE32(unsigned V) {
+    return LE16(V & 0xFFFF) + LE16(V >> 16);
+}
+std::string BE32(unsigned V) {
+    return {char(V >> 24), char(V >> 16), char(V >> 8), char(V)};
+}
+
+// Description lists in the shapes the parser meets: quoted long names with doubled quotes,
+// 4DOS data behind Ctrl-D, continuation lines, blank and comma-led lines.
+void DescriptionSeeds(const std::string& Dir) {
+    const char* T = "fuzz_description_list";
+    SeedBytes(Dir, T, 1,
+              "\x01readme.txt Read this first\r\n and then the rest\r\n"
+              "\"Long File Name.doc\" A long name\r\n\"say \"\"hi\"\".txt\" Quotes\r\n");
+    SeedBytes(Dir, T, 2,
+              "\x02prog.zip Tools\\nMore\x04\xC2\r\nempty.txt   \r\n\tlost?\r\n, comma\r\n"
+              "files.bbs\tBBS text\n                     | continued\n");
+    SeedBytes(Dir, T, 3,
+              "\x03\x8F\xE0\xA8\xA2\xA5\xE2.txt \x8C\xA8\xE0\r\n\xF0\xD2.txt \xE9\xE0\r\n");
+}
+
+void HtmlSeeds(const std::string& Dir) {
+    const char* T = "fuzz_html";
+    SeedBytes(Dir, T, 1,
+              "<html><head><title>My page</title>\n<META NAME=\"Description\" "
+              "CONTENT=\"What it is about\"></head></html>\n");
+    SeedBytes(Dir, T, 2,
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi-8\">"
+              "<title>\xF0\xD2\xC9\xD7\xC5\xD4</title><meta name=\"description\" content=\"");
+    SeedBytes(Dir, T, 3, "</TITLE><TITLE>Stra\xC3\x9F\x65</TITLE>");
+}
+
+void ImageSeeds(const std::string& Dir) {
+    std::string Bmp = "BM" + LE32(54) + LE32(0) + LE32(54) + LE32(40) + LE32(640) +
+                      LE32(static_cast<unsigned>(-480)) + LE16(1) + LE16(24);
+    SeedBytes(Dir, "fuzz_image_bmp", 1, Bmp + std::string(54 - Bmp.size(), '\0'));
+    SeedBytes(Dir, "fuzz_image_bmp", 2,
+              "BM" + LE32(26) + LE32(0) + LE32(26) + LE32(12) + LE16(320) + LE16(200) + LE16(1) +
+                  LE16(8));
+    std::string Pcx =
+        std::string("\x0A\x05\x01\x08", 4) + LE16(10) + LE16(20) + LE16(109) + LE16(69);
+    Pcx.resize(128, '\0');
+    Pcx[65] = 3;
+    SeedBytes(Dir, "fuzz_image_pcx", 1, Pcx);
+    SeedBytes(Dir, "fuzz_image_gif", 1,
+              "GIF89a" + LE16(32) + LE16(32) + "\xF7" + std::string(2, '\0'));
+    std::string Tga(12, '\0');
+    Tga[2] = 2;
+    SeedBytes(Dir, "fuzz_image_tga", 1, Tga + LE16(1920) + LE16(1080) + "\x20" + '\0');
+    SeedBytes(Dir, "fuzz_image_png", 1,
+              std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + "IHDR" + BE32(100) + BE32(50) +
+                  "\x08\x02" + std::string(3, '\0') + BE32(0));
 }
 
 } // namespace
@@ -41,5 +105,14 @@ int main(int argc, char** argv) {
         W.WriteBoolean(true);
         W.WriteDate(36526.5);
     });
+    DescriptionSeeds(Dir);
+    HtmlSeeds(Dir);
+    ImageSeeds(Dir);
+    std::filesystem::create_directories(Dir + "/fuzz_ini_file");
+    TIniFile Ini("/nonexistent-qm-fuzz/seed.ini");
+    Ini.WriteString("General", "NormPos", "100,120,500,420");
+    Ini.WriteString("General", "Quoted", "\"'abc'\"");
+    Ini.WriteString("General\\TfmX.MRUManager1", "Item_0", "/data/a.qlmk");
+    WriteFileBytes(Dir + "/fuzz_ini_file/seed-1", "; comment\n" + Ini.Text() + "[Broken\nx\n");
     return 0;
 }

@@ -1,0 +1,97 @@
+// TFolderScanThread: reads a part of the catalog tree against the disk in the background.
+//
+//   Mode 0, first scan: a newly added scanned folder gets one item per file and folder below its
+//     root path, with file records and descriptions; its properties dialog opens at the end.
+//   Mode 1, synchronise: any item (scanned folder, folder or file inside one, located file,
+//     virtual folder, the root) is refreshed against the disk: new entries are added (roAdd),
+//     vanished ones dropped (roDelete), and the right volume is asked for first (roCheck).
+//
+// The worker only walks the disk, reads description files and file headers, and decides. Every
+// change of the catalog, the views, the progress window and the main window happens on the UI
+// thread, in batches carried by synchronous calls: the entries of one or more folders at a time,
+// in the order of the walk, so that a cancel stops the walk within one batch. Disk entries are
+// matched with catalog items by the exact bytes of their names (Linux names are case-sensitive).
+// The walk follows no symbolic link, opens nothing but folders and regular files, and stays on the
+// file system of the folder it started from (a mount point below it is recorded, not entered).
+//
+// Ownership: created suspended on the UI thread (it enters ScanThreads), started by its creator,
+// frees itself when it ends. Closing a catalog stops it with Abandon() (then no properties dialog
+// opens); the Cancel button of its progress window terminates it (the dialog of a first scan
+// still opens). A cancelled run deletes nothing.
+#pragma once
+
+#include "core/FileRecords.h"
+#include "core/ProgressWindow.h"
+#include "platform/Thread.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TBasicItem;
+class TBasicItems;
+class TFileItem;
+class TTypeItems;
+
+class TFolderScanThread : public TThread {
+public:
+    // On the UI thread. Mode 0 first scan, 1 synchronise.
+    TFolderScanThread(TBasicItem* Item, uint8_t Mode);
+    ~TFolderScanThread() override;
+
+    // Stops the scan because its catalog or folder goes away: terminates it and marks it so
+    // that no properties dialog opens at its end.
+    void Abandon();
+
+    TBasicItem* Item() const { return FItem; }
+    uint8_t Mode() const { return FMode; }
+    TProgressWindow* Form() const { return FForm.get(); }
+    bool AddsEntries() const { return FRoAdd; }
+
+    // Figures of the run, for tests and benchmarks (read after the end).
+    struct TStats {
+        int64_t Added = 0, Refreshed = 0, Deleted = 0, Folders = 0, Batches = 0;
+    };
+    const TStats& Stats() const { return FStats; }
+    // Called on the UI thread when the run has ended, with its figures.
+    std::function<void(const TStats&)> OnStats;
+
+protected:
+    void Execute() override;
+
+private:
+    struct TEntry;
+    struct TFolderBatch;
+
+    void ScanItem(TBasicItem* X);
+    void RescanItem(TFileItem* X);
+    // Walks folder Path whose children are Children (an existing collection) or, for a folder
+    // created in this run, the children of the item that ParentId will name.
+    void ScanFolder(const std::string& Path, TBasicItems* Children, int32_t ParentId, dev_t Device);
+    void Queue(std::function<void()> Op, size_t Weight);
+    void Flush();
+    void SetCurrentPath(const std::string& Path);
+    void ApplyFolder(TFolderBatch& B);
+    void Finalize();
+    void PruneItems(TBasicItems* C, bool MayDelete);
+    void NotifyViews();
+
+    TBasicItem* FItem;
+    uint8_t FMode;
+    std::unique_ptr<TProgressWindow> FForm;
+    TTypeItems* FTypes = nullptr;
+    bool FRoAdd, FRoDelete, FRoCheck;
+    std::atomic<bool> FAbandoned{false};
+    std::string FCurrentPath, FShownPath;
+
+    // Work waiting for the next synchronous call, in walk order.
+    std::vector<std::function<void()>> FPending;
+    size_t FPendingWeight = 0;
+    double FLastFlush = 0;
+    // Items of the folders created in this run, by the id their entry was given.
+    std::vector<TBasicItem*> FNewFolders;
+    TStats FStats;
+};

@@ -1,0 +1,821 @@
+#include "core/Descriptions.h"
+#include "core/CatalogGlobals.h"
+#include "platform/CodePages.h"
+#include "platform/Format.h"
+#include "platform/Streams.h"
+#include "platform/StringList.h"
+#include "platform/SysUtils.h"
+#include "tests/TestSupport.h"
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class Descriptions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDefaultOptions();
+        SetOemCodePage(CP_DOS437);
+    }
+    void TearDown() override {
+        SetDefaultOptions();
+        SetOemCodePage(0);
+    }
+    TempDir Dir;
+};
+
+std::unique_ptr<TDescriptionList> Parse(std::initializer_list<std::string> Lines) {
+    TStringList L;
+    for (const std::string& S : Lines)
+        L.Add(S);
+    auto List = std::make_unique<TDescriptionList>();
+    ParseDescriptionList(L, *List);
+    return List;
+}
+
+std::string TextOf(const TDescriptionList* List, std::string_view Name) {
+    if (!List) return "<no list>";
+    const TDescription* D = List->Find(Name);
+    return D ? D->Text : "<none>";
+}
+
+// ---- byte writers for hand-made image headers ------------------------------------------------
+
+std::string LE16(unsigned V) {
+    return {static_cast<char>(V & 0xFF), static_cast<char>(V >> 8)};
+}
+std::string LE32(uint32_t V) {
+    return LE16(V & 0xFFFF) + LE16(V >> 16);
+}
+std::string BE32(uint32_t V) {
+    return {static_cast<char>(V >> 24), static_cast<char>(V >> 16), static_cast<char>(V >> 8),
+            static_cast<char>(V)};
+}
+
+std::string Bmp(int32_t Width, int32_t Height, unsigned Bits) {
+    std::string H = "BM" + LE32(54) + LE32(0) + LE32(54) + LE32(40) +
+                    LE32(static_cast<uint32_t>(Width)) + LE32(static_cast<uint32_t>(Height)) +
+                    LE16(1) + LE16(Bits);
+    return H + std::string(54 - H.size(), '\0');
+}
+std::string Os2Bmp(unsigned Width, unsigned Height, unsigned Bits) {
+    return "BM" + LE32(26) + LE32(0) + LE32(26) + LE32(12) + LE16(Width) + LE16(Height) + LE16(1) +
+           LE16(Bits);
+}
+std::string Pcx(unsigned XMin, unsigned YMin, unsigned XMax, unsigned YMax, int Bits, int Planes) {
+    std::string H = std::string("\x0A\x05\x01", 3) + static_cast<char>(Bits) + LE16(XMin) +
+                    LE16(YMin) + LE16(XMax) + LE16(YMax);
+    H.resize(128, '\0');
+    H[65] = static_cast<char>(Planes);
+    return H;
+}
+std::string Gif(unsigned Width, unsigned Height, unsigned char Packed) {
+    return "GIF89a" + LE16(Width) + LE16(Height) + static_cast<char>(Packed) + std::string(2, '\0');
+}
+std::string Tga(unsigned Width, unsigned Height, int Depth) {
+    std::string H(12, '\0');
+    H[2] = 2;
+    return H + LE16(Width) + LE16(Height) + static_cast<char>(Depth) + '\0';
+}
+std::string Png(uint32_t Width, uint32_t Height, int Depth, int ColourType) {
+    return std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + "IHDR" + BE32(Width) + BE32(Height) +
+           static_cast<char>(Depth) + static_cast<char>(ColourType) + std::string(3, '\0') +
+           BE32(0);
+}
+
+std::string ImageComment(const std::string& Path) {
+    std::string Comment;
+    ReadImageDescription(UpperCase(ExtractFileExt(Path)), Path, Comment);
+    return Comment;
+}
+
+} // namespace
+
+// ---- code pages ---------------------------------------------------------------------------------
+
+TEST(CodePages, OemCodePageFollowsTheLanguageOfTheLocale) {
+    EXPECT_EQ(OemCodePageForLocale("ru_RU.UTF-8"), 866);
+    EXPECT_EQ(OemCodePageForLocale("uk_UA"), 866);
+    EXPECT_EQ(OemCodePageForLocale("be_BY.UTF-8@latin"), 866);
+    EXPECT_EQ(OemCodePageForLocale("bg"), 866);
+    EXPECT_EQ(OemCodePageForLocale("de_DE@euro"), 850);
+    EXPECT_EQ(OemCodePageForLocale("fr_CA.UTF-8"), 850);
+    EXPECT_EQ(OemCodePageForLocale("pt_BR"), 850);
+    EXPECT_EQ(OemCodePageForLocale("en_US.UTF-8"), 437);
+    EXPECT_EQ(OemCodePageForLocale("ja_JP"), 437);
+    EXPECT_EQ(OemCodePageForLocale("C"), 437);
+    EXPECT_EQ(OemCodePageForLocale("POSIX"), 437);
+    EXPECT_EQ(OemCodePageForLocale(""), 437);
+}
+
+TEST(CodePages, EnvironmentChoosesLcAllBeforeLcCtypeBeforeLang) {
+    std::map<std::string, std::string> Saved;
+    for (const char* V : {"LC_ALL", "LC_CTYPE", "LANG"})
+        if (const char* S = std::getenv(V)) Saved[V] = S;
+    ::unsetenv("LC_ALL");
+    ::setenv("LC_CTYPE", "de_DE.UTF-8", 1);
+    ::setenv("LANG", "ru_RU.UTF-8", 1);
+    SetOemCodePage(0);
+    EXPECT_EQ(OemCodePage(), 850);
+    ::setenv("LC_ALL", "bg_BG.UTF-8", 1);
+    SetOemCodePage(0);
+    EXPECT_EQ(OemCodePage(), 866);
+    SetOemCodePage(437);
+    EXPECT_EQ(OemCodePage(), 437);
+    for (const char* V : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        if (Saved.count(V))
+            ::setenv(V, Saved[V].c_str(), 1);
+        else
+            ::unsetenv(V);
+    }
+    SetOemCodePage(0);
+}
+
+TEST(CodePages, ConvertsKnownBytes) {
+    std::string Out;
+    ASSERT_TRUE(CodePageToUtf8(437, "caf\x82 \xE1 \xB0\xB1\xB2 \x9C", Out));
+    EXPECT_EQ(Out, "café ß ░▒▓ £");
+    ASSERT_TRUE(CodePageToUtf8(850, "\x9B\x9D", Out));
+    EXPECT_EQ(Out, "øØ");
+    ASSERT_TRUE(CodePageToUtf8(866, "\x8F\xE0\xA8\xA2\xA5\xE2 \xF0\xF1", Out));
+    EXPECT_EQ(Out, "Привет Ёё");
+    ASSERT_TRUE(CodePageToUtf8(CP_KOI8R, "\xF0\xD2\xC9\xD7\xC5\xD4", Out));
+    EXPECT_EQ(Out, "Привет");
+    // Control characters and NUL pass unchanged: description files rely on Ctrl-D and line ends.
+    ASSERT_TRUE(CodePageToUtf8(437, std::string("a\x04\r\n\x01\0b", 7), Out));
+    EXPECT_EQ(Out, std::string("a\x04\r\n\x01\0b", 7));
+    EXPECT_FALSE(CodePageToUtf8(12345, "abc", Out));
+    EXPECT_EQ(Out, "");
+}
+
+TEST_F(Descriptions, OemToAnsiStrUsesTheOemCodePageAndStopsAtNul) {
+    SetOemCodePage(866);
+    EXPECT_EQ(OemToAnsiStr("\x8F\xE0\xA8\xA2\xA5\xE2"), "Привет");
+    SetOemCodePage(437);
+    EXPECT_EQ(OemToAnsiStr("\x8F\xE0\xA8\xA2\xA5\xE2"), "Åα¿óÑΓ");
+    EXPECT_EQ(OemToAnsiStr(std::string("ab\0\x82", 4)), "ab");
+    EXPECT_EQ(OemToAnsiStr(""), "");
+    SetOemCodePage(12345);
+    EXPECT_EQ(OemToAnsiStr("abc"), "");
+}
+
+TEST_F(Descriptions, Koi8TableLeadsEveryKoi8CharacterTo866) {
+    const std::map<int, int> Stand_ins = {{0x93, 0xF4}, {0x97, 0xF7}, {0x98, 0xF3}, {0x99, 0xF2},
+                                          {0x9B, 0xF5}, {0x9D, 0xFD}, {0x9F, 0xF6}, {0xBF, 0xFC}};
+    bool Used[256] = {};
+    for (int B = 128; B < 256; ++B) {
+        int Dos = Koi8Table[B - 128];
+        EXPECT_FALSE(Used[Dos]) << "866 code used twice: " << Dos;
+        Used[Dos] = true;
+        auto It = Stand_ins.find(B);
+        if (It != Stand_ins.end()) {
+            EXPECT_EQ(Dos, It->second) << B;
+            continue;
+        }
+        std::string FromKoi8, From866;
+        ASSERT_TRUE(CodePageToUtf8(CP_KOI8R, std::string(1, static_cast<char>(B)), FromKoi8));
+        ASSERT_TRUE(CodePageToUtf8(866, std::string(1, static_cast<char>(Dos)), From866));
+        EXPECT_EQ(FromKoi8, From866) << "KOI8-R byte " << B;
+    }
+}
+
+TEST_F(Descriptions, OemToAnsiHighCharsReadsKoi8WhateverTheOemCodePage) {
+    SetOemCodePage(850);
+    EXPECT_EQ(OemToAnsiHighChars("\xF0\xD2\xC9\xD7\xC5\xD4, \xA3\xCC\xCB\xC1 \xB3!"),
+              "Привет, ёлка Ё!");
+    EXPECT_EQ(OemToAnsiHighChars("plain <b>ASCII</b>"), "plain <b>ASCII</b>");
+}
+
+TEST(ColorCount, NamesColoursUpTo8BitsAndBitsBeyond) {
+    EXPECT_EQ(ColorCountStr(0), "1");
+    EXPECT_EQ(ColorCountStr(1), "2");
+    EXPECT_EQ(ColorCountStr(4), "16");
+    EXPECT_EQ(ColorCountStr(8), "256");
+    EXPECT_EQ(ColorCountStr(9), "9b");
+    EXPECT_EQ(ColorCountStr(24), "24b");
+    EXPECT_EQ(ColorCountStr(-1), "-1b");
+}
+
+// ---- description lists -------------------------------------------------------------------------
+
+TEST_F(Descriptions, ContinuationLinesBecomeLinesOfTheDescription) {
+    auto L = Parse({"readme.txt Read this first", " and then the rest", "setup.exe\tInstaller",
+                    "\t  for DOS", "\tand Windows", "next.txt Next"});
+    EXPECT_EQ(TextOf(L.get(), "readme.txt"), "Read this first\r\nand then the rest");
+    EXPECT_EQ(TextOf(L.get(), "setup.exe"), "Installer\r\nfor DOS\r\nand Windows");
+    EXPECT_EQ(TextOf(L.get(), "next.txt"), "Next");
+    EXPECT_EQ(L->Count(), 3);
+}
+
+TEST_F(Descriptions, ContinuationBeforeTheFirstLineIsLost) {
+    auto L = Parse({" lost text", "\tlost too", "a.txt kept"});
+    EXPECT_EQ(L->Count(), 1);
+    EXPECT_EQ(TextOf(L.get(), "a.txt"), "kept");
+}
+
+TEST_F(Descriptions, CtrlDCutsTheLineAndEmptyTextsAreDropped) {
+    auto L = Parse({"prog.zip Archive of tools\x04\xC2\x10 extended data", "empty.txt   ",
+                    "cut.txt\x04 all gone", "", "   ", "empty.txt Second try counts", "x.txt X",
+                    "\x04 a line cut to nothing goes", " more for x", "a.txt\x04\xC2",
+                    "\tdescribes a.txt"});
+    EXPECT_EQ(TextOf(L.get(), "prog.zip"), "Archive of tools");
+    EXPECT_EQ(TextOf(L.get(), "empty.txt"), "Second try counts");
+    EXPECT_EQ(TextOf(L.get(), "cut.txt"), "<none>");
+    // Lines are cut before continuations are joined.
+    EXPECT_EQ(TextOf(L.get(), "x.txt"), "X\r\nmore for x");
+    EXPECT_EQ(TextOf(L.get(), "a.txt"), "describes a.txt");
+    EXPECT_EQ(L->Count(), 4);
+}
+
+TEST_F(Descriptions, QuotedLongNamesLoseTheirQuotes) {
+    auto L = Parse({"\"My Long File.txt\" A file with blanks",
+                    "\"say \"\"hi\"\".txt\" Doubled quotes stand for one",
+                    "\"\"\"quoted\"\"\" Name made of quotes", "\"no end of quote.txt text",
+                    "plain.txt,Comma after the name", "\"tight.txt\"Text right behind"});
+    EXPECT_EQ(TextOf(L.get(), "My Long File.txt"), "A file with blanks");
+    EXPECT_EQ(TextOf(L.get(), "say \"hi\".txt"), "Doubled quotes stand for one");
+    EXPECT_EQ(TextOf(L.get(), "\"quoted\""), "Name made of quotes");
+    EXPECT_EQ(TextOf(L.get(), "no end of quote.txt text"), "<none>");
+    EXPECT_EQ(TextOf(L.get(), "plain.txt"), "Comma after the name");
+    EXPECT_EQ(TextOf(L.get(), "tight.txt"), "Text right behind");
+    EXPECT_EQ(L->Count(), 5);
+}
+
+TEST_F(Descriptions, LinesAreLeftHoldingTheNames) {
+    TStringList Lines;
+    Lines.SetText("\"Long Name.txt\" one\r\n two\r\nempty.txt\r\n, no name\r\nb.txt b\r\n");
+    TDescriptionList List;
+    ParseDescriptionList(Lines, List);
+    EXPECT_EQ(Lines.CommaText(), "\"Long Name.txt\",b.txt");
+    EXPECT_EQ(TextOf(&List, "Long Name.txt"), "one\r\ntwo");
+}
+
+TEST_F(Descriptions, FirstDescriptionOfANameStaysAndCaseTwinsKeepTheirOwn) {
+    auto L = Parse({"readme.txt First", "readme.txt Second", "README.TXT Upper case",
+                    "Readme.txt Mixed case"});
+    EXPECT_EQ(L->Count(), 3);
+    EXPECT_EQ(TextOf(L.get(), "readme.txt"), "First");
+    EXPECT_EQ(TextOf(L.get(), "README.TXT"), "Upper case");
+    EXPECT_EQ(TextOf(L.get(), "Readme.txt"), "Mixed case");
+    // A name no entry matches exactly takes the first entry added among its case variants.
+    EXPECT_EQ(TextOf(L.get(), "readme.TXT"), "First");
+    EXPECT_EQ(TextOf(L.get(), "readme"), "<none>");
+}
+
+TEST_F(Descriptions, FindListDescriptionFollowsTheMode) {
+    auto L = Parse({"a.txt Text of a"});
+    std::string Comment = "c", Note = "n";
+    EXPECT_FALSE(FindListDescription(L.get(), "a.txt", Comment, Note)); // FileDescription off
+    FileDescription = true;
+    EXPECT_TRUE(FindListDescription(L.get(), "A.TXT", Comment, Note));
+    EXPECT_EQ(Comment, "Text of a");
+    EXPECT_EQ(Note, "n");
+    DescriptionMode = 1;
+    Comment = "c";
+    EXPECT_TRUE(FindListDescription(L.get(), "a.txt", Comment, Note));
+    EXPECT_EQ(Comment, "c");
+    EXPECT_EQ(Note, "Text of a");
+    DescriptionMode = 7;
+    Note = "n";
+    EXPECT_TRUE(FindListDescription(L.get(), "a.txt", Comment, Note));
+    EXPECT_EQ(Comment + Note, "cn");
+    EXPECT_FALSE(FindListDescription(L.get(), "b.txt", Comment, Note));
+    EXPECT_FALSE(FindListDescription(nullptr, "a.txt", Comment, Note));
+    TDescriptionList Empty;
+    Empty.Add("e.txt", std::make_unique<TDescription>());
+    EXPECT_FALSE(FindListDescription(&Empty, "e.txt", Comment, Note));
+}
+
+TEST_F(Descriptions, LoadDescriptionFilesReadsEveryActiveFileFirstEntriesWin) {
+    WriteFile(Dir / "descript.ion", "a.txt From descript.ion\r\n\"b c.txt\" Blank name\r\n");
+    WriteFile(Dir / "files.bbs", "a.txt From files.bbs\nd.txt Only in files.bbs\n");
+    WriteFile(Dir / "index.txt", "e.txt Not active\n");
+    EXPECT_EQ(LoadDescriptionFiles(Dir.Path())->Count(), 0); // FileDescription off
+    FileDescription = true;
+    auto L = LoadDescriptionFiles(Dir.Path());
+    ASSERT_TRUE(L);
+    EXPECT_EQ(L->Count(), 3);
+    EXPECT_EQ(TextOf(L.get(), "a.txt"), "From descript.ion");
+    EXPECT_EQ(TextOf(L.get(), "b c.txt"), "Blank name");
+    EXPECT_EQ(TextOf(L.get(), "d.txt"), "Only in files.bbs");
+    ActiveFileDescriptionFiles = "files.bbs, descript.ion";
+    L = LoadDescriptionFiles(Dir.Path().substr(0, Dir.Path().size() - 1));
+    EXPECT_EQ(TextOf(L.get(), "a.txt"), "From files.bbs");
+    FreeDescriptionList(L);
+    EXPECT_FALSE(L);
+    FreeDescriptionList(L);
+}
+
+TEST_F(Descriptions, DescriptionFileNamesMatchWhateverTheirCase) {
+    FileDescription = true;
+    WriteFile(Dir / "descript.ion", "a.txt lower\nb.txt lower b\n");
+    WriteFile(Dir / "DESCRIPT.ION", "a.txt UPPER\n");
+    WriteFile(Dir / "Files.BBS", "c.txt mixed\n");
+    auto L = LoadDescriptionFiles(Dir.Path());
+    // Byte order reads "DESCRIPT.ION" before "descript.ion".
+    EXPECT_EQ(TextOf(L.get(), "a.txt"), "UPPER");
+    EXPECT_EQ(TextOf(L.get(), "b.txt"), "lower b");
+    EXPECT_EQ(TextOf(L.get(), "c.txt"), "mixed");
+}
+
+TEST_F(Descriptions, DescriptionFilesThatCannotBeReadArePassedOver) {
+    FileDescription = true;
+    ActiveFileDescriptionFiles = "descript.ion,files.bbs,index.txt,catalog.txt,missing";
+    ASSERT_EQ(::mkfifo((Dir / "descript.ion").c_str(), 0644), 0); // must not block
+    MakeDir(Dir / "files.bbs");
+    { TFileStream F(Dir / "index.txt", fmCreate); }
+    ASSERT_EQ(::truncate((Dir / "index.txt").c_str(), MaxDescriptionListBytes + 1), 0);
+    WriteFile(Dir / "catalog.txt", "x.txt Readable\n");
+    auto L = LoadDescriptionFiles(Dir.Path());
+    ASSERT_TRUE(L);
+    EXPECT_EQ(L->Count(), 1);
+    EXPECT_EQ(TextOf(L.get(), "x.txt"), "Readable");
+    EXPECT_EQ(LoadDescriptionFiles(Dir / "no such folder")->Count(), 0);
+}
+
+TEST_F(Descriptions, OemDescriptionFilesAreConvertedAndUtf8MarkedOnesAreNot) {
+    FileDescription = true;
+    ConvertOEMtoAnsi = true;
+    SetOemCodePage(866);
+    WriteFile(Dir / "descript.ion", "\x8F\xE0\xA8\xA2\xA5\xE2.txt \x8F\xE0\xA8\xA2\xA5\xE2 "
+                                    "\xAC\xA8\xE0\r\n  \xA2\xE2\xAE\xE0\xA0\xEF\r\n");
+    WriteFile(Dir / "files.bbs", "\xEF\xBB\xBF"
+                                 "bom.txt Уже UTF-8\n");
+    auto L = LoadDescriptionFiles(Dir.Path());
+    EXPECT_EQ(TextOf(L.get(), "Привет.txt"), "Привет мир\r\nвторая");
+    EXPECT_EQ(TextOf(L.get(), "bom.txt"), "Уже UTF-8");
+}
+
+// ---- folder descriptions ----------------------------------------------------------------------
+
+TEST_F(Descriptions, FolderDescriptionTakesTheLastNameThatExists) {
+    std::string Note = "old";
+    WriteFile(Dir / "file_id.diz", "From file_id.diz\r\n");
+    EXPECT_FALSE(LoadFolderDescription(Dir.Path(), Note)); // FolderDescription off
+    EXPECT_EQ(Note, "old");
+    FolderDescription = true;
+    ASSERT_TRUE(LoadFolderDescription(Dir.Path(), Note));
+    EXPECT_EQ(Note, "From file_id.diz\r\n");
+    WriteFile(Dir / "DIRINFO", "From dirinfo");
+    ASSERT_TRUE(LoadFolderDescription(Dir.Path().substr(0, Dir.Path().size() - 1), Note));
+    EXPECT_EQ(Note, "From dirinfo");
+    ActiveFolderDescriptionFiles = "dirinfo, file_id.diz";
+    ASSERT_TRUE(LoadFolderDescription(Dir.Path(), Note));
+    EXPECT_EQ(Note, "From file_id.diz\r\n");
+}
+
+TEST_F(Descriptions, FolderDescriptionPassesOverEmptyLargeAndSpecialFiles) {
+    FolderDescription = true;
+    std::string Note = "old";
+    WriteFile(Dir / "file_id.diz", "");
+    EXPECT_FALSE(LoadFolderDescription(Dir.Path(), Note));
+    WriteFile(Dir / "file_id.diz", "Kept");
+    ASSERT_EQ(::mkfifo((Dir / "dirinfo").c_str(), 0644), 0);
+    ASSERT_TRUE(LoadFolderDescription(Dir.Path(), Note));
+    EXPECT_EQ(Note, "Kept");
+    ::unlink((Dir / "dirinfo").c_str());
+    WriteFile(Dir / "dirinfo", "");
+    ASSERT_EQ(::truncate((Dir / "dirinfo").c_str(), MaxFolderDescriptionBytes + 1), 0);
+    ASSERT_TRUE(LoadFolderDescription(Dir.Path(), Note));
+    EXPECT_EQ(Note, "Kept");
+    EXPECT_FALSE(LoadFolderDescription(Dir / "missing", Note));
+}
+
+TEST_F(Descriptions, FolderDescriptionIsConvertedFromOem) {
+    FolderDescription = true;
+    ConvertOEMtoAnsi = true;
+    WriteFile(Dir / "FILE_ID.DIZ", "\xB0\xB1\xB2 DEMO \xB2\xB1\xB0\r\nby \x9A"
+                                   "ber");
+    std::string Note;
+    ASSERT_TRUE(LoadFolderDescription(Dir.Path(), Note));
+    EXPECT_EQ(Note, "░▒▓ DEMO ▓▒░\r\nby Über");
+}
+
+// ---- HTML ---------------------------------------------------------------------------------------
+
+TEST_F(Descriptions, HtmlTitleAndMetaDescription) {
+    WriteFile(Dir / "page.htm",
+              "<html><head><title>My page</title>\n"
+              "<Meta Name=\"Description\" Content=\"What it is about\"></head></html>\n");
+    std::string Comment, Note;
+    EXPECT_FALSE(ReadHtmlDescription(Dir / "page.htm", Comment, Note)); // HTMLDescription off
+    HTMLDescription = true;
+    ASSERT_TRUE(ReadFileDescription(Dir / "page.htm", Comment, Note));
+    EXPECT_EQ(Comment, "My page");
+    EXPECT_EQ(Note, "What it is about");
+}
+
+TEST_F(Descriptions, HtmlEdgeCases) {
+    HTMLDescription = true;
+    auto Read = [&](const std::string& Name, const std::string& Html, std::string& Comment,
+                    std::string& Note) {
+        WriteFile(Dir / Name, Html);
+        Comment = Note = "-";
+        return ReadFileDescription(Dir / Name, Comment, Note);
+    };
+    std::string C, N;
+    EXPECT_TRUE(Read("empty.html", "<TITLE></TITLE>", C, N));
+    EXPECT_EQ(C + N, "--");
+    EXPECT_TRUE(Read("spaces.shtml", "<title>  Kept as written \n</title>", C, N));
+    EXPECT_EQ(C, "  Kept as written \n");
+    EXPECT_TRUE(Read("order.dhtml", "</title><title>x", C, N));
+    EXPECT_EQ(C, "-");
+    // Letters whose upper case is longer than they are must not shift the positions.
+    EXPECT_TRUE(Read("wide.HTML", "Straße ﬁle ǰ <title>Grüße</title>", C, N));
+    EXPECT_EQ(C, "Grüße");
+    // A description without its closing quote yields an empty text; one that ends the file
+    // is found.
+    EXPECT_TRUE(Read("open.html", "<meta name=\"description\" content=\"no end", C, N));
+    EXPECT_EQ(N, "");
+    EXPECT_TRUE(Read("end.html", "<meta name=\"description\" content=\"at the end\">", C, N));
+    EXPECT_EQ(N, "at the end");
+    EXPECT_TRUE(Read("cut.html", "<meta name=\"description\" content=\"", C, N));
+    EXPECT_EQ(N, "");
+    EXPECT_TRUE(Read("none.html", "<p>nothing</p>", C, N));
+    EXPECT_EQ(C + N, "--");
+    EXPECT_TRUE(Read("empty-file.htm", "", C, N));
+}
+
+TEST_F(Descriptions, OnlyHtmlExtensionsAreReadAsHtml) {
+    HTMLDescription = true;
+    std::string C, N;
+    for (const char* Name : {"a.h", "a.ht", "a.tml", "a.txt", "noext", "a.xhtml", "a.html~"}) {
+        WriteFile(Dir / Name, "<title>T</title>");
+        C = N = "";
+        EXPECT_FALSE(ReadFileDescription(Dir / Name, C, N)) << Name;
+        EXPECT_EQ(C, "") << Name;
+    }
+    EXPECT_FALSE(ReadFileDescription(Dir / "missing.html", C, N));
+    ASSERT_EQ(::mkfifo((Dir / "fifo.html").c_str(), 0644), 0);
+    EXPECT_FALSE(ReadFileDescription(Dir / "fifo.html", C, N));
+}
+
+TEST_F(Descriptions, HtmlIsReadUpToItsCap) {
+    HTMLDescription = true;
+    std::string Big = "<title>Early</title>" + std::string(MaxHtmlBytes, ' ') +
+                      "<meta name=\"description\" content=\"too late\">";
+    WriteFile(Dir / "big.html", Big);
+    std::string C, N;
+    ASSERT_TRUE(ReadHtmlDescription(Dir / "big.html", C, N));
+    EXPECT_EQ(C, "Early");
+    EXPECT_EQ(N, "");
+}
+
+TEST_F(Descriptions, Koi8HtmlIsConverted) {
+    HTMLDescription = true;
+    const std::string Title = "<title>\xF0\xD2\xC9\xD7\xC5\xD4</title>";
+    std::string C, N;
+    WriteFile(Dir / "koi8.html", "<meta http-equiv=\"Content-Type\" "
+                                 "content=\"text/html; charset=koi-8\">" +
+                                     Title);
+    ASSERT_TRUE(ReadHtmlDescription(Dir / "koi8.html", C, N));
+    EXPECT_EQ(C, "Привет");
+    WriteFile(Dir / "bare.html", Title);
+    ASSERT_TRUE(ReadHtmlDescription(Dir / "bare.html", C, N));
+    EXPECT_EQ(C, "\xF0\xD2\xC9\xD7\xC5\xD4");
+    ConvertKOI8 = true;
+    ASSERT_TRUE(ReadHtmlDescription(Dir / "bare.html", C, N));
+    EXPECT_EQ(C, "Привет");
+    WriteFile(Dir / "declared.html", "<META HTTP-EQUIV=\"Content-Type\" "
+                                     "CONTENT=\"text/html; charset=koi8-r\">" +
+                                         Title);
+    ASSERT_TRUE(ReadHtmlDescription(Dir / "declared.html", C, N));
+    EXPECT_EQ(C, "\xF0\xD2\xC9\xD7\xC5\xD4");
+}
+
+// ---- images -------------------------------------------------------------------------------------
+
+TEST_F(Descriptions, ImageHeadersGiveSizeAndColours) {
+    GraphicDescription = true;
+    const std::pair<std::string, std::string> Cases[] = {
+        {Bmp(640, 480, 24), "640x480x24b bmp"},
+        {Bmp(16, -9, 8), "16x9x256 bmp"}, // stored top-down
+        {Bmp(2, 2, 1), "2x2x2 bmp"},
+        {Os2Bmp(320, 200, 4), "320x200x16 bmp"},
+        {Pcx(0, 0, 639, 479, 8, 1), "640x480x256 pcx"},
+        {Pcx(10, 20, 109, 69, 8, 3), "100x50x24b pcx"},
+        {Pcx(0, 0, 0, 0, 1, 4), "1x1x16 pcx"},
+        {Gif(32, 32, 0xF7), "32x32x256 gif"},
+        {Gif(1, 65535, 0x80), "1x65535x2 gif"},
+        {Tga(1920, 1080, 32), "1920x1080x32b tga"},
+        {Png(100, 50, 8, 2), "100x50x24b png"},
+        {Png(70000, 100000, 8, 6), "70000x100000x32b png"},
+        {Png(16, 16, 4, 3), "16x16x16 png"},
+        {Png(16, 16, 8, 3), "16x16x256 png"},
+        {Png(16, 16, 16, 0), "16x16x16b png"},
+        {Png(16, 16, 16, 2), "16x16x48b png"},
+        {Png(16, 16, 8, 4), "16x16x16b png"},
+        {Png(16, 16, 1, 0), "16x16x2 png"},
+    };
+    const char* Exts[] = {".bmp", ".pcx", ".gif", ".tga", ".png"};
+    int N = 0;
+    for (const auto& [Bytes, Expected] : Cases) {
+        const char* Ext = Bytes[0] == 'B'      ? Exts[0]
+                          : Bytes[0] == '\x0A' ? Exts[1]
+                          : Bytes[0] == 'G'    ? Exts[2]
+                          : Bytes[0] == 0      ? Exts[3]
+                                               : Exts[4];
+        std::string Path = Dir / ("img" + std::to_string(N++) + Ext);
+        WriteFile(Path, Bytes);
+        EXPECT_EQ(ImageComment(Path), Expected);
+    }
+    WriteFile(Dir / "x.DIB", Bmp(3, 4, 32));
+    EXPECT_EQ(ImageComment(Dir / "x.DIB"), "3x4x32b bmp");
+}
+
+TEST_F(Descriptions, ImageReadersKeepTheCommentOnBadOrTruncatedHeaders) {
+    struct {
+        const char* Ext;
+        std::string Bytes;
+        size_t Needed; // shortest prefix that is described
+    } Kinds[] = {{".bmp", Bmp(640, 480, 24), 30},     {".bmp", Os2Bmp(640, 480, 24), 26},
+                 {".pcx", Pcx(0, 0, 9, 9, 8, 1), 12}, {".gif", Gif(10, 10, 0x80), 11},
+                 {".tga", Tga(10, 10, 24), 17},       {".png", Png(10, 10, 8, 2), 26}};
+    GraphicDescription = true;
+    for (const auto& K : Kinds) {
+        std::string Path = Dir / (std::string("cut") + K.Ext);
+        for (size_t Len = 0; Len < K.Needed; ++Len) {
+            WriteFile(Path, K.Bytes.substr(0, Len));
+            std::string Comment = "keep";
+            EXPECT_TRUE(ReadImageDescription(UpperCase(K.Ext), Path, Comment));
+            EXPECT_EQ(Comment, "keep") << K.Ext << " cut to " << Len;
+        }
+        WriteFile(Path, K.Bytes.substr(0, K.Needed));
+        EXPECT_NE(ImageComment(Path), "") << K.Ext;
+    }
+    // Headers that do not match their extension, or hold impossible values.
+    const std::pair<const char*, std::string> Bad[] = {
+        {"bmp-as-png.png", Bmp(1, 1, 24)},
+        {"png-as-gif.gif", Png(1, 1, 8, 2)},
+        {"idfield.tga", "\x05" + Tga(10, 10, 24).substr(1)},
+        {"nothdr.png", Png(1, 1, 8, 2).replace(12, 4, "IDAT")},
+        {"badtype.png", Png(1, 1, 8, 5)},
+        {"backwards.pcx", Pcx(10, 0, 9, 0, 8, 1)},
+        {"negative.bmp", Bmp(-5, 5, 24)},
+    };
+    for (const auto& [Name, Bytes] : Bad) {
+        WriteFile(Dir / Name, Bytes);
+        std::string Comment = "keep";
+        EXPECT_TRUE(ReadImageDescription(UpperCase(ExtractFileExt(Name)), Dir / Name, Comment));
+        EXPECT_EQ(Comment, "keep") << Name;
+    }
+    std::string Comment = "keep";
+    EXPECT_TRUE(ReadPngSize(Dir / "missing.png", Comment));
+    ASSERT_EQ(::mkfifo((Dir / "fifo.bmp").c_str(), 0644), 0);
+    EXPECT_TRUE(ReadBmpSize(Dir / "fifo.bmp", Comment));
+    EXPECT_EQ(Comment, "keep");
+}
+
+TEST_F(Descriptions, ImageReadersAreSwitchedByTheOptionAndChosenByWholeExtensions) {
+    WriteFile(Dir / "a.bmp", Bmp(1, 1, 24));
+    std::string Comment = "keep";
+    EXPECT_FALSE(ReadBmpSize(Dir / "a.bmp", Comment));
+    EXPECT_FALSE(ReadImageDescription(".BMP", Dir / "a.bmp", Comment));
+    EXPECT_EQ(Comment, "keep");
+    GraphicDescription = true;
+    for (const char* Ext : {"", ".", ".B", ".BM", "BMP", ".BMP,", ".DI", ".JPG", ".BMP.GZ"})
+        EXPECT_FALSE(ReadImageDescription(Ext, Dir / "a.bmp", Comment)) << Ext;
+    EXPECT_EQ(Comment, "keep");
+    EXPECT_TRUE(ReadImageDescription(".BMP", Dir / "a.bmp", Comment));
+    EXPECT_EQ(Comment, "1x1x24b bmp");
+    EXPECT_TRUE(ReadImageDescription(".bmp", Dir / "a.bmp", Comment));
+}
+
+TEST(StreamHeader, ComparesAllBytesAtTheOffset) {
+    TMemoryStream S;
+    S.Write("xxGIF8", 6);
+    EXPECT_TRUE(ReadStreamHeader(S, 2, "GIF8"));
+    EXPECT_FALSE(ReadStreamHeader(S, 0, "GIF8"));
+    EXPECT_FALSE(ReadStreamHeader(S, 3, "GIF8"));
+    EXPECT_FALSE(ReadStreamHeader(S, 100, "G"));
+    EXPECT_TRUE(ReadStreamHeader(S, 6, ""));
+}
+
+// ---- headers written by real encoders (netpbm) -------------------------------------------------
+
+namespace {
+
+bool HaveTool(const std::string& Tool) {
+    const char* Path = std::getenv("PATH");
+    std::string P = Path ? Path : "/usr/bin:/bin";
+    size_t Start = 0;
+    while (Start <= P.size()) {
+        size_t End = P.find(':', Start);
+        if (End == std::string::npos) End = P.size();
+        std::string Dir = P.substr(Start, End - Start);
+        if (!Dir.empty() && ::access((Dir + "/" + Tool).c_str(), X_OK) == 0) return true;
+        Start = End + 1;
+    }
+    return false;
+}
+
+// Colours * Width * Height pixels: a portable pixmap whose colours are all different (so the
+// encoders choose true colour) or drawn from Colours values.
+std::string Ppm(int Width, int Height, int Colours) {
+    std::string P = "P6\n" + std::to_string(Width) + " " + std::to_string(Height) + "\n255\n";
+    for (int I = 0; I < Width * Height; ++I) {
+        int C = Colours ? I % Colours : I;
+        P += static_cast<char>(C * 7);
+        P += static_cast<char>(C / 3);
+        P += static_cast<char>(C / 37 * 11);
+    }
+    return P;
+}
+
+std::string Pgm(int Width, int Height, int MaxVal) {
+    std::string P = "P5\n" + std::to_string(Width) + " " + std::to_string(Height) + "\n" +
+                    std::to_string(MaxVal) + "\n";
+    for (int I = 0; I < Width * Height; ++I) {
+        int V = I * 97 % (MaxVal + 1);
+        if (MaxVal > 255) P += static_cast<char>(V >> 8);
+        P += static_cast<char>(V);
+    }
+    return P;
+}
+
+} // namespace
+
+TEST_F(Descriptions, HeadersWrittenByNetpbm) {
+    GraphicDescription = true;
+    WriteFile(Dir / "true.ppm", Ppm(40, 30, 0));
+    WriteFile(Dir / "two.ppm", Ppm(40, 30, 2));
+    WriteFile(Dir / "sixteen.ppm", Ppm(40, 30, 16));
+    WriteFile(Dir / "grey.pgm", Pgm(40, 30, 255));
+    WriteFile(Dir / "grey16.pgm", Pgm(40, 30, 65535));
+    struct {
+        const char* Command; // input file, tool and its options
+        const char* Out;
+        const char* Expected;
+    } Cases[] = {
+        {"ppmtobmp < true.ppm", "t.bmp", "40x30x24b bmp"},
+        {"ppmtobmp -os2 < true.ppm", "os2.bmp", "40x30x24b bmp"},
+        {"ppmtobmp < two.ppm", "two.bmp", "40x30x2 bmp"},
+        {"ppmtobmp -bpp=8 < sixteen.ppm", "pal.bmp", "40x30x256 bmp"},
+        {"ppmtopcx < true.ppm", "t.pcx", "40x30x24b pcx"},
+        {"ppmtopcx < sixteen.ppm", "s.pcx", "40x30x16 pcx"},
+        {"ppmtopcx -8bit < two.ppm", "e.pcx", "40x30x256 pcx"},
+        {"ppmtogif < two.ppm", "two.gif", "40x30x2 gif"},
+        {"ppmtogif < sixteen.ppm", "s.gif", "40x30x16 gif"},
+        {"ppmtotga -rgb -norle < true.ppm", "t.tga", "40x30x24b tga"},
+        {"ppmtotga -cmap < sixteen.ppm", "c.tga", "40x30x256 tga"},
+        {"pnmtopng < true.ppm", "t.png", "40x30x24b png"},
+        {"pnmtopng < sixteen.ppm", "s.png", "40x30x16 png"},
+        {"pnmtopng < grey.pgm", "g.png", "40x30x256 png"},
+        {"pnmtopng < grey16.pgm", "g16.png", "40x30x16b png"},
+        {"pnmtopng -alpha=grey.pgm < true.ppm", "a.png", "40x30x32b png"},
+    };
+    int Run = 0;
+    for (const auto& C : Cases) {
+        std::string Command = C.Command;
+        std::string Tool = Command.substr(0, Command.find(' '));
+        if (!HaveTool(Tool)) continue;
+        std::string Line =
+            "cd '" + Dir.Path() + "' && " + Command + " > '" + C.Out + "' 2>/dev/null";
+        ASSERT_EQ(std::system(Line.c_str()), 0) << Command;
+        ++Run;
+        EXPECT_EQ(ImageComment(Dir / C.Out), C.Expected) << Command;
+    }
+    if (!Run) GTEST_SKIP() << "netpbm is not installed";
+}
+
+// ---- the trees of the benchmark tool -----------------------------------------------------------
+
+namespace {
+
+std::string MakeTreeTool() {
+    if (const char* T = std::getenv("QM_MAKE_TREE")) return T;
+    // The tool lives beside the repositories: <root>/../shared/bench/make-tree.
+    std::filesystem::path Source(__FILE__);
+    return (Source.parent_path().parent_path().parent_path().parent_path() / "shared" / "bench" /
+            "make-tree")
+        .string();
+}
+
+std::string Str(const QJsonObject& O, const char* Key) {
+    return O.value(Key).toString().toStdString();
+}
+
+std::string Crlf(const std::string& Lf) {
+    std::string R;
+    for (char C : Lf) {
+        if (C == '\n') R += '\r';
+        R += C;
+    }
+    return R;
+}
+
+std::string TrimLineEnds(std::string S) {
+    std::string R;
+    for (char C : S)
+        if (C != '\r') R += C;
+    while (!R.empty() && R.back() == '\n')
+        R.pop_back();
+    return R;
+}
+
+} // namespace
+
+// What the readers find in a generated tree, against the tool's own list of what is there. The
+// description lists, folder texts and image headers must match exactly wherever their encoding is
+// one the options can read; HTML files are checked where their tags are written the one way the
+// reader looks for.
+TEST_F(Descriptions, ReadersFindWhatTheTreeManifestLists) {
+    std::string Tool = MakeTreeTool();
+    if (::access(Tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no make-tree at " << Tool;
+    std::string Tree = Dir / "tree", Manifest = Dir / "manifest.jsonl";
+    std::string Line =
+        "'" + Tool + "' -q '" + Tree + "' 2000 7 --manifest '" + Manifest + "' > /dev/null";
+    ASSERT_EQ(std::system(Line.c_str()), 0);
+    TStringList Lines;
+    Lines.LoadFromFile(Manifest);
+
+    FileDescription = FolderDescription = HTMLDescription = GraphicDescription = true;
+    int Images = 0, TgaWithId = 0, Lists = 0, Folders = 0, Titles = 0, Metas = 0;
+    for (const auto& L : Lines) {
+        QJsonObject O = QJsonDocument::fromJson(QByteArray::fromStdString(L.Str)).object();
+        std::string Kind = Str(O, "kind");
+        if (Kind == "image") {
+            std::string Path = Tree + "/" + Str(O, "path");
+            // Targa files that carry an image identification field are not taken for images.
+            if (Str(O, "format") == "TGA" && ReadFile(Path).substr(0, 1) != std::string(1, '\0')) {
+                ++TgaWithId;
+                continue;
+            }
+            std::string Expected =
+                Format("%dx%dx%s ", {O.value("width").toInteger(), O.value("height").toInteger(),
+                                     ColorCountStr(O.value("bpp").toInt())}) +
+                LowerCase(Str(O, "format"));
+            EXPECT_EQ(ImageComment(Path), Expected) << Str(O, "path");
+            ++Images;
+        } else if (Kind == "image-corrupt") {
+            ImageComment(Tree + "/" + Str(O, "path")); // must neither crash nor hang
+        } else if (Kind == "desc" || Kind == "folder-desc") {
+            std::string Encoding = Str(O, "encoding");
+            if (Encoding != "ascii" && Encoding != "utf-8" && Encoding != "cp437" &&
+                Encoding != "cp866")
+                continue; // KOI8-R and windows-1251 lists have no option that reads them
+            ConvertOEMtoAnsi = Encoding == "cp437" || Encoding == "cp866";
+            SetOemCodePage(Encoding == "cp866" ? 866 : 437);
+            std::string Target = Tree + "/" + Str(O, "target");
+            std::string Comment, Note;
+            if (Kind == "desc") {
+                ActiveFileDescriptionFiles = AnsiQuotedStr(Str(O, "source"), '"');
+                auto List = LoadDescriptionFiles(ExtractFilePath(Target));
+                ASSERT_TRUE(FindListDescription(List.get(), ExtractFileName(Target), Comment, Note))
+                    << Target;
+                // Multi-line entries that end in Ctrl-D keep their "\n" marks as written;
+                // continuation lines become lines of the text.
+                std::string Text = Str(O, "text");
+                if (O.value("multiline").toBool()) {
+                    for (size_t P = 0; (P = Text.find('\n', P)) != std::string::npos; P += 2)
+                        Text.replace(P, 1, "\\n");
+                }
+                EXPECT_EQ(Comment, Crlf(Text)) << Target;
+                ++Lists;
+            } else {
+                ActiveFolderDescriptionFiles = AnsiQuotedStr(Str(O, "source"), '"');
+                ASSERT_TRUE(LoadFolderDescription(Target, Note)) << Target;
+                EXPECT_EQ(TrimLineEnds(Note), Str(O, "text")) << Target;
+                ++Folders;
+            }
+        } else if (Kind == "html" && Str(O, "charset") == "utf-8") {
+            std::string Path = Tree + "/" + Str(O, "path");
+            std::string Ext = UpperCase(ExtractFileExt(Path));
+            if (Ext != ".HTM" && Ext != ".HTML") continue; // HTML text under another name
+            std::string Html = LowerCase(ReadFile(Path));
+            std::string Title = Str(O, "title"), Meta = Str(O, "description");
+            std::string Comment, Note;
+            ASSERT_TRUE(ReadFileDescription(Path, Comment, Note)) << Path;
+            if (!Title.empty() &&
+                Html.find("<title>" + LowerCase(Title) + "</title>") != std::string::npos) {
+                EXPECT_EQ(Comment, Title) << Path;
+                ++Titles;
+            }
+            if (!Meta.empty() && Html.find("<meta name=\"description\" content=\"" +
+                                           LowerCase(Meta) + "\">") != std::string::npos) {
+                EXPECT_EQ(Note, Meta) << Path;
+                ++Metas;
+            }
+        }
+    }
+    EXPECT_GT(Images, 0);
+    EXPECT_GT(Lists, 0);
+    EXPECT_GT(Titles, 0);
+    EXPECT_GT(Metas, 0);
+    RecordProperty("Images", Images);
+    RecordProperty("TgaWithId", TgaWithId);
+    RecordProperty("Titles", Titles);
+    RecordProperty("Metas", Metas);
+    RecordProperty("ListEntries", Lists);
+    RecordProperty("FolderTexts", Folders);
+}
