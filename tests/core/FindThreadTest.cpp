@@ -2,9 +2,13 @@
 #include "ViewFakes.h"
 
 #include "core/FindThread.h"
+#include "core/FolderScan.h"
 #include "core/ProgressWindow.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -34,10 +38,11 @@ private:
 
 // Installs the recording window and a main window that remembers whether it is enabled.
 struct FindEnvironment {
-    std::vector<bool> Enabled; // every call of EnableMainWindowProc, in order
+    std::vector<bool> Enabled;          // every call of EnableMainWindowProc, in order
+    std::vector<TProgressOwner> Owners; // of every progress window made
     FindEnvironment() {
-        CreateProgressWindowProc = [](TProgressOwner Owner) {
-            EXPECT_EQ(Owner, TProgressOwner::None);
+        CreateProgressWindowProc = [this](TProgressOwner Owner) {
+            Owners.push_back(Owner);
             return std::make_unique<RecordingProgress>();
         };
         EnableMainWindowProc = [this](bool E) { Enabled.push_back(E); };
@@ -52,7 +57,16 @@ RecordingProgress& ProgressOf(const TFindThread& T) {
     return *static_cast<RecordingProgress*>(T.Form());
 }
 
-// A catalog as a scan and a user make it:
+TBasicItem* Child(TBasicItem* Parent, std::string_view Name) {
+    TBasicItems* C = Parent->Children();
+    for (int I = 0; I < C->Count(); ++I)
+        if (C->At(I)->Name() == Name) return C->At(I);
+    ADD_FAILURE() << "no " << Name;
+    return nullptr;
+}
+
+// A catalog as a scan and a user make it: the folder tree is read from the disk, keywords,
+// comments and notes are added by hand, and a virtual folder groups one more file.
 //   Disk (scanned folder)
 //     docs           keyword Draft
 //       Äpfel.txt    keyword Fruit
@@ -67,30 +81,44 @@ RecordingProgress& ProgressOf(const TFindThread& T) {
 //     idea.txt
 struct FindCatalog {
     FindEnvironment Env;
+    TempDir Dir;
     TestCatalog Cat;
     TFileCollection* Disk;
     TFileFolder *Docs, *Sub;
     TBasicFolder* Notes;
     TKeyWordItem *Draft, *Fruit;
     FindCatalog() {
+        SetDefaultOptions();
+        for (const char* Name : {"docs/Äpfel.txt", "docs/plan.doc", "docs/sub/deep.txt",
+                                 "photo1.jpg", "photo2.JPG", "README", "README.TXT"}) {
+            std::string Path = Dir / Name;
+            std::filesystem::create_directories(std::filesystem::path(Path).parent_path());
+            WriteFile(Path, Name);
+        }
+        // Type names stay the generated ones: the type thread is held for the whole test.
         Cat->Types()->SetPaused(true);
-        Disk = Add<TFileCollection>(Cat.get(), "Disk");
-        Disk->Volume().Path = "/data/";
+        Disk = new TFileCollection(Cat->Children());
+        Disk->SetItemName("Disk");
+        Disk->SetRootPath(Dir.Path());
         Cat->Types()->AddItem(Disk);
+        Disk->StartScan();
+        while (!ScanThreads.IsEmpty())
+            ScanThreads.Last()->WaitFor();
+        Env.Enabled.clear();
+
         Draft = new TKeyWordItem(Cat->KeyWords());
         Draft->SetNameField(PackedString("Draft"));
         Fruit = new TKeyWordItem(Cat->KeyWords());
         Fruit->SetNameField(PackedString("Fruit"));
-        Docs = AddFolder(Disk, "docs");
+        Docs = static_cast<TFileFolder*>(Child(Disk, "docs"));
+        Sub = static_cast<TFileFolder*>(Child(Docs, "sub"));
         Draft->AddClient(Docs);
-        Fruit->AddClient(AddFile(Docs, "Äpfel.txt"));
-        AddFile(Docs, "plan.doc")->SetComment("quarterly PLAN");
-        Sub = AddFolder(Docs, "sub");
-        Draft->AddClient(AddFile(Sub, "deep.txt"));
-        AddFile(Disk, "photo1.jpg");
-        Fruit->AddClient(AddFile(Disk, "photo2.JPG"));
-        AddFile(Disk, "README")->SetComment("Annual report 2023");
-        AddFile(Disk, "README.TXT")->SetNote("todo: port to linux");
+        Draft->AddClient(Child(Sub, "deep.txt"));
+        Fruit->AddClient(Child(Docs, "Äpfel.txt"));
+        Fruit->AddClient(Child(Disk, "photo2.JPG"));
+        Child(Docs, "plan.doc")->SetComment("quarterly PLAN");
+        Child(Disk, "README")->SetComment("Annual report 2023");
+        Child(Disk, "README.TXT")->SetNote("todo: port to linux");
         Notes = Add<TBasicFolder>(Cat.get(), "Notes");
         Cat->Types()->AddItem(Notes);
         AddFile(Notes, "idea.txt");
@@ -279,8 +307,7 @@ TEST(FindThread, InvalidMasksAndModesFindNothingAndDoNotFail) {
 TEST(FindThread, ResultsFillTheViewInOneBracketWithTheirOwnRowLinks) {
     FindCatalog F;
     FakeListView Main, Results;
-    TBasicItem* Readme = F.Disk->Children()->At(3);
-    ASSERT_EQ(Readme->DisplayName(), "README");
+    TBasicItem* Readme = Child(F.Disk, "README");
     Main.AddMainRow(Readme);
     Criteria C;
     C.Masks = "README*";
@@ -289,7 +316,7 @@ TEST(FindThread, ResultsFillTheViewInOneBracketWithTheirOwnRowLinks) {
     EXPECT_EQ(Results.Brackets, 1);
     EXPECT_EQ(Results.Updates, 0);
     EXPECT_EQ(Results.At(0)->Caption, "README");
-    EXPECT_EQ(Results.At(0)->SubItems, (V{"\\Disk\\README", "File", "/data/README"}));
+    EXPECT_EQ(Results.At(0)->SubItems, (V{"\\Disk\\README", "File", F.Dir / "README"}));
     EXPECT_EQ(Results.At(1)->SubItems[1], "TXT File");
     EXPECT_EQ(Results.At(0)->Image, iiDefaultFile);
     EXPECT_EQ(Readme->ListItem(), Main.At(0));
@@ -305,6 +332,7 @@ TEST(FindThread, WindowAndProgressAroundTheSearch) {
     FakeListView View;
     TFindThread T(&View);
     RecordingProgress& P = ProgressOf(T);
+    EXPECT_EQ(F.Env.Owners.back(), TProgressOwner::None);
     EXPECT_EQ(P.Mode(), 1);
     EXPECT_EQ(P.Thread(), &T);
     EXPECT_FALSE(T.Started());
