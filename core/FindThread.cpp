@@ -9,7 +9,8 @@
 #include "platform/Format.h"
 
 #include <algorithm>
-#include <chrono>
+#include <bit>
+#include <ctime>
 
 namespace {
 
@@ -17,9 +18,11 @@ namespace {
 // would cost more than the search.
 constexpr double ShowFoundInterval = 0.25;
 
+// A coarse clock is enough for the throttle and costs little when asked for every item found.
 double Seconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+    timespec T;
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &T);
+    return static_cast<double>(T.tv_sec) + static_cast<double>(T.tv_nsec) * 1e-9;
 }
 
 void AsciiUpperInto(std::string_view S, std::string& Out) {
@@ -52,6 +55,68 @@ void RunAll(Steps&&... S) {
 
 } // namespace
 
+// ---- TItemSet ----------------------------------------------------------------------------------
+
+size_t TFindThread::TItemSet::Home(const TBasicItem* Item) const {
+    // Fibonacci hashing: the top bits of the product spread aligned pointers evenly.
+    return static_cast<size_t>((reinterpret_cast<uintptr_t>(Item) * 0x9E3779B97F4A7C15ull) >>
+                               FShift);
+}
+
+void TFindThread::TItemSet::Grow() {
+    std::vector<const TBasicItem*> Old = std::move(FSlots);
+    size_t Size = Old.empty() ? 64 : Old.size() * 2;
+    FSlots.assign(Size, nullptr);
+    FShift = 64 - std::countr_zero(Size);
+    const size_t Mask = Size - 1;
+    for (const TBasicItem* P : Old) {
+        if (!P) continue;
+        size_t I = Home(P);
+        while (FSlots[I])
+            I = (I + 1) & Mask;
+        FSlots[I] = P;
+    }
+}
+
+bool TFindThread::TItemSet::Insert(const TBasicItem* Item) {
+    if ((FCount + 1) * 2 > FSlots.size()) Grow();
+    const size_t Mask = FSlots.size() - 1;
+    size_t I = Home(Item);
+    for (; FSlots[I]; I = (I + 1) & Mask)
+        if (FSlots[I] == Item) return false;
+    FSlots[I] = Item;
+    ++FCount;
+    return true;
+}
+
+bool TFindThread::TItemSet::Erase(const TBasicItem* Item) {
+    if (FSlots.empty()) return false;
+    const size_t Mask = FSlots.size() - 1;
+    size_t I = Home(Item);
+    for (; FSlots[I] != Item; I = (I + 1) & Mask)
+        if (!FSlots[I]) return false;
+    // Backward shift: the entries after the hole that would no longer be found move into it.
+    FSlots[I] = nullptr;
+    --FCount;
+    for (size_t J = (I + 1) & Mask; FSlots[J]; J = (J + 1) & Mask) {
+        size_t K = Home(FSlots[J]);
+        bool Stays = I <= J ? (I < K && K <= J) : (I < K || K <= J);
+        if (Stays) continue;
+        FSlots[I] = FSlots[J];
+        FSlots[J] = nullptr;
+        I = J;
+    }
+    return true;
+}
+
+void TFindThread::TItemSet::Clear() {
+    FSlots.clear();
+    FCount = 0;
+    FShift = 64;
+}
+
+// ---- TFindThread -------------------------------------------------------------------------------
+
 TFindThread::TFindThread(TListView* ResultView)
     : FResultView(ResultView), FForm(CreateProgressWindow(TProgressOwner::None)) {
     SetPriority(tpLowest);
@@ -65,13 +130,13 @@ TFindThread::~TFindThread() {
 }
 
 void TFindThread::AddResult(TBasicItem* Item) {
-    if (!FResultSet.insert(Item).second) return;
+    if (!FResultSet.Insert(Item)) return;
     FResults.push_back(Item);
     FFoundIndex = static_cast<int>(FResults.size()) - 1;
 }
 
 void TFindThread::RemoveResult(TBasicItem* Item) {
-    if (FResultSet.erase(Item)) {
+    if (FResultSet.Erase(Item)) {
         // The item removed is nearly always the one just added.
         auto It = std::find(FResults.rbegin(), FResults.rend(), Item);
         FResults.erase(std::next(It).base());
@@ -111,7 +176,7 @@ void TFindThread::PrepareCriteria() {
 
 void TFindThread::Execute() {
     FResults.clear();
-    FResultSet.clear();
+    FResultSet.Clear();
     if (Terminated()) return;
     std::exception_ptr Error;
     try {
@@ -195,13 +260,14 @@ void TFindThread::Examine(TBasicItem* X) {
     auto Folded = [&]() -> const TMask::TFoldedName& {
         if (!HaveName) {
             std::string_view Name = X->Name();
-            if (Name.empty())
+            if (Name.empty()) {
                 FMatchName = X->DisplayName();
-            else
-                FMatchName.assign(Name);
+                Name = FMatchName;
+            }
+            TMask::FoldName(Name, FFolded);
             // "*." then matches names without an extension and "*.*" every name.
-            if (FMatchName.find('.') == std::string::npos) FMatchName += '.';
-            TMask::FoldName(FMatchName, FFolded);
+            if (std::find(FFolded.begin(), FFolded.end(), U'.') == FFolded.end())
+                FFolded.push_back(U'.');
             HaveName = true;
         }
         return FFolded;
@@ -222,7 +288,7 @@ void TFindThread::Examine(TBasicItem* X) {
     };
     auto InComment = [&](const std::string& W) { return Comment().find(W) != std::string::npos; };
     auto InNote = [&](const std::string& W) { return Note().find(W) != std::string::npos; };
-    auto Matches = [&](const TMask& M) { return M.Matches(Folded()); };
+    auto Matches = [&](const TMask& M) { return M.MatchesEverything() || M.Matches(Folded()); };
 
     bool Add = false;
     if (Mode == 0) {

@@ -28,7 +28,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_set>
 #include <vector>
 
 class TBasicItem;
@@ -67,6 +66,22 @@ protected:
     void Execute() override;
 
 private:
+    // The set of results: open addressing on the item pointers, so that a search finding a
+    // million items allocates no node per item.
+    class TItemSet {
+    public:
+        bool Insert(const TBasicItem* Item); // false when it was there already
+        bool Erase(const TBasicItem* Item);  // false when it was not there
+        void Clear();
+
+    private:
+        size_t Home(const TBasicItem* Item) const;
+        void Grow();
+        std::vector<const TBasicItem*> FSlots; // null: free
+        size_t FCount = 0;
+        int FShift = 64;
+    };
+
     void Search();
     void Examine(TBasicItem* X);
     void ShowFound();
@@ -77,7 +92,7 @@ private:
     TListView* FResultView;
     std::unique_ptr<TProgressWindow> FForm;
     std::vector<TBasicItem*> FResults;
-    std::unordered_set<TBasicItem*> FResultSet;
+    TItemSet FResultSet;
     int FFoundIndex = -1;
 
     // The prepared criteria.

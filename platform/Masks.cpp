@@ -95,12 +95,26 @@ TMask::TMask(std::string_view Mask) {
             FTokens.push_back({mkChar, false, Fold(NextChar(Mask, I)), 0, 0});
         }
     }
+    for (size_t K = 0; K < FTokens.size(); ++K)
+        if (FTokens[K].Kind == mkStar) {
+            if (FStars++ == 0) FStarAt = K;
+        }
 }
 
 void TMask::FoldName(std::string_view Name, TFoldedName& Out) {
-    Out.clear();
-    for (size_t I = 0; I < Name.size();)
-        Out.push_back(Fold(NextChar(Name, I)));
+    // Never more characters than bytes: size once, fill, then cut to what was decoded.
+    Out.resize(Name.size());
+    size_t N = 0;
+    for (size_t I = 0; I < Name.size();) {
+        unsigned char B = static_cast<unsigned char>(Name[I]);
+        if (B < 0x80) {
+            Out[N++] = B >= 'A' && B <= 'Z' ? B + 32 : B;
+            ++I;
+        } else {
+            Out[N++] = Fold(NextChar(Name, I));
+        }
+    }
+    Out.resize(N);
 }
 
 bool TMask::TokenMatches(const TToken& T, char32_t C) const {
@@ -120,10 +134,23 @@ bool TMask::TokenMatches(const TToken& T, char32_t C) const {
 
 bool TMask::Matches(const TFoldedName& Name) const {
     if (!FValid) return false;
+    const size_t NN = Name.size();
+    if (FStars <= 1) {
+        // Every other token takes exactly one character: the tokens before the star match the
+        // start of the name, those after it the end, and the star takes what lies between.
+        const size_t Before = FStars ? FStarAt : FTokens.size();
+        const size_t After = FStars ? FTokens.size() - FStarAt - 1 : 0;
+        if (FStars ? NN < Before + After : NN != Before) return false;
+        for (size_t K = 0; K < Before; ++K)
+            if (!TokenMatches(FTokens[K], Name[K])) return false;
+        for (size_t K = 0; K < After; ++K)
+            if (!TokenMatches(FTokens[FStarAt + 1 + K], Name[NN - After + K])) return false;
+        return true;
+    }
     // Greedy matching with one backtracking point: the last star seen. Every token but the star
     // takes exactly one character, so retrying from the last star is enough.
     size_t P = 0, N = 0, StarP = SIZE_MAX, StarN = 0;
-    const size_t PN = FTokens.size(), NN = Name.size();
+    const size_t PN = FTokens.size();
     while (N < NN) {
         if (P < PN && FTokens[P].Kind == mkStar) {
             StarP = P++;

@@ -21,6 +21,8 @@ public:
     explicit TMask(std::string_view Mask);
 
     bool Valid() const { return FValid; }
+    // "*" (or "**"...): every name matches, so none needs to be looked at.
+    bool MatchesEverything() const { return FValid && FTokens.size() == 1 && FStars == 1; }
     bool Matches(std::string_view Name) const;
 
     // A name decoded into case-folded characters, for matching one name against several masks
@@ -45,6 +47,8 @@ private:
 
     std::vector<TToken> FTokens;
     std::vector<TRange> FRanges;
+    size_t FStars = 0;  // star tokens (runs of stars are one)
+    size_t FStarAt = 0; // position of the first
     bool FValid = true;
 };
 

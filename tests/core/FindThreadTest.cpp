@@ -434,3 +434,37 @@ TEST(FindThread, AddResultKeepsEachItemOnce) {
     T.AddResult(A);
     EXPECT_EQ(T.FoundIndex(), 1);
 }
+
+TEST(FindThread, TheResultSetAgreesWithAPlainSetOverManyAddsAndRemoves) {
+    FindEnvironment Env;
+    TFindThread T(nullptr);
+    // Addresses only: the set never follows them.
+    std::vector<uint64_t> Storage(3000);
+    std::vector<TBasicItem*> Pool;
+    for (uint64_t& S : Storage)
+        Pool.push_back(reinterpret_cast<TBasicItem*>(&S));
+    std::vector<TBasicItem*> Want;
+    uint32_t R = 12345;
+    auto Next = [&R] { return R = R * 1103515245 + 12345, (R >> 8) % 3000; };
+    for (int Step = 0; Step < 40000; ++Step) {
+        TBasicItem* X = Pool[Next()];
+        bool In = std::find(Want.begin(), Want.end(), X) != Want.end();
+        if (Step % 3 == 2) {
+            T.RemoveResult(X);
+            if (In) Want.erase(std::find(Want.begin(), Want.end(), X));
+        } else {
+            T.AddResult(X);
+            if (!In) Want.push_back(X);
+        }
+        if (Step % 5000 == 0) {
+            ASSERT_EQ(T.Results(), Want) << Step;
+        }
+    }
+    EXPECT_EQ(T.Results(), Want);
+    for (TBasicItem* X : Pool) {
+        size_t Before = T.Results().size();
+        T.AddResult(X); // present ones are refused, absent ones taken
+        bool WasIn = std::find(Want.begin(), Want.end(), X) != Want.end();
+        EXPECT_EQ(T.Results().size(), Before + (WasIn ? 0 : 1));
+    }
+}

@@ -13,6 +13,9 @@ TEST(Masks, StarAndQuestionMarkCoverTheWholeName) {
     EXPECT_TRUE(MatchesMask("", ""));
     EXPECT_FALSE(MatchesMask("a", ""));
     EXPECT_TRUE(MatchesMask("a", "***"));
+    EXPECT_TRUE(TMask("**").MatchesEverything());
+    EXPECT_FALSE(TMask("*?").MatchesEverything());
+    EXPECT_FALSE(TMask("[").MatchesEverything());
 }
 
 TEST(Masks, StarsBacktrack) {
