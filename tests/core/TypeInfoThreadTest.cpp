@@ -1,8 +1,10 @@
 #include "CatalogTestSupport.h"
 
 #include "core/CatalogExt.h"
+#include "core/FolderScan.h"
 #include "core/TypeInfoThread.h"
 #include "platform/SystemImageList.h"
+#include "tests/TestSupport.h"
 
 #include <QMimeDatabase>
 #include <gtest/gtest.h>
@@ -125,6 +127,28 @@ TEST(TypeInfoThread, PausedByAScanAndResumedLooksUpRowsAddedMeanwhile) {
     EXPECT_EQ(Added[1]->TypeRow()->DisplayName(), MimeComment("image/png"));
     EXPECT_EQ(Added[2]->TypeRow()->DisplayName(), MimeComment("application/pdf"));
     EXPECT_EQ(Added[3]->TypeRow()->DisplayName(), MimeComment("text/x-csrc"));
+}
+
+TEST(TypeInfoThread, RowsOfARealScanAreLookedUpAfterIt) {
+    TempDir Dir;
+    for (const char* Name : {"a.txt", "b.html", "c.png", "d.pdf"})
+        WriteFile(Dir / Name, Name);
+    TestCatalog Cat;
+    TTypeItems& T = *Cat->Types();
+    AddFile(Cat.get(), "first.txt"); // the thread runs when the scan starts
+    auto* Disk = new TFileCollection(Cat->Children());
+    Disk->SetItemName("Disk");
+    Disk->SetRootPath(Dir.Path());
+    T.AddItem(Disk);
+    Disk->StartScan(); // pauses the table while it adds rows
+    while (!ScanThreads.IsEmpty())
+        ScanThreads.Last()->WaitFor();
+    EXPECT_FALSE(T.Paused());
+    ASSERT_TRUE(PumpUntil([&] { return !T.Running(); }));
+    ASSERT_EQ(Disk->Children()->Count(), 4);
+    const char* Want[] = {"text/plain", "text/html", "image/png", "application/pdf"};
+    for (int I = 0; I < 4; ++I)
+        EXPECT_EQ(Disk->Children()->At(I)->TypeRow()->DisplayName(), MimeComment(Want[I])) << I;
 }
 
 TEST(TypeInfoThread, StoppedWhilePausedEndsAtOnce) {
