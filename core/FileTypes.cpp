@@ -6,6 +6,8 @@
 #include "core/TypeInfoThread.h"
 #include "platform/Format.h"
 
+#include <algorithm>
+
 // ---- TTypeItem ---------------------------------------------------------------------------------
 
 QM_DEFINE_ITEM_CLASS(TTypeItem, TCatalogClientItem);
@@ -133,31 +135,29 @@ void TTypeItems::AddItem(TBasicItem* Item) {
         auto* Row = new TTypeItem(this);
         Position = Row->Index();
         TItemClass C = Item->ClassType();
-        if (C == &TCatFileItem::Class) {
-            Row->SetNameField(PackedString(SCatalog));
-            Row->SetDefaultName(SCatalog);
-            Row->SetImageIndexField(iiCatalog);
-            Row->SetSelectedIndexField(iiCatalog);
-        } else if (C == &TFileCollection::Class) {
-            Row->SetNameField(PackedString(SArchiveFolder));
-            Row->SetDefaultName(SArchiveFolder);
-            Row->SetImageIndexField(iiArchiveClosed);
-            Row->SetSelectedIndexField(iiArchiveOpen);
-        } else if (C == &TBasicFolder::Class) {
-            Row->SetNameField(PackedString(SVirtualFolder));
-            Row->SetDefaultName(SVirtualFolder);
-            Row->SetImageIndexField(iiVirtualFolder);
-            Row->SetSelectedIndexField(iiVirtualFolder);
-        } else if (C == &TFileFolder::Class) {
-            Row->SetNameField(PackedString(FolderTypeName));
-            Row->SetDefaultName(FolderTypeName);
-            Row->SetImageIndexField(iiFolderClosed);
-            Row->SetSelectedIndexField(iiFolderOpen);
+        // The built-in rows of the folder kinds: name and images.
+        struct TBuiltIn {
+            TItemClass Class;
+            std::string Name;
+            int32_t Image, Selected;
+        };
+        const TBuiltIn BuiltIns[] = {
+            {&TCatFileItem::Class, SCatalog, iiCatalog, iiCatalog},
+            {&TFileCollection::Class, SArchiveFolder, iiArchiveClosed, iiArchiveOpen},
+            {&TBasicFolder::Class, SVirtualFolder, iiVirtualFolder, iiVirtualFolder},
+            {&TFileFolder::Class, FolderTypeName, iiFolderClosed, iiFolderOpen},
+        };
+        auto B = std::find_if(std::begin(BuiltIns), std::end(BuiltIns),
+                              [C](const TBuiltIn& X) { return X.Class == C; });
+        if (B != std::end(BuiltIns)) {
+            Row->SetNameField(PackedString(B->Name));
+            Row->SetDefaultName(B->Name);
+            Row->SetImageIndexField(B->Image);
+            Row->SetSelectedIndexField(B->Selected);
         } else {
             Row->SetTypeKey(Ext);
-            Row->SetDefaultName(Ext.empty()
-                                    ? std::string(SFile)
-                                    : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
+            Row->SetDefaultName(Ext.empty() ? std::string(SFile)
+                                            : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
         }
         Row->SetItemClass(C);
         Row->SetCommentField(PackedString());

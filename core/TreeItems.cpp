@@ -155,8 +155,10 @@ void TBasicItem::LinkKeyWord(TKeyWordItem* K) {
 void TBasicItem::UnlinkKeyWord(TKeyWordItem* K) {
     if (!FExtras) return;
     std::vector<TKeyWordItem*>& Keys = FExtras->KeyWords;
-    auto It = std::find(Keys.begin(), Keys.end(), K);
-    if (It != Keys.end()) Keys.erase(It);
+    // From the back: ClearKeyWords removes the last keyword first, so clearing an item that
+    // carries many keywords stays linear.
+    auto It = std::find(Keys.rbegin(), Keys.rend(), K);
+    if (It != Keys.rend()) Keys.erase(std::next(It).base());
 }
 
 void TBasicItem::ClearKeyWords() {
@@ -242,7 +244,13 @@ void TBasicItem::ReadFields(TReader& Reader) {
             Key = LoadingKeyWords->At(Index);
         }
         if (!Key) throw EReadError(SysConsts::SReadError);
-        Key->AddClient(this);
+        // Both sides are linked here directly: the two lists are kept in step, so a keyword that
+        // does not list this item yet is not in the item's list either, and a file that puts
+        // thousands of keywords on one item costs no search per keyword. A repeated index links
+        // once, as AddClient would.
+        if (Key->Clients().Contains(this)) continue;
+        Key->TCatalogClientItem::AddClient(this);
+        EnsureExtras().KeyWords.push_back(Key);
     }
 }
 

@@ -138,7 +138,8 @@ void TWriter::SetPosition(int64_t Pos) {
 // ---- TReader -----------------------------------------------------------------------------------
 
 TReader::TReader(TStream& Stream, size_t BufSize)
-    : FStream(Stream), FBuffer(std::max<size_t>(BufSize, 16)), FStreamSize(Stream.Size()) {}
+    : FStream(Stream), FBuffer(std::max<size_t>(BufSize, 16)), FStreamSize(Stream.Size()),
+      FStreamPos(Stream.Position()) {}
 
 TReader::~TReader() {
     // Give back what was buffered but not read, so the stream stands after the last value.
@@ -148,11 +149,12 @@ TReader::~TReader() {
 void TReader::FillBuffer() {
     FBufPos = 0;
     FBufEnd = FStream.Read(FBuffer.data(), FBuffer.size());
+    FStreamPos += static_cast<int64_t>(FBufEnd);
     if (FBufEnd == 0) throw EReadError(SysConsts::SReadError);
 }
 
 int64_t TReader::Remaining() const {
-    int64_t StreamLeft = FStreamSize - const_cast<TStream&>(FStream).Position();
+    int64_t StreamLeft = FStreamSize - FStreamPos;
     return std::max<int64_t>(0, StreamLeft) + static_cast<int64_t>(FBufEnd - FBufPos);
 }
 
@@ -169,6 +171,7 @@ void TReader::Read(void* Buf, size_t Count) {
             if (Count >= FBuffer.size()) {
                 // Large reads bypass the buffer.
                 FStream.ReadBuffer(P, Count);
+                FStreamPos += static_cast<int64_t>(Count);
                 return;
             }
             FillBuffer();
@@ -254,10 +257,10 @@ TDateTime TReader::ReadDate() {
 }
 
 int64_t TReader::Position() const {
-    return const_cast<TStream&>(FStream).Position() - static_cast<int64_t>(FBufEnd - FBufPos);
+    return FStreamPos - static_cast<int64_t>(FBufEnd - FBufPos);
 }
 
 void TReader::SetPosition(int64_t Pos) {
     FBufPos = FBufEnd = 0;
-    FStream.SetPosition(Pos);
+    FStreamPos = FStream.Seek(Pos, soFromBeginning);
 }

@@ -105,4 +105,7 @@ private:
     std::vector<uint8_t> FBuffer;
     size_t FBufPos = 0, FBufEnd = 0;
     int64_t FStreamSize;
+    // The stream's own position, kept here so that Position and Remaining need no stream call
+    // (the catalog reader asks for them several times per item).
+    int64_t FStreamPos;
 };

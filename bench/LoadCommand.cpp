@@ -1,0 +1,37 @@
+// qm-bench load FILE: loads a catalog file as the program opens one and prints the number of
+// entries and the seconds the load took.
+#include "BenchCommands.h"
+
+#include "core/CatalogGlobals.h"
+#include "core/TreeItems.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+int RunLoad(const std::vector<std::string>& Args) {
+    if (Args.size() != 1) {
+        std::fprintf(stderr, "usage: qm-bench load FILE\n");
+        return 2;
+    }
+    auto Root = std::make_unique<TCatFileItem>();
+    CurrentCatalog = Root.get();
+    Root->Clear();
+    Root->SetCatFile(Args[0]);
+    double Start = BenchSeconds();
+    Root->LoadFromFile();
+    double Seconds = BenchSeconds() - Start;
+    int64_t Folders = 0, Files = 0;
+    uint64_t Bytes = 0;
+    CountItems(Root->Children(), Folders, Files, Bytes);
+    std::printf("entries %lld\nseconds %.3f\npeak_rss_bytes %lld\n",
+                static_cast<long long>(Folders + Files), Seconds, BenchPeakRss());
+    Root.reset();
+    CurrentCatalog = nullptr;
+    return 0;
+}
+
+} // namespace
+
+QM_BENCH_COMMAND(GLoadCommand, "load", "FILE", "load a catalog file: entries and seconds", RunLoad);

@@ -1,0 +1,508 @@
+#include "CatalogFile.h"
+
+#include "core/CatalogGlobals.h"
+#include "core/FileTypes.h"
+#include "core/ItemFormats.h"
+#include "core/KeyWords.h"
+#include "core/ProgressWindow.h"
+#include "core/TreeItems.h"
+#include "platform/Exceptions.h"
+#include "platform/StringList.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+const char* const SNotCatalogOrDamaded = "File is not a catalog file or damaded";
+const char* const SNotCatalog = "File is not a catalog file";
+const char* const SUnknownVersion = "Unknown version";
+const char* const SDamaded = "File damaded";
+const char* const STooLarge = "Catalog too large to save: %d bytes (at most %d)";
+
+// A class table of a real file has eleven names; a newer writer may add a few. Far more than
+// that is a damaged file, and refusing it early keeps the sorted inserts cheap.
+constexpr int32_t MaxClassTableEntries = 1024;
+// The compressed file can be only a little larger than the body it holds (deflate adds at most a
+// few bytes per 16 KiB block); a file beyond this cannot hold an acceptable body.
+constexpr uint64_t MaxCatalogFileSize = MaxCatalogBodySize + MaxCatalogBodySize / 64;
+
+// Pauses the type-information thread of a catalog while the guard lives (pauses are counted).
+class TTypesPause {
+public:
+    explicit TTypesPause(TTypeItems* Types) : FTypes(Types) { FTypes->SetPaused(true); }
+    ~TTypesPause() { FTypes->SetPaused(false); }
+    TTypesPause(const TTypesPause&) = delete;
+    TTypesPause& operator=(const TTypesPause&) = delete;
+
+private:
+    TTypeItems* FTypes;
+};
+
+// The globals of one load or save: the class table exists while the guard lives, and every
+// loading global is reset when it ends, whatever way that is.
+class TStreamState {
+public:
+    TStreamState() : FClassNames(std::make_unique<TStringList>()) {
+        StreamClassNames = FClassNames.get();
+    }
+    ~TStreamState() {
+        StreamClassNames = nullptr;
+        LoadingKeyWords = nullptr;
+        LoadingTypes = nullptr;
+        LoadingKeyWordList = nullptr;
+        SavingKeyWordIndex = nullptr;
+        FileVersion = -1;
+    }
+    TStreamState(const TStreamState&) = delete;
+    TStreamState& operator=(const TStreamState&) = delete;
+
+private:
+    std::unique_ptr<TStringList> FClassNames;
+};
+
+// Closes the animated progress window on every path.
+class TAnimationGuard {
+public:
+    TAnimationGuard(const std::string& Caption, uint8_t Kind, const TAnimationSource& Source) {
+        ShowProgressAnimation(Caption, Kind, Source);
+    }
+    ~TAnimationGuard() { CloseProgressAnimation(); }
+    TAnimationGuard(const TAnimationGuard&) = delete;
+    TAnimationGuard& operator=(const TAnimationGuard&) = delete;
+};
+
+class TInflateEnd {
+public:
+    explicit TInflateEnd(z_stream& Z) : FZ(Z) {}
+    ~TInflateEnd() { inflateEnd(&FZ); }
+
+private:
+    z_stream& FZ;
+};
+
+// A byte buffer that grows without initialising its new part.
+class TMallocBuffer {
+public:
+    TMallocBuffer() = default;
+    ~TMallocBuffer() { std::free(FData); }
+    TMallocBuffer(const TMallocBuffer&) = delete;
+    TMallocBuffer& operator=(const TMallocBuffer&) = delete;
+    uint8_t* Data() const { return FData; }
+    size_t Size() const { return FSize; }
+    // Raises "File is not a catalog file or damaded" when the memory is not there: only a body
+    // near the cap gets this large.
+    void Resize(size_t N) {
+        auto* P = static_cast<uint8_t*>(std::realloc(FData, N));
+        if (!P) RaiseCatalogError(SNotCatalogOrDamaded);
+        FData = P;
+        FSize = N;
+    }
+
+private:
+    uint8_t* FData = nullptr;
+    size_t FSize = 0;
+};
+
+// ---- replacing the file on disk ----------------------------------------------------------------
+
+// Gives the temporary file the old file's permission bits (when there is one), writes
+// Bytes, flushes them to disk and closes the file; returns 0 or the errno of the first failure.
+int WriteAndSync(int Fd, std::string_view Bytes, const struct stat* Old) {
+    int Error = 0;
+    if (Old && ::fchmod(Fd, Old->st_mode & 07777) != 0) Error = errno;
+    size_t Done = 0;
+    while (!Error && Done < Bytes.size()) {
+        ssize_t N = ::write(Fd, Bytes.data() + Done, Bytes.size() - Done);
+        if (N < 0 && errno == EINTR) continue;
+        if (N <= 0)
+            Error = N < 0 ? errno : EIO;
+        else
+            Done += static_cast<size_t>(N);
+    }
+    if (!Error && ::fsync(Fd) != 0) Error = errno;
+    // A delayed write error may show up only when the file is closed.
+    if (::close(Fd) != 0 && !Error) Error = errno;
+    return Error;
+}
+
+std::string TemporaryNameBeside(const std::string& Target) {
+    static std::atomic<unsigned> Counter{0};
+    auto Tick = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    unsigned long long Mix = Tick * 6364136223846793005ULL +
+                             (static_cast<unsigned>(::getpid()) << 16) + Counter.fetch_add(1);
+    char Buf[32];
+    std::snprintf(Buf, sizeof Buf, "%012llx", Mix & 0xFFFFFFFFFFFFULL);
+    // A short hidden name in the same folder: the rename stays on one file system, and a long
+    // catalog name cannot push the temporary name over the name length limit.
+    size_t Slash = Target.rfind('/');
+    std::string Dir = Slash == std::string::npos ? std::string() : Target.substr(0, Slash + 1);
+    return Dir + ".quillmark-" + Buf + ".tmp";
+}
+
+// Writes Bytes as the new contents of FileName without ever leaving a partial or empty file
+// under that name: a temporary file beside it is written, flushed to disk and renamed over the
+// old one. The new file keeps the old one's permission bits (a new file gets 0666 less the
+// umask); a symbolic link is followed, so the file it points to is replaced and the link stays.
+// Failures raise the class library's file error naming FileName; the old file is then intact.
+// (File names are bytes here and may be any bytes, which Qt's file classes cannot name.)
+void ReplaceFileContents(const std::string& FileName, std::string_view Bytes) {
+    std::string Target = FileName;
+    if (char* Real = ::realpath(FileName.c_str(), nullptr)) {
+        Target = Real;
+        std::free(Real);
+    }
+    struct stat Old;
+    bool Exists = ::stat(Target.c_str(), &Old) == 0;
+    if (Exists && !S_ISREG(Old.st_mode))
+        RaiseFileCreateError(FileName, S_ISDIR(Old.st_mode) ? EISDIR : EINVAL);
+
+    std::string Temp;
+    int Fd = -1;
+    for (int Attempt = 0; Fd < 0 && Attempt < 100; ++Attempt) {
+        Temp = TemporaryNameBeside(Target);
+        Fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (Fd < 0 && errno != EEXIST) RaiseFileCreateError(FileName, errno);
+    }
+    if (Fd < 0) RaiseFileCreateError(FileName, EEXIST);
+    int Error = WriteAndSync(Fd, Bytes, Exists ? &Old : nullptr);
+    if (!Error && ::rename(Temp.c_str(), Target.c_str()) != 0) Error = errno;
+    if (Error) {
+        ::unlink(Temp.c_str());
+        RaiseFileCreateError(FileName, Error);
+    }
+    // The rename itself reaches the disk with the folder; a failure here loses nothing.
+    size_t Slash = Target.rfind('/');
+    std::string Dir = Slash == std::string::npos ? "." : Target.substr(0, Slash + 1);
+    int DirFd = ::open(Dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (DirFd >= 0) {
+        ::fsync(DirFd);
+        ::close(DirFd);
+    }
+}
+
+} // namespace
+
+// ---- compression -------------------------------------------------------------------------------
+
+namespace {
+
+// Large bodies are deflated in blocks on several threads: each block is primed with the 32 KiB
+// before it (so matches reach back across the seam as in one pass) and ends on a byte boundary
+// with a sync flush; the last one finishes the stream. Joined under one zlib header and one
+// Adler-32 they form one RFC 1950 stream at level 9, which any inflater reads as a single
+// stream. The bytes depend on the body only, never on the number of threads; a body of one block
+// comes out exactly as one compress2 call at level 9 would give it.
+constexpr size_t CompressBlockSize = size_t(1) << 20;
+constexpr size_t DictionarySize = 32768;
+constexpr unsigned MaxCompressThreads = 8;
+
+struct TDeflatedBlock {
+    std::unique_ptr<uint8_t[]> Data;
+    size_t Size = 0;
+    uLong Adler = 0;
+    bool Done = false;
+};
+
+// Runs on a compression thread: touches only its own block record and reads the body.
+void DeflateBlock(const uint8_t* Body, size_t Begin, size_t End, bool Last, TDeflatedBlock& Out) {
+    z_stream Z{};
+    if (deflateInit2(&Z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return;
+    size_t Dict = std::min(DictionarySize, Begin);
+    if (Dict) deflateSetDictionary(&Z, Body + Begin - Dict, static_cast<uInt>(Dict));
+    size_t N = End - Begin;
+    // The bound covers the finishing block; the sync flush adds at most an empty stored block.
+    size_t Bound = deflateBound(&Z, static_cast<uLong>(N)) + 64;
+    // Left uninitialised: only the pages deflate writes are ever touched.
+    Out.Data.reset(new (std::nothrow) uint8_t[Bound]);
+    if (Out.Data) {
+        Z.next_in = const_cast<uint8_t*>(Body + Begin);
+        Z.avail_in = static_cast<uInt>(N);
+        Z.next_out = Out.Data.get();
+        Z.avail_out = static_cast<uInt>(Bound);
+        int R = deflate(&Z, Last ? Z_FINISH : Z_SYNC_FLUSH);
+        Out.Size = Z.total_out;
+        Out.Done = Last ? R == Z_STREAM_END : R == Z_OK && Z.avail_in == 0 && Z.avail_out > 0;
+        Out.Adler = adler32(adler32(0, nullptr, 0), Body + Begin, static_cast<uInt>(N));
+    }
+    deflateEnd(&Z);
+}
+
+} // namespace
+
+void CompressStream(TMemoryStream& Stream) {
+    const std::vector<uint8_t>& In = Stream.Data();
+    const size_t Blocks =
+        std::max<size_t>(1, (In.size() + CompressBlockSize - 1) / CompressBlockSize);
+    std::vector<TDeflatedBlock> Out(Blocks);
+    std::atomic<size_t> Next{0};
+    auto Work = [&] {
+        for (size_t I; (I = Next.fetch_add(1)) < Blocks;) {
+            size_t Begin = I * CompressBlockSize;
+            size_t End = std::min(In.size(), Begin + CompressBlockSize);
+            DeflateBlock(In.data(), Begin, End, I + 1 == Blocks, Out[I]);
+        }
+    };
+    unsigned Threads =
+        std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, MaxCompressThreads);
+    std::vector<std::thread> Pool;
+    for (unsigned T = 1; T < Threads && T < Blocks; ++T) {
+        try {
+            Pool.emplace_back(Work);
+        } catch (const std::system_error&) {
+            break; // fewer threads do the same work
+        }
+    }
+    Work();
+    for (std::thread& T : Pool)
+        T.join();
+
+    size_t Total = 6;
+    for (const TDeflatedBlock& B : Out) {
+        if (!B.Done) throw EWriteError(SysConsts::SWriteError);
+        Total += B.Size;
+    }
+    std::vector<uint8_t> Result;
+    Result.reserve(Total);
+    Result.push_back(0x78); // deflate, 32 KiB window
+    Result.push_back(0xDA); // level 9; the check bits make the pair a multiple of 31
+    uLong Adler = adler32(0, nullptr, 0);
+    for (size_t I = 0; I < Blocks; ++I) {
+        Result.insert(Result.end(), Out[I].Data.get(), Out[I].Data.get() + Out[I].Size);
+        size_t Len =
+            std::min(In.size() - std::min(In.size(), I * CompressBlockSize), CompressBlockSize);
+        Adler = adler32_combine(Adler, Out[I].Adler, static_cast<z_off_t>(Len));
+        Out[I].Data.reset();
+    }
+    for (int Shift = 24; Shift >= 0; Shift -= 8)
+        Result.push_back(static_cast<uint8_t>(Adler >> Shift));
+    Stream.Data().swap(Result);
+    Stream.SetPosition(0);
+}
+
+void DecompressStream(TMemoryStream& Stream, uint64_t MaxSize) {
+    const std::vector<uint8_t>& In = Stream.Data();
+    // One byte beyond the cap is room enough to tell that a body is too large.
+    const size_t Limit = MaxSize >= SIZE_MAX ? SIZE_MAX : static_cast<size_t>(MaxSize) + 1;
+    z_stream Z{};
+    if (inflateInit(&Z) != Z_OK) RaiseCatalogError(SNotCatalogOrDamaded);
+    TInflateEnd End(Z);
+    // The output grows by realloc, which moves large blocks by remapping pages and leaves them
+    // untouched until inflate writes them; catalog bodies compress about fourfold or better.
+    TMallocBuffer Out;
+    size_t InPos = 0, OutPos = 0;
+    Out.Resize(std::min(Limit, std::max<size_t>(size_t(1) << 16, In.size() * 4)));
+    for (;;) {
+        if (OutPos == Out.Size()) {
+            if (Out.Size() >= Limit) RaiseCatalogError(SNotCatalogOrDamaded);
+            Out.Resize(Out.Size() > Limit / 2 ? Limit : Out.Size() * 2);
+        }
+        Z.next_in = const_cast<uint8_t*>(In.data()) + InPos;
+        Z.avail_in = static_cast<uInt>(std::min<size_t>(In.size() - InPos, UINT_MAX));
+        Z.next_out = Out.Data() + OutPos;
+        Z.avail_out = static_cast<uInt>(std::min<size_t>(Out.Size() - OutPos, UINT_MAX));
+        uInt InBefore = Z.avail_in, OutBefore = Z.avail_out;
+        int R = inflate(&Z, Z_NO_FLUSH);
+        InPos += InBefore - Z.avail_in;
+        OutPos += OutBefore - Z.avail_out;
+        if (R == Z_STREAM_END) break;
+        // Z_OK: progress was made. Anything else (damaged data, a preset dictionary, input that
+        // ends before the stream does, no memory) is not a catalog file.
+        if (R != Z_OK) RaiseCatalogError(SNotCatalogOrDamaded);
+    }
+    if (OutPos >= Limit) RaiseCatalogError(SNotCatalogOrDamaded);
+    try {
+        Stream.Data().assign(Out.Data(), Out.Data() + OutPos);
+    } catch (const std::bad_alloc&) {
+        RaiseCatalogError(SNotCatalogOrDamaded);
+    }
+    Stream.SetPosition(0);
+}
+
+// ---- signature, class table, trailer ---------------------------------------------------------
+
+void CheckSignature(std::string_view Signature) {
+    Signature = Signature.substr(0, SignatureLength);
+    if (Signature == "QLM 1.01") {
+        FileVersion = 101;
+        return;
+    }
+    FileVersion = -1;
+    if (Signature.size() == static_cast<size_t>(SignatureLength)) {
+        std::string_view Digits = Signature.substr(SignaturePrefix.size());
+        if (!Digits.empty() && std::all_of(Digits.begin(), Digits.end(),
+                                           [](char C) { return C >= '0' && C <= '9'; })) {
+            FileVersion = 0;
+            for (char C : Digits)
+                FileVersion = FileVersion * 10 + (C - '0');
+        }
+    }
+    if (Signature.substr(0, SignaturePrefix.size()) != SignaturePrefix || FileVersion == -1)
+        RaiseCatalogError(SNotCatalog);
+    if (FileVersion > SignatureVersion + 10) RaiseCatalogError(SUnknownVersion);
+}
+
+namespace {
+void PrepareClassNames(TStringList& L) {
+    L.Clear();
+    L.SetCaseSensitive(false);
+    L.SetDuplicates(dupIgnore);
+    L.SetSorted(true);
+}
+} // namespace
+
+void WriteClassTable(TWriter& Writer) {
+    TStringList Local;
+    TStringList& L = StreamClassNames ? *StreamClassNames : Local;
+    PrepareClassNames(L);
+    TItemFormatsList& Formats = ItemFormats();
+    for (int I = 0; I < Formats.Count(); ++I)
+        L.AddObject(Formats.GetClass(I)->Name, reinterpret_cast<void*>(static_cast<intptr_t>(I)));
+    Writer.WriteInteger(L.Count());
+    for (int I = 0; I < L.Count(); ++I)
+        Writer.WriteString(L[I]);
+}
+
+void ReadClassTable(TReader& Reader) {
+    if (!StreamClassNames) throw EReadError(SysConsts::SReadError);
+    TStringList& L = *StreamClassNames;
+    PrepareClassNames(L);
+    int32_t N = Reader.ReadInteger();
+    // Each entry takes at least a tag and a length byte.
+    if (N < 0 || N > MaxClassTableEntries || N > Reader.Remaining() / 2)
+        throw EReadError(SysConsts::SReadError);
+    for (int32_t I = 0; I < N; ++I) {
+        std::string Name = Reader.ReadString();
+        intptr_t R = ItemFormats().IndexOfClassName(Name);
+        // A name already present (in any letter case) keeps its first entry.
+        L.AddObject(std::move(Name), reinterpret_cast<void*>(R));
+    }
+}
+
+void WriteTrailer(TWriter& Writer) {
+    Writer.WriteInteger(0);
+}
+
+void ReadTrailer(TReader& Reader) {
+    if (FileVersion == 101) return;
+    Reader.ReadInteger();
+}
+
+// ---- the body ----------------------------------------------------------------------------------
+
+void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
+    TStreamState State;
+    Body.Clear();
+    std::unordered_map<const TKeyWordItem*, int> KeyIndex;
+    {
+        TCatalogWriter Writer(Body, 1024);
+        Writer.Write(CatalogSignature.data(), CatalogSignature.size());
+        WriteClassTable(Writer);
+        TKeyWordItems* Keys = Root.KeyWords();
+        Keys->WriteItems(Writer);
+        // Items name their keywords by position in the records just written. The positions are
+        // taken once, here, so that nothing that reorders the collection later can retarget them.
+        KeyIndex.reserve(static_cast<size_t>(Keys->Count()));
+        for (int I = 0; I < Keys->Count(); ++I)
+            KeyIndex.emplace(Keys->At(I), I);
+        SavingKeyWordIndex = &KeyIndex;
+        Root.SaveToWriter(Writer);
+        WriteTrailer(Writer);
+        Writer.FlushBuffer();
+    }
+    if (static_cast<uint64_t>(Body.Size()) > MaxCatalogBodySize)
+        RaiseCatalogErrorFmt(STooLarge, {Body.Size(), static_cast<int64_t>(MaxCatalogBodySize)});
+    Body.SetPosition(0);
+}
+
+void LoadCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
+    TTypesPause Pause(Root.Types());
+    TStreamState State;
+    Body.SetPosition(0);
+    char Signature[8];
+    size_t Got = Body.Read(Signature, sizeof Signature);
+    CheckSignature(std::string_view(Signature, Got));
+    const bool WasModified = CatalogModified;
+    try {
+        TCatalogReader Reader(Body, 1024);
+        ReadClassTable(Reader);
+        TKeyWordItems* Keys = Root.KeyWords();
+        Keys->ReadItems(Reader);
+        // Keyword indices of items are positions in the records as they were read; this copy of
+        // that order stays fixed whatever sorts the collection meanwhile.
+        std::vector<TKeyWordItem*> KeyList;
+        KeyList.reserve(static_cast<size_t>(Keys->Count()));
+        for (int I = 0; I < Keys->Count(); ++I)
+            KeyList.push_back(Keys->At(I));
+        LoadingKeyWordList = &KeyList;
+        LoadingKeyWords = Keys;
+        LoadingTypes = Root.Types();
+        Root.LoadFromReader(Reader);
+        ReadTrailer(Reader);
+        LoadingKeyWordList = nullptr;
+        LoadingKeyWords = nullptr;
+        LoadingTypes = nullptr;
+    } catch (...) {
+        LoadingKeyWordList = nullptr;
+        LoadingKeyWords = nullptr;
+        LoadingTypes = nullptr;
+        // No half-read catalog is left behind for the user to save over the good file.
+        std::string FileName = Root.CatFile();
+        Root.Clear();
+        Root.SetCatFile(FileName);
+        CatalogModified = WasModified;
+        RaiseCatalogError(SDamaded);
+    }
+    CatalogModified = false;
+}
+
+void LoadCatalogData(TCatFileItem& Root, TMemoryStream& Data, uint64_t MaxBodySize) {
+    TTypesPause Pause(Root.Types());
+    FileVersion = -1;
+    DecompressStream(Data, MaxBodySize);
+    LoadCatalogBody(Root, Data);
+}
+
+// ---- TCatFileItem ------------------------------------------------------------------------------
+
+void TCatFileItem::SaveToFile() {
+    if (FCatFile.empty()) return;
+    TAnimationGuard Animation("Saving ...", 4, std::string("SAVEAVI"));
+    TTypesPause Pause(Types());
+    TMemoryStream Stream;
+    SaveCatalogBody(*this, Stream);
+    CompressStream(Stream);
+    ReplaceFileContents(FCatFile, Stream.View());
+    CatalogModified = false;
+}
+
+void TCatFileItem::LoadFromFile() {
+    if (FCatFile.empty()) return;
+    TAnimationGuard Animation("Loading ...", 1, 1);
+    TTypesPause Pause(Types());
+    FileVersion = -1;
+    TMemoryStream Data;
+    try {
+        Data.LoadFromFile(FCatFile, MaxCatalogFileSize);
+    } catch (const EReadError&) {
+        // Larger than any acceptable catalog, or unreadable halfway.
+        RaiseCatalogError(SNotCatalogOrDamaded);
+    }
+    LoadCatalogData(*this, Data);
+}

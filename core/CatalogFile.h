@@ -1,0 +1,71 @@
+// The catalog file: one zlib stream (level 9) whose body is, in the filer's tagged encoding,
+// the signature "QLM 1000", the class table, the keyword records, the root item and a trailing
+// Integer 0. TCatFileItem::SaveToFile and LoadFromFile (declared with the root in TreeItems.h)
+// are built here from the pieces below; doc/catalog-file-format.md describes the bytes.
+//
+// Saving never destroys the previous file: the new one is written beside it, flushed to disk
+// and renamed over it. Loading checks every length, count, class and nesting level against the
+// bytes really there, caps the decompressed body at MaxCatalogBodySize, and on any failure of
+// the body leaves an empty catalog rather than a half-read one. The loading globals
+// (FileVersion, StreamClassNames, LoadingKeyWords, LoadingTypes, the keyword lists) are set only
+// while one load or save runs and are reset on every path.
+//
+// UI thread only: these calls own the catalog's globals while they run.
+#pragma once
+
+#include "platform/Filer.h"
+
+#include <cstdint>
+#include <string_view>
+
+class TCatFileItem;
+
+// The filer classes of the catalog file; they add nothing to the class library's.
+class TCatalogReader : public TReader {
+public:
+    using TReader::TReader;
+};
+
+class TCatalogWriter : public TWriter {
+public:
+    using TWriter::TWriter;
+};
+
+// The largest decompressed body accepted (and written): 2 GiB. A catalog of ten million entries
+// takes about 0.65 GB; a body beyond the cap is refused before it can exhaust memory.
+inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
+
+// Replaces the contents of Stream by their zlib compression at level 9, position 0: one
+// RFC 1950 stream. Bodies above 1 MiB are deflated in blocks on several threads and joined (the
+// bytes depend on the body only); a smaller body gives exactly what one compress2 call gives.
+void CompressStream(TMemoryStream& Stream);
+// Replaces the contents of Stream by their decompression, position 0. Raises ECatalogError
+// "File is not a catalog file or damaded" for anything that is not one complete zlib stream or
+// that inflates to more than MaxSize bytes; the output grows in steps and stops at the cap,
+// whatever the data claims.
+void DecompressStream(TMemoryStream& Stream, uint64_t MaxSize = MaxCatalogBodySize);
+
+// Sets FileVersion from the 8 signature bytes (101 for "QLM 1.01"), or raises "File is not a
+// catalog file" / "Unknown version". A shorter signature is not a catalog file.
+void CheckSignature(std::string_view Signature);
+
+// The class table: every registry class name, sorted case-insensitively. Writing fills
+// StreamClassNames (when it exists) with the names and their registry positions; reading fills it
+// from the file, -1 for names the registry does not know.
+void WriteClassTable(TWriter& Writer);
+void ReadClassTable(TReader& Reader);
+// Integer 0 after the root; format 101 has none.
+void WriteTrailer(TWriter& Writer);
+void ReadTrailer(TReader& Reader);
+
+// The body of a catalog (uncompressed) from Root into Body; Body is emptied first. Raises
+// "Error: SaveToStream: Cannot find Classname : ..." for an item of a class without a table entry.
+void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body);
+// Reads an uncompressed body into Root (which the caller has cleared): the signature errors pass
+// unchanged, every other failure raises "File damaded" and leaves Root cleared again (its file
+// name and CatalogModified as they were). Clears CatalogModified on success.
+void LoadCatalogBody(TCatFileItem& Root, TMemoryStream& Body);
+// The compressed file contents: decompresses Data in place, then LoadCatalogBody; the type
+// thread is paused meanwhile. LoadFromFile is this on the bytes of CatFile.
+void LoadCatalogData(TCatFileItem& Root, TMemoryStream& Data,
+                     uint64_t MaxBodySize = MaxCatalogBodySize);

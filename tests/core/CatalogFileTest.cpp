@@ -1,0 +1,827 @@
+// The catalog file: golden bytes of the body, old and future signatures, round trips, saving
+// that never destroys the previous file, and hostile files that must fail cleanly.
+#include "CatalogTestSupport.h"
+#include "tests/TestSupport.h"
+
+#include "bench/SynthCatalog.h"
+#include "core/CatalogFile.h"
+#include "core/ProgressWindow.h"
+#include "platform/StringList.h"
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace std::string_literals;
+
+namespace {
+
+// ---- building bodies by hand -------------------------------------------------------------------
+
+std::string Encode(const std::function<void(TWriter&)>& Fn) {
+    TMemoryStream S;
+    {
+        TWriter W(S);
+        Fn(W);
+    }
+    return std::string(S.View());
+}
+std::string Int(int32_t V) {
+    return Encode([&](TWriter& W) { W.WriteInteger(V); });
+}
+std::string Int64(int64_t V) {
+    return Encode([&](TWriter& W) { W.WriteInt64(V); });
+}
+std::string Str(std::string_view V) {
+    return Encode([&](TWriter& W) { W.WriteString(V); });
+}
+std::string Raw32(uint32_t V) {
+    return Encode([&](TWriter& W) { W.WriteRaw32(V); });
+}
+std::string Date(double D) {
+    return Encode([&](TWriter& W) { W.WriteDate(D); });
+}
+
+// Class indices: positions in the sorted class table.
+enum : int {
+    ciBasicFolder,
+    ciBasicItem,
+    ciCatalogClientItem,
+    ciCatFileItem,
+    ciCustomCatalogItem,
+    ciFileCollection,
+    ciFileFolder,
+    ciFileItem,
+    ciFileLocItem,
+    ciKeyWordItem,
+    ciTypeItem
+};
+
+std::string ClassTable() {
+    return Encode([](TWriter& W) { WriteClassTable(W); });
+}
+std::string Record(int ClassIndex, const std::string& Fields) {
+    std::string R = Int(ClassIndex) + Fields;
+    return Raw32(static_cast<uint32_t>(R.size() + 4)) + R;
+}
+std::string Items(const std::vector<std::string>& Records) {
+    std::string R = Int(static_cast<int32_t>(Records.size()));
+    for (const std::string& X : Records)
+        R += X;
+    return R;
+}
+std::string Named(std::string_view Name, std::string_view Comment = "") {
+    return Str(Name) + Str(Comment);
+}
+std::string Basic(const std::vector<int>& Keys = {}, std::string_view Note = "") {
+    std::string R = Str(Note) + Str("") + Int(-1) + "\x08";
+    R += Int(static_cast<int32_t>(Keys.size()));
+    for (int K : Keys)
+        R += Int(K);
+    return R;
+}
+std::string FileFields(std::string_view Name, int64_t Size, uint32_t Attr = 32) {
+    return Str(Name) + Date(44000.25) + Int64(Size) + Int64(Attr);
+}
+std::string Keyword(std::string_view Name) {
+    return Record(ciKeyWordItem, Named(Name));
+}
+std::string Folder(std::string_view Name, const std::vector<std::string>& Children) {
+    return Record(ciBasicFolder, Named(Name) + Basic() + Items(Children));
+}
+std::string File(std::string_view Name, int64_t Size = 10, const std::vector<int>& Keys = {}) {
+    return Record(ciFileItem, Named(Name) + Basic(Keys) + FileFields(Name, Size));
+}
+// A whole body: signature, class table, keywords, root with children, trailer.
+std::string Body(const std::vector<std::string>& Keys, const std::vector<std::string>& Children,
+                 std::string_view Signature = "QLM 1000", bool Trailer = true) {
+    return std::string(Signature) + ClassTable() + Items(Keys) + Named("Root") + Basic() +
+           Items(Children) + (Trailer ? Int(0) : "");
+}
+
+std::string Compress(std::string_view Bytes) {
+    TMemoryStream S;
+    S.Write(Bytes.data(), Bytes.size());
+    CompressStream(S);
+    return std::string(S.View());
+}
+
+std::string Inflate(std::string_view Bytes) {
+    TMemoryStream S;
+    S.Write(Bytes.data(), Bytes.size());
+    DecompressStream(S);
+    return std::string(S.View());
+}
+
+// Every stored field of the tree, one line per item, for comparing catalogs.
+void List(std::string& Out, const TBasicItem* Item, int Depth) {
+    Out += std::string(Depth, ' ') + Item->ClassName() + "|" + std::string(Item->Name()) + "|" +
+           std::string(Item->Comment()) + "|" + std::string(Item->Note()) + "|" +
+           std::string(Item->ExtraText()) + "|" + std::to_string(Item->ExtraInt()) + "|" +
+           std::to_string(Item->ExtraFlag());
+    for (const TKeyWordItem* K : Item->KeyWords())
+        Out += "|k:" + std::string(K->Name());
+    if (auto* F = dynamic_cast<const TFileItem*>(Item))
+        Out += Format("|%s|%d|%d|", {F->FileInfo().Name.View(), F->FileInfo().Size,
+                                     static_cast<int64_t>(F->FileInfo().Attr)}) +
+               std::to_string(F->FileInfo().Date);
+    const TVolumeInfo* V = nullptr;
+    if (auto* C = dynamic_cast<const TFileCollection*>(Item)) V = &C->Volume();
+    if (auto* L = dynamic_cast<const TFileLocItem*>(Item)) V = &L->Volume();
+    if (V)
+        Out += Format("|%s|%d|%s|%s|%d", {V->Path, static_cast<int>(V->DriveType), V->VolumeName,
+                                          V->FileSystem, static_cast<int64_t>(V->Serial)});
+    Out += '\n';
+    if (Item->Children())
+        for (int I = 0; I < Item->Children()->Count(); ++I)
+            List(Out, Item->Children()->At(I), Depth + 1);
+}
+
+std::string Listing(TCatFileItem* Root) {
+    std::string Out;
+    for (int I = 0; I < Root->KeyWords()->Count(); ++I)
+        Out += "keyword " + std::string(Root->KeyWords()->At(I)->Name()) + "|" +
+               std::string(Root->KeyWords()->At(I)->Comment()) + "\n";
+    List(Out, Root, 0);
+    return Out;
+}
+
+std::string ErrorOf(const std::function<void()>& Fn) {
+    try {
+        Fn();
+    } catch (const std::exception& E) {
+        return E.what();
+    }
+    return "(no error)";
+}
+
+// The loading state that every path must leave behind.
+void ExpectIdle(TCatFileItem* Root) {
+    EXPECT_EQ(FileVersion, -1);
+    EXPECT_EQ(StreamClassNames, nullptr);
+    EXPECT_EQ(LoadingKeyWords, nullptr);
+    EXPECT_EQ(LoadingTypes, nullptr);
+    EXPECT_EQ(LoadingKeyWordList, nullptr);
+    EXPECT_EQ(SavingKeyWordIndex, nullptr);
+    EXPECT_FALSE(Root->Types()->Paused());
+}
+
+class CatalogFile : public ::testing::Test {
+protected:
+    void TearDown() override { ExpectIdle(Cat.get()); }
+
+    std::string SaveBody() {
+        TMemoryStream S;
+        SaveCatalogBody(*Cat.get(), S);
+        return std::string(S.View());
+    }
+    void LoadBody(std::string_view Bytes) {
+        Cat->Clear();
+        LoadRaw(Bytes);
+    }
+    // Loads into the catalog as it is (LoadBody clears it first, as the program does).
+    void LoadRaw(std::string_view Bytes) {
+        TMemoryStream S;
+        S.Write(Bytes.data(), Bytes.size());
+        LoadCatalogBody(*Cat.get(), S);
+    }
+    std::string LoadError(std::string_view Bytes) {
+        return ErrorOf([&] { LoadBody(Bytes); });
+    }
+
+    TestCatalog Cat;
+};
+
+// ---- golden bytes
+// --------------------------------------------------------------------------------
+
+TEST_F(CatalogFile, EmptyCatalogBodyExactly) {
+    std::string Expected = "QLM 1000";
+    Expected += "\x02\x0B"; // eleven class names, sorted case-insensitively
+    for (const char* N : {"TBasicFolder", "TBasicItem", "TCatalogClientItem", "TCatFileItem",
+                          "TCustomCatalogItem", "TFileCollection", "TFileFolder", "TFileItem",
+                          "TFileLocItem", "TKeyWordItem", "TTypeItem"})
+        Expected += std::string("\x06") + static_cast<char>(std::strlen(N)) + N;
+    Expected += std::string("\x02\x00", 2);         // no keywords
+    Expected += std::string("\x06\x00\x06\x00", 4); // root Name, Comment
+    Expected += std::string("\x06\x00\x06\x00", 4); // Note, ExtraText
+    Expected += "\x02\xFF\x08";                     // ExtraInt -1, ExtraFlag false
+    Expected += std::string("\x02\x00\x02\x00", 4); // no keywords on the root, no children
+    Expected += std::string("\x02\x00", 2);         // trailer
+    EXPECT_EQ(HexBytes(SaveBody()), HexBytes(Expected));
+}
+
+TEST_F(CatalogFile, KeywordRecordsAndLongNames) {
+    (new TKeyWordItem(Cat->KeyWords()))->SetNameField(PackedString("Music"));
+    std::string B = SaveBody();
+    std::string Table = ClassTable();
+    // After the signature and the class table: the count, then the 15-byte record.
+    EXPECT_EQ(HexBytes(B.substr(8 + Table.size(), 17)),
+              "02 01 0F 00 00 00 02 09 06 05 4D 75 73 69 63 06 00");
+
+    Cat->Clear();
+    std::string Long(300, 'k');
+    (new TKeyWordItem(Cat->KeyWords()))->SetNameField(PackedString(Long));
+    B = SaveBody();
+    // Record size 4 + 2 + (5 + 300) + 2: the name goes with tag 12 and a 4-byte length.
+    EXPECT_EQ(HexBytes(B.substr(8 + Table.size(), 13)), "02 01 39 01 00 00 02 09 0C 2C 01 00 00");
+    LoadBody(B);
+    ASSERT_EQ(Cat->KeyWords()->Count(), 1);
+    EXPECT_EQ(Cat->KeyWords()->At(0)->Name(), Long);
+}
+
+TEST_F(CatalogFile, SizesBeyondThirtyTwoBitsKeepTheirValue) {
+    AddFile(Cat.get(), "a.bin", 3000000000ULL);
+    AddFile(Cat.get(), "b.iso", 5ULL << 30);
+    AddFile(Cat.get(), "c.txt", 2147483647ULL);
+    std::string B = SaveBody();
+    // 3,000,000,000 takes tag 19 and eight bytes; 2^31-1 is still a 32-bit Integer.
+    EXPECT_NE(B.find("\x13\x00\x5E\xD0\xB2\x00\x00\x00\x00"s), std::string::npos);
+    EXPECT_NE(B.find("\x04\xFF\xFF\xFF\x7F"s), std::string::npos);
+    LoadBody(B);
+    ASSERT_EQ(Cat->Children()->Count(), 3);
+    auto Size = [&](int I) {
+        return static_cast<TFileItem*>(Cat->Children()->At(I))->FileInfo().Size;
+    };
+    EXPECT_EQ(Size(0), 3000000000ULL);
+    EXPECT_EQ(Size(1), 5ULL << 30);
+    EXPECT_EQ(Size(2), 2147483647ULL);
+}
+
+TEST_F(CatalogFile, NamesThatAreNotUtf8RoundTripByteForByte) {
+    std::string Name = "caf\xE9 \xFF\xFE\x80.txt";
+    TFileItem* F = AddFile(Cat.get(), Name);
+    F->SetCommentField(PackedString("\xC0\xC1 comment"));
+    auto* K = new TKeyWordItem(Cat->KeyWords());
+    K->SetNameField(PackedString("\xE9t\xE9"));
+    K->AddClient(F);
+    std::string B = SaveBody();
+    LoadBody(B);
+    auto* G = static_cast<TFileItem*>(Cat->Children()->At(0));
+    EXPECT_EQ(HexBytes(G->Name()), HexBytes(Name));
+    EXPECT_EQ(HexBytes(G->FileInfo().Name.View()), HexBytes(Name));
+    EXPECT_EQ(G->Comment(), "\xC0\xC1 comment");
+    ASSERT_EQ(G->KeyWords().size(), 1u);
+    EXPECT_EQ(G->KeyWords()[0]->Name(), "\xE9t\xE9");
+    EXPECT_EQ(SaveBody(), B);
+}
+
+// ---- signatures --------------------------------------------------------------------------------
+
+TEST(CatalogSignature, VersionsAndForeignSignatures) {
+    CheckSignature("QLM 1000");
+    EXPECT_EQ(FileVersion, 1000);
+    CheckSignature("QLM 1.01");
+    EXPECT_EQ(FileVersion, 101);
+    CheckSignature("QLM 1010");
+    EXPECT_EQ(FileVersion, 1010);
+    EXPECT_EQ(ErrorOf([] { CheckSignature("QLM 1011"); }), "Unknown version");
+    for (const char* S :
+         {"QLM 10a0", "QLM 1.02", "qlm 1000", "XLM 1000", "QLM  -12", "QLM", "", "QLM 100"})
+        EXPECT_EQ(ErrorOf([&] { CheckSignature(S); }), "File is not a catalog file") << S;
+    FileVersion = -1;
+}
+
+TEST_F(CatalogFile, FutureAndUnknownVersions) {
+    // 1010 is still read as the current format.
+    LoadBody(Body({Keyword("A")}, {File("x.txt")}, "QLM 1010"));
+    EXPECT_EQ(Cat->Children()->Count(), 1);
+    EXPECT_EQ(LoadError(Body({}, {}, "QLM 1011")), "Unknown version");
+    EXPECT_EQ(LoadError(Body({}, {}, "QLM one")), "File is not a catalog file");
+    EXPECT_EQ(LoadError("QLM 10"), "File is not a catalog file");
+    EXPECT_EQ(LoadError(""), "File is not a catalog file");
+}
+
+TEST_F(CatalogFile, OldFormatHasNoTrailerAndOnlyPathsInVolumeRecords) {
+    std::string Disk =
+        Record(ciFileCollection, Named("Disc") + Basic() + Items({File("a.txt", 5)}) + Str("E:\\"));
+    std::string Loc = Record(ciFileLocItem,
+                             Named("b.doc") + Basic() + FileFields("b.doc", 7) + Str("C:\\Docs\\"));
+    LoadBody(Body({}, {Disk, Loc}, "QLM 1.01", false));
+    ASSERT_EQ(Cat->Children()->Count(), 2);
+    auto* C = static_cast<TFileCollection*>(Cat->Children()->At(0));
+    EXPECT_EQ(C->GetRootPath(), "E:\\");
+    EXPECT_EQ(C->Volume().VolumeName, UnknownVolumeText);
+    EXPECT_EQ(C->Volume().FileSystem, UnknownVolumeText);
+    EXPECT_EQ(C->Volume().Serial, 0u);
+    EXPECT_EQ(C->Volume().DriveType, 0);
+    EXPECT_EQ(static_cast<TFileItem*>(C->Children()->At(0))->GetFullPath(), "E:\\a.txt");
+    auto* L = static_cast<TFileLocItem*>(Cat->Children()->At(1));
+    EXPECT_EQ(L->GetFullPath(), "C:\\Docs\\b.doc");
+    EXPECT_EQ(L->Volume().VolumeName, UnknownVolumeText);
+    // Saved again, the catalog takes the current signature and full volume records.
+    std::string B = SaveBody();
+    EXPECT_EQ(B.substr(0, 8), "QLM 1000");
+    LoadBody(B);
+    int Disc = Cat->Children()->IndexOfName("Disc");
+    ASSERT_GE(Disc, 0);
+    auto* Reloaded = static_cast<TFileCollection*>(Cat->Children()->At(Disc));
+    EXPECT_EQ(Reloaded->GetRootPath(), "E:\\");
+    EXPECT_EQ(Reloaded->Volume().VolumeName, UnknownVolumeText);
+}
+
+// ---- records ------------------------------------------------------------------------------------
+
+TEST_F(CatalogFile, RecordsLongerThanTheirClassReadsAreSkipped) {
+    // A newer writer's keyword with a field this reader does not know, then a normal one.
+    std::string Newer = Record(ciKeyWordItem, Named("Future") + Str("unknown field") + Int(7));
+    LoadBody(Body({Newer, Keyword("Plain")}, {File("a", 1, {0, 1})}));
+    ASSERT_EQ(Cat->KeyWords()->Count(), 2);
+    EXPECT_EQ(Cat->KeyWords()->At(0)->Name(), "Future");
+    EXPECT_EQ(Cat->KeyWords()->At(1)->Name(), "Plain");
+    EXPECT_EQ(Cat->Children()->At(0)->KeyWords().size(), 2u);
+}
+
+TEST_F(CatalogFile, RecordsShorterThanTheirClassReadsAreDamage) {
+    std::string Short = Keyword("Music");
+    Short[0] = static_cast<char>(Short[0] - 2); // claims 13 bytes, holds 15
+    EXPECT_EQ(LoadError(Body({Short, Keyword("Next")}, {})), "File damaded");
+
+    // The collection reader itself names the overrun.
+    std::string Bytes = Items({Short});
+    TMemoryStream S;
+    S.Write(Bytes.data(), Bytes.size());
+    S.SetPosition(0);
+    TStringList Names;
+    StreamClassNames = &Names;
+    TMemoryStream Scratch;
+    TWriter W(Scratch);
+    WriteClassTable(W); // fills the table as a save does
+    TReader R(S);
+    EXPECT_EQ(ErrorOf([&] { Cat->KeyWords()->ReadItems(R); }),
+              "InternalError: Reader: Position 17 > 15");
+    StreamClassNames = nullptr;
+}
+
+TEST_F(CatalogFile, WritingAClassMissingFromTheTableIsRefused) {
+    AddFile(Cat.get(), "a.txt");
+    TStringList Names; // holds no TFileItem
+    Names.SetSorted(true);
+    Names.AddObject("TBasicFolder", reinterpret_cast<void*>(intptr_t(4)));
+    StreamClassNames = &Names;
+    TMemoryStream S;
+    TWriter W(S);
+    EXPECT_EQ(ErrorOf([&] { Cat->Children()->WriteItems(W); }),
+              "Error: SaveToStream: Cannot find Classname : TFileItem");
+    StreamClassNames = nullptr;
+}
+
+// ---- keywords ----------------------------------------------------------------------------------
+
+TEST_F(CatalogFile, KeywordIndicesFollowTheRecordsAsRead) {
+    // Keywords out of name order in the file: index 0 is "Zebra", whatever a sort does later.
+    LoadBody(Body({Keyword("Zebra"), Keyword("Apple")}, {File("a", 1, {0}), File("b", 1, {1, 1})}));
+    TBasicItem* A = Cat->Children()->At(0);
+    TBasicItem* B = Cat->Children()->At(1);
+    ASSERT_EQ(A->KeyWords().size(), 1u);
+    EXPECT_EQ(A->KeyWords()[0]->Name(), "Zebra");
+    ASSERT_EQ(B->KeyWords().size(), 1u); // a repeated index links once
+    EXPECT_EQ(B->KeyWords()[0]->Name(), "Apple");
+    EXPECT_EQ(B->KeyWords()[0]->Clients().Count(), 1);
+
+    // Saving sorts the keywords; the items' indices follow them.
+    std::string Saved = SaveBody();
+    LoadBody(Saved);
+    EXPECT_EQ(Cat->KeyWords()->At(0)->Name(), "Apple");
+    EXPECT_EQ(Cat->Children()->At(0)->KeyWords()[0]->Name(), "Zebra");
+    EXPECT_EQ(Cat->Children()->At(1)->KeyWords()[0]->Name(), "Apple");
+}
+
+TEST_F(CatalogFile, RenamedKeywordsKeepTheirItems) {
+    auto* K1 = new TKeyWordItem(Cat->KeyWords());
+    K1->SetNameField(PackedString("b"));
+    auto* K2 = new TKeyWordItem(Cat->KeyWords());
+    K2->SetNameField(PackedString("c"));
+    TFileItem* F = AddFile(Cat.get(), "f");
+    K2->AddClient(F);
+    K1->AddClient(Cat.get());
+    K2->SetItemName("a"); // now first in name order, still second in position
+    LoadBody(SaveBody());
+    EXPECT_EQ(Cat->Children()->At(0)->KeyWords()[0]->Name(), "a");
+    EXPECT_EQ(Cat->KeyWords()->At(0)->Name(), "a");
+    const TBasicItem* RootItem = Cat.get();
+    ASSERT_EQ(RootItem->KeyWords().size(), 1u);
+    EXPECT_EQ(RootItem->KeyWords()[0]->Name(), "b");
+}
+
+TEST_F(CatalogFile, ManyKeywordsOnOneItem) {
+    std::vector<std::string> Keys;
+    std::vector<int> Refs;
+    for (int I = 0; I < 20000; ++I) {
+        Keys.push_back(Keyword("k" + std::to_string(I)));
+        Refs.push_back(I);
+        Refs.push_back(I);
+    }
+    LoadBody(Body(Keys, {File("tagged", 1, Refs)}));
+    EXPECT_EQ(Cat->Children()->At(0)->KeyWords().size(), 20000u);
+    EXPECT_EQ(Cat->KeyWords()->At(19999)->Clients().Count(), 1);
+}
+
+// ---- hostile bodies ----------------------------------------------------------------------------
+
+TEST_F(CatalogFile, HostileBodiesAreDamageAndLeaveAnEmptyCatalog) {
+    const std::string Table = ClassTable();
+    auto Head = [&](const std::string& Keys) { return "QLM 1000" + Table + Keys; };
+    const std::string EmptyKeys = Items({});
+    struct Case {
+        const char* What;
+        std::string Bytes;
+    };
+    std::string Lying = Keyword("x");
+    Lying.replace(Lying.size() - 2, 2, "\x0C\xFF\xFF\xFF\x7F"s); // comment claims 2 GiB
+    std::string HugeRecord = Keyword("x");
+    HugeRecord.replace(0, 4, Raw32(0xFFFFFFF0u));
+    std::vector<Case> Cases = {
+        {"string longer than the body", Body({Lying}, {})},
+        {"record size beyond the body", Body({HugeRecord}, {})},
+        {"record size below its header", Body({Raw32(3) + Int(ciKeyWordItem) + Named("x")}, {})},
+        {"huge keyword count", Head(Int(0x7FFFFFFF)) + Keyword("x")},
+        {"negative keyword count", Head(Int(-1))},
+        {"huge class table", "QLM 1000" + Int(0x7FFFFFFF) + Str("TFileItem")},
+        {"class table beyond its cap",
+         "QLM 1000" + Items(std::vector<std::string>(2000, "")) + std::string(4000, '\x06')},
+        {"class index out of range", Body({Record(11, Named("x"))}, {})},
+        {"negative class index", Body({Record(-1, Named("x"))}, {})},
+        {"unknown class in the table",
+         "QLM 1000\x02\x01" + Str("TNoSuchItem") + Items({Record(0, Named("x"))})},
+        {"folder in the keywords", Body({Folder("f", {})}, {})},
+        {"plain item in the keywords", Body({Record(ciBasicItem, Named("i") + Basic())}, {})},
+        {"keyword among the children", Body({}, {Keyword("k")})},
+        {"catalog among the children",
+         Body({}, {Record(ciCatFileItem, Named("c") + Basic() + Items({}))})},
+        {"type row among the children", Body({}, {Record(ciTypeItem, Named("t"))})},
+        {"bare catalog item among the children",
+         Body({}, {Record(ciCustomCatalogItem, Named("t"))})},
+        {"catalog inside a disk folder",
+         Body({}, {Record(ciFileFolder,
+                          Named("d") + Basic() + FileFields("d", 0, 16) +
+                              Items({Record(ciCatFileItem, Named("c") + Basic() + Items({}))}))})},
+        {"keyword index out of range", Body({Keyword("k")}, {File("a", 1, {1})})},
+        {"negative keyword index", Body({Keyword("k")}, {File("a", 1, {-1})})},
+        {"huge keyword list", Body({}, {Record(ciFileItem, Named("a") + Str("") + Str("") +
+                                                               Int(-1) + "\x08" + Int(1 << 30))})},
+        {"bad tag for an Integer",
+         Body({}, {Record(ciFileItem, Named("a") + Str("") + Str("") + Str("") + "\x08")})},
+        {"missing trailer", Body({}, {File("a")}, "QLM 1000", false)},
+        {"body cut in the middle", Body({Keyword("k")}, {File("a"), File("b")}).substr(0, 190)},
+    };
+    for (const Case& C : Cases) {
+        Cat->Clear();
+        CatalogModified = false;
+        EXPECT_EQ(ErrorOf([&] { LoadRaw(C.Bytes); }), "File damaded") << C.What;
+        EXPECT_EQ(Cat->Children()->Count(), 0) << C.What;
+        EXPECT_EQ(Cat->KeyWords()->Count(), 0) << C.What;
+        EXPECT_EQ(Cat->Name(), "") << C.What;
+        EXPECT_FALSE(CatalogModified) << C.What;
+        ExpectIdle(Cat.get());
+    }
+}
+
+TEST_F(CatalogFile, NestingIsCapped) {
+    auto Nested = [](int Depth) {
+        std::string R = Items({});
+        for (int I = 0; I < Depth; ++I)
+            R = Items({Record(ciBasicFolder, Named("d") + Basic() + R)});
+        return "QLM 1000" + ClassTable() + Items({}) + Named("Root") + Basic() + R + Int(0);
+    };
+    // The root's children are the first level; 4096 levels are read, one more is not.
+    LoadBody(Nested(4095));
+    int Depth = 0;
+    for (TBasicItem* I = Cat.get(); I->Children()->Count(); I = I->Children()->At(0))
+        ++Depth;
+    EXPECT_EQ(Depth, 4095);
+    // What loads also saves and loads again.
+    std::string Saved = SaveBody();
+    LoadBody(Saved);
+    EXPECT_EQ(SaveBody(), Saved);
+    EXPECT_EQ(LoadError(Nested(4096)), "File damaded");
+    EXPECT_EQ(Cat->Children()->Count(), 0);
+}
+
+TEST_F(CatalogFile, FailedLoadKeepsTheFileNameAndTheChangeMark) {
+    std::string Bad = Body({Keyword("k")}, {Folder("a", {File("x"), File("y")}), File("b")});
+    Bad.resize(Bad.size() - 3);
+    Cat->Clear();
+    Cat->SetCatFile("/some/where.qlmk");
+    CatalogModified = true;
+    EXPECT_EQ(ErrorOf([&] { LoadRaw(Bad); }), "File damaded");
+    EXPECT_EQ(Cat->CatFile(), "/some/where.qlmk");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(Cat->Children()->Count(), 0);
+    // The root has its type row again, as after Clear.
+    ASSERT_NE(Cat->TypeRow(), nullptr);
+    EXPECT_EQ(Cat->TypeRow()->DisplayName(), "Catalog");
+}
+
+// ---- compression -------------------------------------------------------------------------------
+
+TEST(CatalogCompression, SmallBodiesMatchOneCompressCall) {
+    std::string Body = "QLM 1000" + std::string(5000, 'a') + "tail";
+    uLongf Len = compressBound(static_cast<uLong>(Body.size()));
+    std::string Expected(Len, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(Expected.data()), &Len,
+                        reinterpret_cast<const Bytef*>(Body.data()),
+                        static_cast<uLong>(Body.size()), 9),
+              Z_OK);
+    Expected.resize(Len);
+    EXPECT_EQ(HexBytes(Compress(Body)), HexBytes(Expected));
+    EXPECT_EQ(Inflate(Compress("")), "");
+}
+
+TEST(CatalogCompression, LargeBodiesAreOneStream) {
+    // Several compression blocks with matches across their seams.
+    std::string Body;
+    for (int I = 0; Body.size() < (5u << 20) + 12345; ++I)
+        Body += "entry " + std::to_string(I % 7919) + " of the synthetic body\n";
+    std::string Z = Compress(Body);
+    EXPECT_EQ(HexBytes(Z.substr(0, 2)), "78 DA");
+    EXPECT_LT(Z.size(), Body.size() / 10);
+    // zlib's own one-shot decompression reads it as one stream with a valid checksum.
+    uLongf Len = static_cast<uLongf>(Body.size());
+    std::string Out(Len, '\0');
+    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(Out.data()), &Len,
+                         reinterpret_cast<const Bytef*>(Z.data()), static_cast<uLong>(Z.size())),
+              Z_OK);
+    EXPECT_TRUE(Out == Body);
+    EXPECT_TRUE(Inflate(Z) == Body);
+    EXPECT_EQ(Compress(Body), Z); // the same body always gives the same bytes
+}
+
+TEST(CatalogCompression, DamagedStreamsAndBombs) {
+    const std::string Message = "File is not a catalog file or damaded";
+    std::string Z = Compress(std::string(100000, 'x') + "end");
+    std::string Flipped = Z;
+    Flipped[Flipped.size() - 1] ^= 1; // checksum
+    std::string Dictionary = Z;
+    static_assert((0x78 * 256 + 0x20) % 31 == 0);
+    Dictionary[1] = 0x20; // a preset dictionary, with valid check bits
+    for (const std::string& Bad : {std::string(), std::string("QLM 1000 plain text"),
+                                   Z.substr(0, Z.size() / 2), Z.substr(0, Z.size() - 1), Flipped})
+        EXPECT_EQ(ErrorOf([&] { Inflate(Bad); }), Message) << HexBytes(Bad.substr(0, 8));
+    EXPECT_EQ(ErrorOf([&] { Inflate(Dictionary); }), Message);
+
+    // A body above the cap is refused as it inflates, whatever its size; one at the cap passes.
+    std::string Bomb = Compress(std::string(4u << 20, '\0'));
+    EXPECT_LT(Bomb.size(), 10000u);
+    TMemoryStream S;
+    S.Write(Bomb.data(), Bomb.size());
+    EXPECT_EQ(ErrorOf([&] { DecompressStream(S, (4u << 20) - 1); }), Message);
+    S.Clear();
+    S.Write(Bomb.data(), Bomb.size());
+    DecompressStream(S, 4u << 20);
+    EXPECT_EQ(S.Size(), 4 << 20);
+}
+
+// ---- files on disk -----------------------------------------------------------------------------
+
+// Records the calls of the animated progress window.
+struct AnimationLog {
+    AnimationLog() {
+        ShowProgressAnimationProc = [this](const std::string& C, uint8_t K,
+                                           const TAnimationSource& S) {
+            Calls += "show " + C + " " + std::to_string(K) + " " +
+                     (std::holds_alternative<int>(S) ? std::to_string(std::get<int>(S))
+                                                     : std::get<std::string>(S)) +
+                     ";";
+        };
+        CloseProgressAnimationProc = [this] { Calls += "close;"; };
+    }
+    ~AnimationLog() {
+        ShowProgressAnimationProc = nullptr;
+        CloseProgressAnimationProc = nullptr;
+    }
+    std::string Calls;
+};
+
+TEST_F(CatalogFile, SaveAndLoadAFile) {
+    TempDir Dir;
+    BuildSyntheticCatalog(*Cat.get(), 500, 3);
+    Cat->SetCatFile(Dir / "cat.qlmk");
+    AnimationLog Log;
+    CatalogModified = true;
+    Cat->SaveToFile();
+    std::string Before = Listing(Cat.get()); // saving has put every collection in name order
+    EXPECT_FALSE(CatalogModified);
+    EXPECT_EQ(Log.Calls, "show Saving ... 4 SAVEAVI;close;");
+    // The file is exactly the compressed body, and nothing else is left in the folder.
+    EXPECT_EQ(Inflate(ReadFile(Dir / "cat.qlmk")), SaveBody());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    Log.Calls.clear();
+    Cat->Clear();
+    Cat->SetCatFile(Dir / "cat.qlmk");
+    CatalogModified = true;
+    Cat->LoadFromFile();
+    EXPECT_FALSE(CatalogModified);
+    EXPECT_EQ(Log.Calls, "show Loading ... 1 1;close;");
+    EXPECT_EQ(Listing(Cat.get()), Before);
+    EXPECT_EQ(Cat->Name(), "Synthetic catalog");
+
+    // Every loaded item has its type row again.
+    EXPECT_NE(Cat->Children()->At(0)->TypeRow(), nullptr);
+}
+
+TEST_F(CatalogFile, FailuresShowAndCloseTheAnimationAndKeepTheirErrors) {
+    TempDir Dir;
+    AnimationLog Log;
+    Cat->SetCatFile(Dir / "missing.qlmk");
+    try {
+        Cat->LoadFromFile();
+        FAIL();
+    } catch (const EFOpenError&) {
+    }
+    EXPECT_EQ(Log.Calls, "show Loading ... 1 1;close;");
+
+    WriteFile(Dir / "text.qlmk", "not a zlib stream at all");
+    Cat->SetCatFile(Dir / "text.qlmk");
+    EXPECT_EQ(ErrorOf([&] { Cat->LoadFromFile(); }), "File is not a catalog file or damaded");
+
+    WriteFile(Dir / "old.qlmk", Compress(Body({}, {}, "QLM 2000")));
+    Cat->SetCatFile(Dir / "old.qlmk");
+    EXPECT_EQ(ErrorOf([&] { Cat->LoadFromFile(); }), "Unknown version");
+
+    Cat->SetCatFile(Dir.Path()); // a folder
+    EXPECT_THROW(Cat->LoadFromFile(), EFOpenError);
+    EXPECT_THROW(Cat->SaveToFile(), EFCreateError);
+    EXPECT_EQ(Log.Calls, "show Loading ... 1 1;close;show Loading ... 1 1;close;"
+                         "show Loading ... 1 1;close;show Loading ... 1 1;close;"
+                         "show Saving ... 4 SAVEAVI;close;");
+
+    // Without a file name nothing happens at all.
+    Log.Calls.clear();
+    Cat->SetCatFile("");
+    Cat->SaveToFile();
+    Cat->LoadFromFile();
+    EXPECT_EQ(Log.Calls, "");
+}
+
+TEST_F(CatalogFile, RoundTripOfALargeCatalogGivesTheSameBytes) {
+    TempDir Dir;
+    int64_t N = BuildSyntheticCatalog(*Cat.get(), 30000, 7);
+    EXPECT_EQ(N, 30000);
+    Cat->SetCatFile(Dir / "big.qlmk");
+    Cat->SaveToFile();
+    std::string Before = Listing(Cat.get());
+    std::string First = ReadFile(Dir / "big.qlmk");
+    Cat->Clear();
+    Cat->SetCatFile(Dir / "big.qlmk");
+    Cat->LoadFromFile();
+    EXPECT_TRUE(Listing(Cat.get()) == Before);
+    int64_t Folders = 0, Files = 0;
+    uint64_t Bytes = 0;
+    CountItems(Cat->Children(), Folders, Files, Bytes);
+    EXPECT_EQ(Folders + Files, 30000);
+    Cat->SaveToFile();
+    EXPECT_TRUE(ReadFile(Dir / "big.qlmk") == First);
+}
+
+// Makes a folder unwritable for the test's lifetime, also for root (immutable flag); reports
+// whether that worked.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const std::string& Path) : FPath(Path) {
+        ::chmod(Path.c_str(), 0555);
+        if (::geteuid() == 0) SetImmutable(true);
+        std::string Probe = Path + "/probe";
+        int Fd = ::open(Probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        FWorks = Fd < 0;
+        if (Fd >= 0) {
+            ::close(Fd);
+            ::unlink(Probe.c_str());
+        }
+    }
+    ~ReadOnlyFolder() {
+        if (FImmutable) SetImmutable(false);
+        ::chmod(FPath.c_str(), 0755);
+    }
+    bool Works() const { return FWorks; }
+
+private:
+    void SetImmutable(bool On) {
+        int Fd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY);
+        if (Fd < 0) return;
+        int Flags = 0;
+        if (::ioctl(Fd, FS_IOC_GETFLAGS, &Flags) == 0) {
+            Flags = On ? Flags | FS_IMMUTABLE_FL : Flags & ~FS_IMMUTABLE_FL;
+            if (::ioctl(Fd, FS_IOC_SETFLAGS, &Flags) == 0) FImmutable = On;
+        }
+        ::close(Fd);
+    }
+    std::string FPath;
+    bool FWorks = false;
+    bool FImmutable = false;
+};
+
+TEST_F(CatalogFile, FailedSaveInAReadOnlyFolderKeepsTheOldFile) {
+    TempDir Dir;
+    MakeDir(Dir / "ro");
+    std::string Name = Dir / "ro/cat.qlmk";
+    AddFile(Cat.get(), "old.txt");
+    Cat->SetCatFile(Name);
+    Cat->SaveToFile();
+    std::string Old = ReadFile(Name);
+    AddFile(Cat.get(), "new.txt");
+    ASSERT_TRUE(CatalogModified);
+    {
+        ReadOnlyFolder Guard(Dir / "ro");
+        if (!Guard.Works()) GTEST_SKIP() << "cannot make a folder read-only here";
+        EXPECT_THROW(Cat->SaveToFile(), EFCreateError);
+    }
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_TRUE(ReadFile(Name) == Old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir / "ro"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(CatalogFile, FailedWriteKeepsTheOldFile) {
+    // A file size limit makes the write fail halfway, as a full disk would.
+    TempDir Dir;
+    std::string Name = Dir / "cat.qlmk";
+    AddFile(Cat.get(), "old.txt");
+    Cat->SetCatFile(Name);
+    Cat->SaveToFile();
+    std::string Old = ReadFile(Name);
+    Cat->Clear();
+    BuildSyntheticCatalog(*Cat.get(), 20000, 5);
+    Cat->SetCatFile(Name);
+    CatalogModified = true;
+
+    struct rlimit Saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &Saved), 0);
+    auto OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit Small = Saved;
+    Small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &Small), 0);
+    std::string Error = ErrorOf([&] { Cat->SaveToFile(); });
+    ::setrlimit(RLIMIT_FSIZE, &Saved);
+    std::signal(SIGXFSZ, OldHandler);
+
+    EXPECT_NE(Error.find("Cannot create file"), std::string::npos) << Error;
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_TRUE(ReadFile(Name) == Old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(CatalogFile, SavingKeepsPermissionsAndFollowsLinks) {
+    TempDir Dir;
+    MakeDir(Dir / "real");
+    std::string Target = Dir / "real/cat.qlmk";
+    WriteFile(Target, "previous");
+    ::chmod(Target.c_str(), 0640);
+    ASSERT_EQ(::symlink(Target.c_str(), (Dir / "link.qlmk").c_str()), 0);
+    AddFile(Cat.get(), "a.txt");
+    Cat->SetCatFile(Dir / "link.qlmk");
+    Cat->SaveToFile();
+    struct stat St;
+    ASSERT_EQ(::lstat((Dir / "link.qlmk").c_str(), &St), 0);
+    EXPECT_TRUE(S_ISLNK(St.st_mode));
+    ASSERT_EQ(::stat(Target.c_str(), &St), 0);
+    EXPECT_EQ(St.st_mode & 07777, 0640u);
+    EXPECT_EQ(Inflate(ReadFile(Target)), SaveBody());
+
+    // A new file gets the usual permissions (0666 less the umask), not a temporary file's 0600.
+    mode_t Mask = ::umask(022);
+    Cat->SetCatFile(Dir / "new.qlmk");
+    Cat->SaveToFile();
+    ::umask(Mask);
+    ASSERT_EQ(::stat((Dir / "new.qlmk").c_str(), &St), 0);
+    EXPECT_EQ(St.st_mode & 07777, 0644u);
+}
+
+// ---- compressed entry point --------------------------------------------------------------------
+
+TEST_F(CatalogFile, CompressedDataEntryPoint) {
+    AddFile(Cat.get(), "x.txt", 42);
+    std::string Z = Compress(SaveBody());
+    Cat->Clear();
+    TMemoryStream S;
+    S.Write(Z.data(), Z.size());
+    LoadCatalogData(*Cat.get(), S);
+    ASSERT_EQ(Cat->Children()->Count(), 1);
+    EXPECT_EQ(static_cast<TFileItem*>(Cat->Children()->At(0))->FileInfo().Size, 42u);
+
+    // A body over the given cap fails before any item is made.
+    S.Clear();
+    S.Write(Z.data(), Z.size());
+    Cat->Clear();
+    EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S, 100); }),
+              "File is not a catalog file or damaded");
+}
+
+} // namespace
