@@ -90,6 +90,8 @@ void ImageSeeds(const std::string& Dir) {
     SeedBytes(Dir, "fuzz_image_png", 1,
               std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + "IHDR" + BE32(100) + BE32(50) +
                   "\x08\x02" + std::string(3, '\0') + BE32(0));
+}
+
 // Catalog bodies as the program writes them, each also compressed for the file target.
 void SeedCatalogs(const std::string& Dir) {
     SetMainThread();
