@@ -38,6 +38,8 @@ void TTypeInfoThread::Execute() {
         int IconIndex = -1;
         std::string Description;
         GetTypeInfo(Key, HasName, IconIndex, Description);
+        // A pause that began during the lookup holds the findings back until it ends.
+        CheckSuspended();
         if (Terminated()) break;
         Synchronize([&] {
             // The table may have been cleared meanwhile: only the same row takes the findings.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -89,6 +90,8 @@ void ImageSeeds(const std::string& Dir) {
     SeedBytes(Dir, "fuzz_image_png", 1,
               std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + "IHDR" + BE32(100) + BE32(50) +
                   "\x08\x02" + std::string(3, '\0') + BE32(0));
+}
+
 // Catalog bodies as the program writes them, each also compressed for the file target.
 void SeedCatalogs(const std::string& Dir) {
     SetMainThread();
@@ -162,6 +165,38 @@ void SeedCatalogs(const std::string& Dir) {
     CurrentCatalog = nullptr;
 }
 
+// An icon with a 16-pixel 4-bit bitmap and a PNG record, and a cursor with a 32-bit bitmap.
+void IconSeeds(const std::string& Dir) {
+    auto Bitmap = [](unsigned W, unsigned H, unsigned Bits) {
+        std::string B =
+            LE32(40) + LE32(W) + LE32(H * 2) + LE16(1) + LE16(Bits) + std::string(24, '\0');
+        if (Bits <= 8) B += std::string(4u << Bits, '\x40');
+        B += std::string((W * Bits + 31) / 32 * 4 * H, '\x21');
+        B += std::string((W + 31) / 32 * 4 * H, '\x0F');
+        return B;
+    };
+    auto Icon = [](unsigned Type, const std::vector<std::pair<unsigned, std::string>>& Records) {
+        std::string Head = LE16(0) + LE16(Type) + LE16(static_cast<unsigned>(Records.size()));
+        std::string Body;
+        unsigned Offset = 6 + 16 * static_cast<unsigned>(Records.size());
+        for (const auto& [Side, R] : Records) {
+            Head +=
+                std::string{static_cast<char>(Side & 0xFF), static_cast<char>(Side & 0xFF), 0, 0};
+            Head += LE16(1) + LE16(32) + LE32(static_cast<unsigned>(R.size())) +
+                    LE32(Offset + static_cast<unsigned>(Body.size()));
+            Body += R;
+        }
+        return Head + Body;
+    };
+    std::string Png = std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + "IHDR" + BE32(48) +
+                      BE32(48) + "\x08\x06" + std::string(3, '\0') + BE32(0);
+    SeedBytes(Dir, "fuzz_icon_file", 1, Icon(1, {{16, Bitmap(16, 16, 4)}, {48, Png}}));
+    SeedBytes(Dir, "fuzz_icon_file", 2, Icon(2, {{32, Bitmap(32, 32, 32)}}));
+    using namespace std::string_literals;
+    SeedBytes(Dir, "fuzz_mask", 1, "*.[!a-c]?x*\0report.txt"s);
+    SeedBytes(Dir, "fuzz_mask", 2, "\xC3\x84PFEL*[\xC3\xA0-\xC3\xBF]\0\xC3\xA4pfel\xE9"s);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +221,7 @@ int main(int argc, char** argv) {
     DescriptionSeeds(Dir);
     HtmlSeeds(Dir);
     ImageSeeds(Dir);
+    IconSeeds(Dir);
     std::filesystem::create_directories(Dir + "/fuzz_ini_file");
     TIniFile Ini("/nonexistent-qm-fuzz/seed.ini");
     Ini.WriteString("General", "NormPos", "100,120,500,420");

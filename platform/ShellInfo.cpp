@@ -1,6 +1,7 @@
 #include "ShellInfo.h"
 
 #include "SysUtils.h"
+#include "SystemImageList.h"
 
 #include <QMimeDatabase>
 #include <QMimeType>
@@ -24,8 +25,10 @@ std::string ShellTypeDescription(const std::string& Ext) {
     return T.isValid() ? T.comment().toStdString() : std::string();
 }
 
-int ShellTypeIconIndex(const std::string&) {
-    return -1;
+int ShellTypeIconIndex(const std::string& Ext) {
+    QMimeType T = TypeOfExtension(Ext);
+    if (!T.isValid()) return -1;
+    return AddSystemThemeIcon(T.iconName().toStdString(), T.genericIconName().toStdString());
 }
 
 std::string ShellFolderTypeName() {

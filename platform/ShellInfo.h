@@ -1,6 +1,7 @@
 // What the desktop knows of a file type: its description and its icon, by extension. Type names
-// come from the shared MIME database; icons are registered in the system image list, which hands
-// out a stable index per icon. Safe on any thread.
+// come from the shared MIME database (looked up by the lower-case extension); icons are the MIME
+// type's theme icon (with its generic icon as fallback), registered in the system image list,
+// which hands out a stable index per icon. Safe on any thread.
 #pragma once
 
 #include <string>

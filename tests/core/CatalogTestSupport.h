@@ -72,8 +72,13 @@ public:
     void BeginTreeUpdate() override { ++Updates; }
     void EndTreeUpdate() override { --Updates; }
     void Expand(bool) override { ++Expanded; }
+    TBasicItem* Data() const override { return Item; }
+    int ChildCount() const override { return static_cast<int>(Children.size()); }
+    TTreeNode* Child(int I) const override { return Children[static_cast<size_t>(I)]; }
     std::string Text;
     int Image = -100, Selected = -100, Deleted = 0, Updates = 0, Expanded = 0;
+    TBasicItem* Item = nullptr;
+    std::vector<TTreeNode*> Children;
 };
 
 class FakeRow : public TListItem {
@@ -81,6 +86,14 @@ public:
     void SetCaption(const std::string& C) override { Caption = C; }
     void SetImageIndex(int I) override { Image = I; }
     void Delete() override { ++Deleted; }
+    TBasicItem* Data() const override { return Item; }
+    void SetData(TBasicItem* I) override { Item = I; }
+    void SetSubItems(const std::vector<std::string>& T) override { SubItems = T; }
+    bool Selected() const override { return IsSelected; }
+    void SetSelected(bool S) override { IsSelected = S; }
     std::string Caption;
     int Image = -100, Deleted = 0;
+    TBasicItem* Item = nullptr;
+    std::vector<std::string> SubItems;
+    bool IsSelected = false;
 };
