@@ -156,8 +156,9 @@ void TTypeItems::AddItem(TBasicItem* Item) {
             Row->SetSelectedIndexField(B->Selected);
         } else {
             Row->SetTypeKey(Ext);
-            Row->SetDefaultName(Ext.empty() ? std::string(SFile)
-                                            : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
+            Row->SetDefaultName(Ext.empty()
+                                    ? std::string(SFile)
+                                    : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
         }
         Row->SetItemClass(C);
         Row->SetCommentField(PackedString());

@@ -53,3 +53,11 @@ std::string HexBytes(std::string_view Bytes) {
     }
     return R;
 }
+
+std::string MakeTreeTool() {
+    if (const char* T = std::getenv("QM_MAKE_TREE")) return T;
+    // The tool lives beside the repository: <repository>/../shared/bench/make-tree.
+    std::filesystem::path Source(__FILE__);
+    return (Source.parent_path().parent_path().parent_path() / "shared" / "bench" / "make-tree")
+        .string();
+}

@@ -22,5 +22,7 @@ private:
 void WriteFile(const std::string& Path, std::string_view Bytes);
 std::string ReadFile(const std::string& Path);
 void MakeDir(const std::string& Path);
+// The make-tree tool of the workplace (QM_MAKE_TREE overrides); tests skip when it is absent.
+std::string MakeTreeTool();
 // Hex text of bytes ("0F 00 02 ..."), for readable byte comparisons.
 std::string HexBytes(std::string_view Bytes);

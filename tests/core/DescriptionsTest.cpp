@@ -692,15 +692,6 @@ TEST_F(Descriptions, HeadersWrittenByNetpbm) {
 
 namespace {
 
-std::string MakeTreeTool() {
-    if (const char* T = std::getenv("QM_MAKE_TREE")) return T;
-    // The tool lives beside the repositories: <root>/../shared/bench/make-tree.
-    std::filesystem::path Source(__FILE__);
-    return (Source.parent_path().parent_path().parent_path().parent_path() / "shared" / "bench" /
-            "make-tree")
-        .string();
-}
-
 std::string Str(const QJsonObject& O, const char* Key) {
     return O.value(Key).toString().toStdString();
 }

@@ -340,3 +340,41 @@ TEST_F(Scan, DestroyingTheFolderStopsItsScanWithoutADialog) {
     EXPECT_TRUE(ScanThreads.IsEmpty());
     EXPECT_TRUE(Dialogs.empty());
 }
+
+TEST_F(Scan, HostileGeneratedTreeIsCatalogedWhole) {
+    std::string Tool = MakeTreeTool();
+    if (::access(Tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no make-tree at " << Tool;
+    std::string Tree = D / "tree", Summary = D / "summary.txt";
+    std::string Line = "'" + Tool + "' -q '" + Tree + "' 3000 5 --hostile > '" + Summary + "'";
+    ASSERT_EQ(std::system(Line.c_str()), 0);
+    // "make-tree: DIR files=N folders=N symlinks=N fifos=N hardlinks=N ..."
+    std::string S = ReadFile(Summary);
+    auto Field = [&](const std::string& Key) {
+        size_t P = S.find(" " + Key + "=");
+        return P == std::string::npos ? -1LL : std::stoll(S.substr(P + Key.size() + 2));
+    };
+    FileDescription = FolderDescription = HTMLDescription = GraphicDescription = true;
+    TFileCollection* C = FirstScan(Tree);
+    int64_t Folders = 0, Files = 0;
+    uint64_t Size = 0;
+    CountItems(C->Children(), Folders, Files, Size);
+    EXPECT_EQ(Folders, Field("folders"));
+    // Regular files (hard-link names included), links and FIFOs are all entries of the catalog.
+    EXPECT_EQ(Files, Field("files") + Field("symlinks") + Field("fifos"));
+    // Every item leads back to its own entry on disk, whatever bytes its name holds.
+    std::vector<TBasicItem*> Stack{C};
+    int Checked = 0;
+    while (!Stack.empty()) {
+        TBasicItem* X = Stack.back();
+        Stack.pop_back();
+        for (int I = 0; X->Children() && I < X->Children()->Count(); ++I) {
+            auto* F = static_cast<TFileItem*>(X->Children()->At(I));
+            TSearchRec R;
+            ASSERT_TRUE(FindEntry(F->GetFullPath(), R)) << F->GetFullPath();
+            EXPECT_EQ(R.Name, F->FileInfo().Name.View());
+            ++Checked;
+            if (F->Children()) Stack.push_back(F);
+        }
+    }
+    EXPECT_EQ(Checked, Folders + Files);
+}
