@@ -593,10 +593,8 @@ void TCustomListView::RepositionItem(TListViewItem* Row) {
     const bool AfterPrev = At == 0 || CompareItems(FRows[At - 1].get(), Row) <= 0;
     const bool BeforeNext = At == N - 1 || CompareItems(Row, FRows[At + 1].get()) <= 0;
     if (AfterPrev && BeforeNext) return;
-    int To;
-    if (!AfterPrev) {
-        // Earlier: the first row in [0, At) that sorts after Row.
-        int Lo = 0, Hi = At;
+    // The first position in [Lo, Hi) whose row sorts after Row.
+    auto FirstAfter = [&](int Lo, int Hi) {
         while (Lo < Hi) {
             int Mid = (Lo + Hi) / 2;
             if (CompareItems(FRows[Mid].get(), Row) > 0)
@@ -604,21 +602,18 @@ void TCustomListView::RepositionItem(TListViewItem* Row) {
             else
                 Lo = Mid + 1;
         }
-        To = Lo;
+        return Lo;
+    };
+    if (!AfterPrev) {
+        // Earlier: before the first row in [0, At) that sorts after Row.
+        int To = FirstAfter(0, At);
         FModel->beginMoveRows({}, At, At, {}, To);
         std::rotate(FRows.begin() + To, FRows.begin() + At, FRows.begin() + At + 1);
         Renumber(static_cast<size_t>(To));
     } else {
-        // Later: after the last row in (At, N) that does not sort after Row.
-        int Lo = At + 1, Hi = N;
-        while (Lo < Hi) {
-            int Mid = (Lo + Hi) / 2;
-            if (CompareItems(FRows[Mid].get(), Row) > 0)
-                Hi = Mid;
-            else
-                Lo = Mid + 1;
-        }
-        To = Lo; // the row goes before position To (counted before the move)
+        // Later: after the last row in (At, N) that does not sort after Row; the row goes
+        // before position To (counted before the move).
+        int To = FirstAfter(At + 1, N);
         FModel->beginMoveRows({}, At, At, {}, To);
         std::rotate(FRows.begin() + At, FRows.begin() + At + 1, FRows.begin() + To);
         Renumber(static_cast<size_t>(At));

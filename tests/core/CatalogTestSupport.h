@@ -9,9 +9,21 @@
 #include "core/ViewLinks.h"
 #include "platform/Thread.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
+
+// Serves worker threads' calls until Done holds or the time runs out; false on time-out.
+template <typename Pred>
+bool PumpUntil(Pred Done, int Ms = 10000) {
+    auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > End) return false;
+        CheckSynchronize(5);
+    }
+    return true;
+}
 
 // A catalog root that is the open catalog while it lives.
 class TestCatalog {

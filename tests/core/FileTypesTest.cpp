@@ -7,21 +7,6 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
-// Serves the type thread's calls until Done holds or the time runs out.
-template <typename Pred>
-bool PumpUntil(Pred Done, int Ms = 5000) {
-    auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > End) return false;
-        CheckSynchronize(5);
-    }
-    return true;
-}
-
-} // namespace
-
 TEST(FileTypes, FilesShareARowPerExtensionIgnoringCase) {
     TestCatalog Cat;
     Cat->Types()->SetPaused(true);

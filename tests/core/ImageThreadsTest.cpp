@@ -11,16 +11,6 @@
 
 namespace {
 
-template <typename Pred>
-bool PumpUntil(Pred Done, int Ms = 10000) {
-    auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > End) return false;
-        CheckSynchronize(5);
-    }
-    return true;
-}
-
 // Runs a thread to its end, serving its calls.
 void RunToEnd(TThread& T) {
     T.Resume();

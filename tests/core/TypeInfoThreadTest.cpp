@@ -13,16 +13,6 @@
 
 namespace {
 
-template <typename Pred>
-bool PumpUntil(Pred Done, int Ms = 10000) {
-    auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > End) return false;
-        CheckSynchronize(5);
-    }
-    return true;
-}
-
 void PumpFor(int Ms) {
     auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
     while (std::chrono::steady_clock::now() < End)
