@@ -326,6 +326,9 @@ TEST_F(Scan, TwoScansAtOnce) {
     WaitForScans();
     EXPECT_EQ(A->Children()->Count(), 50);
     EXPECT_EQ(B->Children()->Count(), 50);
+    // A scan leaves ScanThreads before its last call opens the dialog: while this thread waited
+    // for one scan, the other may have left the list with its dialog call still to come.
+    EXPECT_TRUE(PumpUntil([&] { return Dialogs.size() == 2; }));
     EXPECT_EQ(Dialogs.size(), 2u);
     EXPECT_FALSE(Cat->Types()->Paused());
 }
