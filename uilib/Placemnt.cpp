@@ -507,19 +507,23 @@ void TStoredValues::RestoreValues() {
 // ---- TFormStorage ----------------------------------------------------------------------------
 
 TFormStorage::TFormStorage(QObject* AOwner)
-    : TFormPlacement(AOwner), FStoredValues(std::make_unique<TStoredValues>(this)) {}
+    : TFormPlacement(AOwner), FStoredValues(std::make_unique<TStoredValues>(this)),
+      FStoredProps(std::make_unique<TStringList>()) {}
 
 TFormStorage::~TFormStorage() {
+    FStoredProps.reset();
     FStoredValues.reset();
 }
 
 void TFormStorage::SavePlacement() {
     TFormPlacement::SavePlacement();
+    SaveProperties();
     FStoredValues->SaveValues();
 }
 
 void TFormStorage::RestorePlacement() {
     TFormPlacement::RestorePlacement();
     MarkRestored();
+    RestoreProperties();
     FStoredValues->RestoreValues();
 }

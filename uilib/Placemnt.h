@@ -16,16 +16,18 @@
 // set. Exceptions of the automatic restore and saves go to HandleException; the form goes on
 // showing, closing or being destroyed.
 //
-// TFormStorage adds named values (StoredValues) saved and restored with the placement.
+// TFormStorage adds named values (StoredValues) and published properties of the form's
+// components (StoredProps) saved and restored with the placement.
 // TIniLink lets another component (the recent-files manager) save and load its own data with
 // every save and restore. TWinMinMaxInfo holds size limits of the form.
 //
 // Ownership: the placement owns its open storage object (only between open and close), its
-// MinMaxInfo and, in TFormStorage, its StoredValues; links are attached, not owned, and detach
-// themselves when either side goes away. UI thread only.
+// MinMaxInfo and, in TFormStorage, its StoredValues and StoredProps lines (not the components);
+// links are attached, not owned, and detach themselves when either side goes away. UI thread only.
 #pragma once
 
 #include "platform/Collection.h"
+#include "platform/StringList.h"
 #include "uilib/CtlUtils.h"
 #include "uilib/Forms.h"
 
@@ -302,9 +304,24 @@ public:
 
     TStoredValues& StoredValues() { return *FStoredValues; }
 
+    // Published properties of the owner form's components kept with the placement
+    // (PropStore.h): one line "Component.property" each, the component in its Objects entry.
+    // Setting copies the lines, binds each line without a component to the form's component
+    // of that name and drops lines that name none (so set it once the components exist). A
+    // component that goes away takes its lines with it.
+    const TStringList& StoredProps() const { return *FStoredProps; }
+    void SetStoredProps(const TStringList& Value);
+
     void SavePlacement() override;
     void RestorePlacement() override;
+    // Store and load the StoredProps items in the placement's section, through the open
+    // storage or one opened for the call. Loading swallows every failure.
+    virtual void SaveProperties();
+    virtual void RestoreProperties();
 
 private:
+    void StoredComponentDestroyed(QObject* Component);
+
     std::unique_ptr<TStoredValues> FStoredValues;
+    std::unique_ptr<TStringList> FStoredProps;
 };
