@@ -12,6 +12,7 @@ const char* FieldTypeName(TFieldType T) {
 }
 
 int FieldDataSize(TFieldType T, int Size) {
+    if (IsBlobType(T) || T == ftMemo) return 4;
     switch (T) {
     case ftString:
     case ftFixedChar: return Size + 1;
@@ -29,15 +30,6 @@ int FieldDataSize(TFieldType T, int Size) {
     case ftBCD: return 34;
     case ftBytes: return Size;
     case ftVarBytes: return Size + 2;
-    case ftBlob:
-    case ftMemo:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
-    case ftOraBlob:
-    case ftOraClob: return 4;
     case ftWideString: return (Size + 1) * 2;
     case ftVariant: return 16;
     case ftGuid: return 39;
@@ -48,7 +40,6 @@ int FieldDataSize(TFieldType T, int Size) {
 bool IsBlobType(TFieldType T) {
     switch (T) {
     case ftBlob:
-    case ftMemo:
     case ftGraphic:
     case ftFmtMemo:
     case ftParadoxOle:

@@ -54,7 +54,8 @@ inline constexpr int MaxFieldSize = 65535;
 const char* FieldTypeName(TFieldType T);
 // Bytes of a value of type T and Size in its native form (the value part of a record slot).
 int FieldDataSize(TFieldType T, int Size);
-// Types whose value is text read and written whole (the blob kinds), not held in a slot.
+// The blob kinds: large values that a record slot does not hold for reading (the memo, which is
+// text, stands apart).
 bool IsBlobType(TFieldType T);
 // Types whose Size is part of their definition (texts and byte arrays).
 bool IsSizedType(TFieldType T);

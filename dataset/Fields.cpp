@@ -94,7 +94,7 @@ std::string TField::AsString() const {
 
 void TField::SetAsString(const std::string& V) {
     bool Text = FDataType == ftString || FDataType == ftFixedChar || FDataType == ftWideString ||
-                FDataType == ftGuid || IsBlobType(FDataType);
+                FDataType == ftGuid || FDataType == ftMemo || IsBlobType(FDataType);
     // An empty text empties a number or a date.
     SetValue(V.empty() && !Text ? TVariant::Null() : TVariant::String(V));
 }

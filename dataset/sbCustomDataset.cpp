@@ -425,15 +425,12 @@ bool TSampleDataSet::LocateRecord(std::string_view KeyFields, const TVariant& Ke
     return Found;
 }
 
-bool TSampleDataSet::Locate(std::string_view KeyFields, const TVariant& KeyValues,
-                            TLocateOptions Options) {
+void TSampleDataSet::ScanFromFirst(const std::function<void(const TBookmark& Saved)>& Scan) {
     DisableControls();
     TBookmark Saved = GetBookmark();
-    bool Result = false;
     try {
         First();
-        Result = LocateRecord(KeyFields, KeyValues, Options);
-        if (!Result) GotoBookmark(Saved);
+        Scan(Saved);
     } catch (...) {
         // A failed search (an unknown key field) leaves the cursor where it was.
         try {
@@ -444,27 +441,25 @@ bool TSampleDataSet::Locate(std::string_view KeyFields, const TVariant& KeyValue
         throw;
     }
     EnableControls();
+}
+
+bool TSampleDataSet::Locate(std::string_view KeyFields, const TVariant& KeyValues,
+                            TLocateOptions Options) {
+    bool Result = false;
+    ScanFromFirst([&](const TBookmark& Saved) {
+        Result = LocateRecord(KeyFields, KeyValues, Options);
+        if (!Result) GotoBookmark(Saved);
+    });
     return Result;
 }
 
 TVariant TSampleDataSet::Lookup(std::string_view KeyFields, const TVariant& KeyValues,
                                 std::string_view ResultFields) {
-    DisableControls();
-    TBookmark Saved = GetBookmark();
     TVariant Result = TVariant::Null();
-    try {
-        First();
+    ScanFromFirst([&](const TBookmark& Saved) {
         if (LocateRecord(KeyFields, KeyValues, 0) && !Trim(ResultFields).empty())
             Result = FieldValues(ResultFields);
         GotoBookmark(Saved);
-    } catch (...) {
-        try {
-            GotoBookmark(Saved);
-        } catch (...) {
-        }
-        EnableControls();
-        throw;
-    }
-    EnableControls();
+    });
     return Result;
 }

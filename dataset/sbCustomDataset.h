@@ -115,6 +115,9 @@ protected:
     char* GetFieldDataPointer(TRecordBuffer Buffer, const TField& Field);
     bool LocateRecord(std::string_view KeyFields, const TVariant& KeyValues,
                       TLocateOptions Options);
+    // Runs Scan from the first record with the controls disabled; when it raises, the cursor
+    // goes back to where it was (Saved) before the error goes on.
+    void ScanFromFirst(const std::function<void(const TBookmark& Saved)>& Scan);
     // The data field bound to field record Index (matched by data position, so calculated and
     // lookup fields anywhere in the field list do not shift it), or nullptr.
     TField* DataFieldOf(const TFields& Fields, int Index) const;

@@ -42,6 +42,12 @@ bool StoreSlotValue(char* Slot, const TFieldInfo& Info, const TVariant& V,
     const size_t TextRoom = Capacity > 0 ? Capacity - 1 : 0;
     if (Capacity < DataSize) DatabaseErrorFmt(DBConsts::SInvalidFieldSize, {Info.Size, ErrorName});
     std::memset(Data, 0, Capacity);
+    if (IsBlobType(Info.DataType)) {
+        // The text fills the slot at most up to its last byte, which stays a terminating zero.
+        std::string S = V.AsString();
+        std::memcpy(Data, S.data(), std::min(S.size(), TextRoom));
+        return true;
+    }
     switch (Info.DataType) {
     case ftUnknown: DatabaseErrorFmt(DBConsts::SFieldUnknownType, {ErrorName});
     case ftString:
@@ -86,19 +92,6 @@ bool StoreSlotValue(char* Slot, const TFieldInfo& Info, const TVariant& V,
             return false;
         }
         std::memcpy(Data, B.data(), std::min(B.size(), DataSize));
-        return true;
-    }
-    case ftBlob:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
-    case ftOraBlob:
-    case ftOraClob: {
-        // The text fills the slot at most up to its last byte, which stays a terminating zero.
-        std::string S = V.AsString();
-        std::memcpy(Data, S.data(), std::min(S.size(), TextRoom));
         return true;
     }
     case ftCursor:
@@ -165,18 +158,11 @@ void FieldValueToString(const char* Data, int Capacity, TFieldType DataType, std
     Text.clear();
     const size_t Cap = static_cast<size_t>(std::max(Capacity, 0));
     try {
-        switch (DataType) {
+        // The blob kinds hold zero-terminated text here, as the memo does.
+        switch (IsBlobType(DataType) ? ftMemo : DataType) {
         case ftString:
         case ftMemo:
-        case ftFixedChar:
-        case ftBlob:
-        case ftGraphic:
-        case ftFmtMemo:
-        case ftParadoxOle:
-        case ftDBaseOle:
-        case ftTypedBinary:
-        case ftOraBlob:
-        case ftOraClob: Text.assign(Data, ::strnlen(Data, Cap)); break;
+        case ftFixedChar: Text.assign(Data, ::strnlen(Data, Cap)); break;
         case ftSmallint:
         case ftBoolean: Text = std::to_string(Get<int16_t>(Data)); break;
         case ftWord: Text = std::to_string(Get<uint16_t>(Data)); break;

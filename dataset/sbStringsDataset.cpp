@@ -160,6 +160,7 @@ TVariant TSBStringsDataset::CustomValue(const TField& F, const std::string& Item
     TCurrency C = 0;
     TDateTime T = 0;
     const TVariant Empty = TVariant::String("");
+    if (IsBlobType(F.DataType())) return TVariant::String(Item);
     switch (F.DataType()) {
     case ftString:
     case ftMemo:
@@ -183,14 +184,6 @@ TVariant TSBStringsDataset::CustomValue(const TField& F, const std::string& Item
     case ftDate: return TextToDate(Item, T) ? TVariant::Date(T) : Empty;
     case ftTime: return TextToTime(Item, T) ? TVariant::Date(T) : Empty;
     case ftDateTime: return TextToDateTime(Item, T) ? TVariant::Date(T) : Empty;
-    case ftBlob:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
-    case ftOraBlob:
-    case ftOraClob: return TVariant::String(Item);
     default:
         // Byte arrays, cursors, nested and unsupported types cannot come from text.
         return Empty;

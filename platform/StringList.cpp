@@ -125,6 +125,8 @@ int TStringList::AddObject(std::string S, void* Obj) {
     int I;
     if (!FSorted) {
         I = Count();
+    } else if (!FItems.empty() && CompareStrings(FItems.back().Str, S) < 0) {
+        I = Count(); // past the last entry: lists loaded in order take one comparison each
     } else if (Find(S, I)) {
         switch (FDuplicates) {
         case dupIgnore: return I;

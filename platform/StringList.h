@@ -75,6 +75,8 @@ public:
     int Capacity() const { return static_cast<int>(FItems.capacity()); }
     void SetCapacity(int Value);
     void Sort();
+    // The order of this list: -1, 0 or 1.
+    int CompareStrings(std::string_view A, std::string_view B) const;
     void CustomSort(const std::function<int(const TStringList&, int, int)>& Compare);
 
     std::string CommaText() const;
@@ -96,7 +98,6 @@ public:
     std::vector<Entry>::const_iterator end() const { return FItems.end(); }
 
 private:
-    int CompareStrings(std::string_view A, std::string_view B) const;
     void Changing();
     void Changed();
 
