@@ -6,6 +6,54 @@
 
 #include <algorithm>
 
+namespace {
+// One BeginUpdate/EndUpdate bracket that also closes when a change raises.
+class TUpdateScope {
+public:
+    explicit TUpdateScope(TStringList& L) : FList(L) { FList.BeginUpdate(); }
+    ~TUpdateScope() { FList.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    TStringList& FList;
+};
+} // namespace
+
+TStringList::TStringList(const TStringList& Other)
+    : FItems(Other.FItems), FSorted(Other.FSorted), FCaseSensitive(Other.FCaseSensitive),
+      FExactTies(Other.FExactTies), FDuplicates(Other.FDuplicates) {}
+
+TStringList& TStringList::operator=(const TStringList& Other) {
+    if (&Other == this) return *this;
+    Changing();
+    FItems = Other.FItems;
+    FSorted = Other.FSorted;
+    FCaseSensitive = Other.FCaseSensitive;
+    FExactTies = Other.FExactTies;
+    FDuplicates = Other.FDuplicates;
+    Changed();
+    return *this;
+}
+
+void TStringList::Changing() {
+    if (FUpdateCount == 0 && OnChanging) OnChanging();
+}
+
+void TStringList::Changed() {
+    if (FUpdateCount == 0 && OnChange) OnChange();
+}
+
+void TStringList::BeginUpdate() {
+    if (FUpdateCount == 0) Changing();
+    ++FUpdateCount;
+}
+
+void TStringList::EndUpdate() {
+    if (FUpdateCount == 0) return;
+    if (--FUpdateCount == 0) Changed();
+}
+
 const std::string& TStringList::Strings(int I) const {
     if (I < 0 || I >= Count()) RaiseListIndexError(I);
     return FItems[I].Str;
@@ -14,7 +62,9 @@ const std::string& TStringList::Strings(int I) const {
 void TStringList::SetString(int I, std::string S) {
     if (I < 0 || I >= Count()) RaiseListIndexError(I);
     if (FSorted) throw EListError(SysConsts::SSortedListError);
+    Changing();
     FItems[I].Str = std::move(S);
+    Changed();
 }
 
 void* TStringList::Objects(int I) const {
@@ -24,11 +74,15 @@ void* TStringList::Objects(int I) const {
 
 void TStringList::SetObject(int I, void* Obj) {
     if (I < 0 || I >= Count()) RaiseListIndexError(I);
+    Changing();
     FItems[I].Obj = Obj;
+    Changed();
 }
 
 int TStringList::CompareStrings(std::string_view A, std::string_view B) const {
-    return FCaseSensitive ? CompareStr(A, B) : AnsiCompareText(A, B);
+    if (FCaseSensitive) return CompareStr(A, B);
+    int C = AnsiCompareText(A, B);
+    return C == 0 && FExactTies ? CompareStr(A, B) : C;
 }
 
 bool TStringList::Find(std::string_view S, int& Index) const {
@@ -71,6 +125,8 @@ int TStringList::AddObject(std::string S, void* Obj) {
     int I;
     if (!FSorted) {
         I = Count();
+    } else if (!FItems.empty() && CompareStrings(FItems.back().Str, S) < 0) {
+        I = Count(); // past the last entry: lists loaded in order take one comparison each
     } else if (Find(S, I)) {
         switch (FDuplicates) {
         case dupIgnore: return I;
@@ -78,34 +134,51 @@ int TStringList::AddObject(std::string S, void* Obj) {
         case dupAccept: break;
         }
     }
+    Changing();
     FItems.insert(FItems.begin() + I, Entry{std::move(S), Obj});
+    Changed();
     return I;
 }
 
 void TStringList::Insert(int I, std::string S, void* Obj) {
     if (FSorted) throw EListError(SysConsts::SSortedListError);
     if (I < 0 || I > Count()) RaiseListIndexError(I);
+    Changing();
     FItems.insert(FItems.begin() + I, Entry{std::move(S), Obj});
+    Changed();
 }
 
 void TStringList::Delete(int I) {
     if (I < 0 || I >= Count()) RaiseListIndexError(I);
+    Changing();
     FItems.erase(FItems.begin() + I);
+    Changed();
+}
+
+void TStringList::Clear() {
+    if (FItems.empty()) return;
+    Changing();
+    FItems.clear();
+    Changed();
 }
 
 void TStringList::Exchange(int I, int J) {
     if (I < 0 || I >= Count()) RaiseListIndexError(I);
     if (J < 0 || J >= Count()) RaiseListIndexError(J);
+    Changing();
     std::swap(FItems[I], FItems[J]);
+    Changed();
 }
 
 void TStringList::AddStrings(const TStringList& Other) {
+    TUpdateScope Scope(*this);
     for (const Entry& E : Other.FItems)
         AddObject(E.Str, E.Obj);
 }
 
 void TStringList::Assign(const TStringList& Other) {
     if (&Other == this) return;
+    TUpdateScope Scope(*this);
     FItems = Other.FItems;
     if (FSorted) Sort();
 }
@@ -122,10 +195,23 @@ void TStringList::SetCaseSensitive(bool Value) {
     if (FSorted) Sort();
 }
 
+void TStringList::SetExactTies(bool Value) {
+    if (FExactTies == Value) return;
+    FExactTies = Value;
+    if (FSorted) Sort();
+}
+
+void TStringList::SetCapacity(int Value) {
+    if (Value < Count()) RaiseListIndexError(Value);
+    FItems.reserve(static_cast<size_t>(Value));
+}
+
 void TStringList::Sort() {
+    Changing();
     std::stable_sort(FItems.begin(), FItems.end(), [this](const Entry& A, const Entry& B) {
         return CompareStrings(A.Str, B.Str) < 0;
     });
+    Changed();
 }
 
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& Compare) {
@@ -139,7 +225,9 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
     Sorted.reserve(FItems.size());
     for (int I : Order)
         Sorted.push_back(std::move(FItems[I]));
+    Changing();
     FItems = std::move(Sorted);
+    Changed();
 }
 
 std::string TStringList::CommaText() const {
@@ -157,6 +245,7 @@ std::string TStringList::CommaText() const {
 }
 
 void TStringList::SetCommaText(std::string_view Text) {
+    TUpdateScope Scope(*this);
     Clear();
     auto IsSpace = [](char C) { return C != 0 && static_cast<unsigned char>(C) <= ' '; };
     size_t P = 0, N = Text.size();
@@ -208,6 +297,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::SetText(std::string_view Text) {
+    TUpdateScope Scope(*this);
     Clear();
     size_t P = 0, N = Text.size();
     while (P < N) {

@@ -3,7 +3,12 @@
 // Sorted lists keep their entries in order and find them by binary search; Duplicates says what
 // adding an equal string to a sorted list does. Comparison is case-insensitive in the user's
 // locale (AnsiCompareText) unless CaseSensitive is set, which compares the exact bytes (the order
-// used for file names on a case-sensitive disk). The list never owns its objects.
+// used for file names on a case-sensitive disk). ExactTies keeps the case-insensitive order but
+// orders strings that differ only in letter case by their bytes, so that both are kept as
+// distinct entries ("Readme" and "README" side by side). The list never owns its objects.
+//
+// OnChanging and OnChange fire around every change, once around a BeginUpdate/EndUpdate bracket;
+// a copy of a list does not take them over.
 //
 // CommaText follows the class library's rules: on read, blanks (and control characters) and
 // commas separate items, a double quote starts a quoted item in which a doubled quote stands for
@@ -28,6 +33,8 @@ public:
 
     TStringList() = default;
     explicit TStringList(std::string_view CommaText) { SetCommaText(CommaText); }
+    TStringList(const TStringList& Other);
+    TStringList& operator=(const TStringList& Other);
 
     int Count() const { return static_cast<int>(FItems.size()); }
     bool IsEmpty() const { return FItems.empty(); }
@@ -44,7 +51,7 @@ public:
     int AddObject(std::string S, void* Obj);
     void Insert(int I, std::string S, void* Obj = nullptr);
     void Delete(int I);
-    void Clear() { FItems.clear(); }
+    void Clear();
     void Exchange(int I, int J);
     void AddStrings(const TStringList& Other);
     void Assign(const TStringList& Other);
@@ -62,7 +69,14 @@ public:
     void SetDuplicates(TDuplicates D) { FDuplicates = D; }
     bool CaseSensitive() const { return FCaseSensitive; }
     void SetCaseSensitive(bool Value);
+    bool ExactTies() const { return FExactTies; }
+    void SetExactTies(bool Value);
+    // Room reserved for entries; below Count raises EListError.
+    int Capacity() const { return static_cast<int>(FItems.capacity()); }
+    void SetCapacity(int Value);
     void Sort();
+    // The order of this list: -1, 0 or 1.
+    int CompareStrings(std::string_view A, std::string_view B) const;
     void CustomSort(const std::function<int(const TStringList&, int, int)>& Compare);
 
     std::string CommaText() const;
@@ -75,17 +89,22 @@ public:
     void LoadFromFile(const std::string& FileName, size_t MaxBytes = 64u << 20);
     void SaveToFile(const std::string& FileName) const;
 
-    void BeginUpdate() {}
-    void EndUpdate() {}
+    void BeginUpdate();
+    void EndUpdate();
+    std::function<void()> OnChange;
+    std::function<void()> OnChanging;
 
     std::vector<Entry>::const_iterator begin() const { return FItems.begin(); }
     std::vector<Entry>::const_iterator end() const { return FItems.end(); }
 
 private:
-    int CompareStrings(std::string_view A, std::string_view B) const;
+    void Changing();
+    void Changed();
 
     std::vector<Entry> FItems;
     bool FSorted = false;
     bool FCaseSensitive = false;
+    bool FExactTies = false;
     TDuplicates FDuplicates = dupIgnore;
+    int FUpdateCount = 0;
 };

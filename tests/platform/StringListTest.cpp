@@ -94,3 +94,38 @@ TEST(StringList, IndexErrors) {
     EXPECT_THROW(L.Objects(-1), EListError);
     EXPECT_THROW(L.Delete(3), EListError);
 }
+
+TEST(StringList, ExactTiesKeepCaseTwinsInCaseInsensitiveOrder) {
+    TStringList L;
+    L.SetSorted(true);
+    L.SetExactTies(true);
+    for (const char* S : {"readme", "beta", "README", "Readme", "README", "alpha"})
+        L.Add(S);
+    EXPECT_EQ(Items(L),
+              (std::vector<std::string>{"alpha", "beta", "README", "Readme", "readme"}));
+    EXPECT_EQ(L.IndexOf("Readme"), 3);
+    EXPECT_EQ(L.IndexOf("rEADME"), -1);
+}
+
+TEST(StringList, ChangeNotificationsBracketUpdates) {
+    TStringList L;
+    int Changing = 0, Changed = 0;
+    L.OnChanging = [&] { ++Changing; };
+    L.OnChange = [&] { ++Changed; };
+    L.Add("a");
+    L.SetCommaText("x,y,z"); // one bracket around the whole change
+    L.Clear();
+    L.Clear(); // nothing to clear: no change
+    EXPECT_EQ(Changing, 3);
+    EXPECT_EQ(Changed, 3);
+    L.SetSorted(true);
+    L.SetDuplicates(dupError);
+    L.Add("b");
+    EXPECT_THROW(L.SetCommaText("q,q"), EListError);
+    L.Add("c"); // the failed bracket was closed
+    EXPECT_EQ(Changed, Changing);
+    TStringList Copy(L);
+    Copy.Add("d"); // a copy does not notify the original's listeners
+    EXPECT_EQ(Changed, Changing);
+    EXPECT_THROW(L.SetCapacity(0), EListError);
+}
