@@ -6,12 +6,13 @@
 
 namespace {
 
-// Qt moves from no current row to the first row whatever the key; starting from the first row
-// instead lets the key take its own way (End to the last, Page Down a page on).
-void StartAtFirstRow(QAbstractItemView& View) {
-    if (View.currentIndex().isValid() || !View.model() || View.model()->rowCount() == 0) return;
-    View.selectionModel()->setCurrentIndex(View.model()->index(0, 0),
-                                           QItemSelectionModel::NoUpdate);
+// Qt moves from no current row to the first row whatever the key. End goes to the last row
+// from there too (a list just filled has no current row): its index, or none when the view has
+// a current row (or no rows).
+QModelIndex EndWithoutCurrent(const QAbstractItemView& View) {
+    const QAbstractItemModel* M = View.model();
+    if (View.currentIndex().isValid() || !M || M->rowCount() == 0) return {};
+    return M->index(M->rowCount() - 1, 0);
 }
 
 } // namespace
@@ -44,8 +45,8 @@ void TListIconPane::ApplyStyle(TViewStyle Style, int ItemWidth) {
 }
 
 QModelIndex TListIconPane::moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) {
-    StartAtFirstRow(*this);
-    return QListView::moveCursor(Action, Modifiers);
+    const QModelIndex Last = Action == MoveEnd ? EndWithoutCurrent(*this) : QModelIndex();
+    return Last.isValid() ? Last : QListView::moveCursor(Action, Modifiers);
 }
 
 TListReportPane::TListReportPane(QWidget* Parent) : QTreeView(Parent) {
@@ -64,6 +65,6 @@ TListReportPane::TListReportPane(QWidget* Parent) : QTreeView(Parent) {
 }
 
 QModelIndex TListReportPane::moveCursor(CursorAction Action, Qt::KeyboardModifiers Modifiers) {
-    StartAtFirstRow(*this);
-    return QTreeView::moveCursor(Action, Modifiers);
+    const QModelIndex Last = Action == MoveEnd ? EndWithoutCurrent(*this) : QModelIndex();
+    return Last.isValid() ? Last : QTreeView::moveCursor(Action, Modifiers);
 }

@@ -7,9 +7,9 @@
 //   by the scroll bars, the wheel and the keys (Home, End, Page Up, Page Down) at once.
 // - TListReportPane, a QTreeView, for the report style (details) with a column header.
 //
-// Both tell whether an in-place editor is open, and both move from "no focused row" (a list just
-// filled) where the key says: End to the last row, Page Down a page on from the first, where Qt
-// would go to the first row for any key. Created and owned by TCustomListView; UI thread only.
+// Both tell whether an in-place editor is open, and End in a list without a focused row (one
+// just filled) goes to the last row, where Qt would go to the first. Created and owned by
+// TCustomListView; UI thread only.
 #pragma once
 
 #include "app/ViewTypes.h"

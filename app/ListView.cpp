@@ -508,8 +508,10 @@ bool TCustomListView::EditCaption(TListViewItem* Row) {
 }
 
 void TCustomListView::EndEditing() {
-    FViewStyle == vsReport ? FReportDelegate->EndEditing(FReportPane)
-                           : FIconDelegate->EndEditing(FIconPane);
+    if (FViewStyle == vsReport)
+        FReportDelegate->EndEditing(FReportPane);
+    else
+        FIconDelegate->EndEditing(FIconPane);
 }
 
 void TCustomListView::CommitEdit(const QModelIndex& Index, const QString& Text) {

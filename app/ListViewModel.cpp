@@ -303,39 +303,14 @@ void TListViewModel::Sort() {
 
 void TListViewModel::Reposition(TListViewItem* Row) {
     // The other rows are in order; the changed one moves to where it belongs among them.
-    const int N = static_cast<int>(FRows.size());
     const int At = Row->FIndex;
-    auto Cmp = [this](const TListViewItem* A, const TListViewItem* B) {
+    const int To = SortedPlace(FRows, At, [this](const TListViewItem* A, const TListViewItem* B) {
         return FView->CompareItems(A, B);
-    };
-    const bool AfterPrev = At == 0 || Cmp(FRows[At - 1].get(), Row) <= 0;
-    const bool BeforeNext = At == N - 1 || Cmp(Row, FRows[At + 1].get()) <= 0;
-    if (AfterPrev && BeforeNext) return;
-    // The first position in [Lo, Hi) whose row sorts after Row.
-    auto FirstAfter = [&](int Lo, int Hi) {
-        while (Lo < Hi) {
-            int Mid = (Lo + Hi) / 2;
-            if (Cmp(FRows[Mid].get(), Row) > 0)
-                Hi = Mid;
-            else
-                Lo = Mid + 1;
-        }
-        return Lo;
-    };
-    if (!AfterPrev) {
-        // Earlier: before the first row in [0, At) that sorts after Row.
-        int To = FirstAfter(0, At);
-        beginMoveRows({}, At, At, {}, To);
-        std::rotate(FRows.begin() + To, FRows.begin() + At, FRows.begin() + At + 1);
-        Renumber(static_cast<size_t>(To));
-    } else {
-        // Later: after the last row in (At, N) that does not sort after Row; the row goes
-        // before position To (counted before the move).
-        int To = FirstAfter(At + 1, N);
-        beginMoveRows({}, At, At, {}, To);
-        std::rotate(FRows.begin() + At, FRows.begin() + At + 1, FRows.begin() + To);
-        Renumber(static_cast<size_t>(At));
-    }
+    });
+    if (To == At) return;
+    beginMoveRows({}, At, At, {}, To);
+    MoveToPlace(FRows, At, To);
+    Renumber(static_cast<size_t>(std::min(At, To)));
     endMoveRows();
 }
 

@@ -394,28 +394,14 @@ void TCustomTreeView::NodeTextChanged(TTreeViewNode* Node) {
     // The node moves among its sorted siblings to its new place.
     TTreeViewNode* P = Node->FParent;
     auto& C = P->FChildren;
-    const int N = static_cast<int>(C.size());
     const int At = Node->FIndex;
-    auto Cmp = [](const TTreeViewNode* A, const TTreeViewNode* B) {
+    const int To = SortedPlace(C, At, [](const TTreeViewNode* A, const TTreeViewNode* B) {
         return CompareCaptions(A->FText, B->FText);
-    };
-    const bool AfterPrev = At == 0 || Cmp(C[At - 1].get(), Node) <= 0;
-    const bool BeforeNext = At == N - 1 || Cmp(Node, C[At + 1].get()) <= 0;
-    if (AfterPrev && BeforeNext) return;
-    int Lo = AfterPrev ? At + 1 : 0, Hi = AfterPrev ? N : At;
-    while (Lo < Hi) {
-        int Mid = (Lo + Hi) / 2;
-        if (Cmp(C[Mid].get(), Node) > 0)
-            Hi = Mid;
-        else
-            Lo = Mid + 1;
-    }
+    });
+    if (To == At) return;
     const QModelIndex PI = FModel->IndexOf(P);
-    FModel->beginMoveRows(PI, At, At, PI, Lo);
-    if (!AfterPrev)
-        std::rotate(C.begin() + Lo, C.begin() + At, C.begin() + At + 1);
-    else
-        std::rotate(C.begin() + At, C.begin() + At + 1, C.begin() + Lo);
+    FModel->beginMoveRows(PI, At, At, PI, To);
+    MoveToPlace(C, At, To);
     for (size_t I = 0; I < C.size(); ++I)
         C[I]->FIndex = static_cast<int>(I);
     FModel->endMoveRows();

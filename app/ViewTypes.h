@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <Qt>
 
+#include <algorithm>
 #include <string>
 
 // A numbered list of pictures a view draws from.
@@ -45,3 +46,34 @@ private:
 
 // The case-insensitive comparison of captions that sorted views use.
 int CompareCaptions(const std::string& A, const std::string& B);
+
+// Where the entry at At of Items (pointers, sorted by Cmp but for that one entry) belongs: the
+// position it goes before, counted before the move as Qt's beginMoveRows counts it, or At when
+// it is in place. Cmp is a three-way comparison; entries that compare equal keep their order.
+template <class TItems, class TCmp>
+int SortedPlace(const TItems& Items, int At, TCmp Cmp) {
+    const int N = static_cast<int>(Items.size());
+    const auto* X = Items[At].get();
+    const bool AfterPrev = At == 0 || Cmp(Items[At - 1].get(), X) <= 0;
+    const bool BeforeNext = At == N - 1 || Cmp(X, Items[At + 1].get()) <= 0;
+    if (AfterPrev && BeforeNext) return At;
+    // The first position in [Lo, Hi) whose entry sorts after X.
+    int Lo = AfterPrev ? At + 1 : 0, Hi = AfterPrev ? N : At;
+    while (Lo < Hi) {
+        const int Mid = (Lo + Hi) / 2;
+        if (Cmp(Items[Mid].get(), X) > 0)
+            Hi = Mid;
+        else
+            Lo = Mid + 1;
+    }
+    return Lo;
+}
+
+// Moves the entry at At of Items to Place, as SortedPlace gives it.
+template <class TItems>
+void MoveToPlace(TItems& Items, int At, int Place) {
+    if (Place < At)
+        std::rotate(Items.begin() + Place, Items.begin() + At, Items.begin() + At + 1);
+    else
+        std::rotate(Items.begin() + At, Items.begin() + At + 1, Items.begin() + Place);
+}
