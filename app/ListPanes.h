@@ -1,10 +1,11 @@
 // The two panes a list view shows its rows in, over one row model and one selection model:
 //
 // - TListIconPane, a QListView, for the large-icon, small-icon and list styles. Large icons lie
-//   on a grid in rows, their names wrapped under them; small icons lie in rows and the list in
-//   columns, each as wide as the widest name the view reports (SetItemWidth), so that no name is
-//   cut to the width of another. Rows are laid out in one pass, so that every row can be reached
-//   by the scroll bars, the wheel and the keys (Home, End, Page Up, Page Down) at once.
+//   on a grid in rows, their names wrapped under them in up to three lines; small icons lie in
+//   rows and the list in columns, every row as wide as the owner says the widest name needs
+//   (ApplyStyle), so that no name is cut to the width of another. Rows are laid out in one pass,
+//   so that every row can be reached by the scroll bars, the wheel and the keys (Home, End,
+//   Page Up, Page Down) at once.
 // - TListReportPane, a QTreeView, for the report style (details) with a column header.
 //
 // Both tell whether an in-place editor is open, and End in a list without a focused row (one

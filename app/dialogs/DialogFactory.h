@@ -8,8 +8,8 @@
 // (app/UserDialogs.h).
 //
 // Adding a dialog:
-// - its class in a file pair of its own under app/dialogs/, named after the unit that holds it
-//   (a dialog TfmX of unit CatX lives in app/dialogs/CatX.h and CatX.cpp);
+// - its class in a file pair of its own under app/dialogs/, named after the dialog as the rest
+//   of the program names its units (TfmFind in app/dialogs/CatFind.h and CatFind.cpp);
 // - one method here that shows it with what it needs and returns what the window needs of it
 //   (the modal result, the values chosen), for example
 //       virtual TModalResult ShowX(TXChoices& Choices) = 0;
