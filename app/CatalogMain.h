@@ -7,15 +7,28 @@
 // and the window caption up to date. Every command is an action (QAction) of the window; menus,
 // pop-up menus and toolbars only point to actions.
 //
+// One class over several files, one concern each:
+//   CatalogMain.cpp            creation, first show and destruction; the catalog file commands
+//   CatalogMainPanes.cpp       the panes: made, filled (tree, list, keyword pane), the core's
+//                              view callbacks, the status bar, which pane is active
+//   CatalogMainNavigation.cpp  navigation and editing: Up, double-click and keys, view styles,
+//                              renaming, deleting, refresh, select all, the bar toggles
+//   CatalogMainActions.cpp     the action table, menus and tool bars, the enabling rules
+//   CatalogMainWorkers.cpp     the worker threads (list icons, search), stopping them, closing
+//                              a catalog
+// A further concern (keyword commands, the result pane, the find action, drag and drop, the
+// shell submenu, settings) gets a CatalogMain<Concern>.cpp of its own with its section below.
+// The program's own modal dialogs are made through DialogFactory() (app/dialogs); message
+// boxes, file dialogs and the shell go through UserDialogs() (app/UserDialogs.h).
+//
 // The window owns the one root item CurrentCatalog for its whole life, the worker threads it
 // starts (the list-icon thread, the search thread) and, through Qt's parent links, its panes,
 // bars and menus. It fills the core's view callbacks when it is created and clears them when it
 // is destroyed. Closing a catalog stops every worker first, waiting for each while their
 // synchronous calls are still served.
 //
-// Questions, messages and file dialogs go through UserDialogs() (app/UserDialogs.h). Failures of
-// a command are caught where the command runs and shown in a box titled "Error"; none crosses a
-// Qt event handler. UI thread only.
+// Failures of a command are caught where the command runs and shown in a box titled "Error";
+// none crosses a Qt event handler. UI thread only.
 #pragma once
 
 #include "app/ImageLists.h"
@@ -38,6 +51,7 @@ class QStatusBar;
 class QToolBar;
 class TBasicItem;
 class TCatFileItem;
+class TFileItem;
 class TFindThread;
 class TFormStorage;
 class TListImageThread;
@@ -53,14 +67,6 @@ extern std::vector<std::string> CommandLineParams;
 void CatalogMainInitialization();
 void CatalogMainFinalization();
 
-// The text of the status bar for the folders, files and bytes below a folder:
-// "Contents %d Folders, %d Files, %dKB".
-std::string FolderContentsText(int64_t Folders, int64_t Files, uint64_t TotalSize);
-// The texts of the list's columns after the name for an item: size, type, modified,
-// attributes, comment.
-std::string ItemSizeText(const TBasicItem* Item);
-std::string AttributeLetters(uint32_t Attr);
-
 class TfmCatalogMain : public TCustomForm {
     Q_OBJECT
 
@@ -68,9 +74,158 @@ public:
     explicit TfmCatalogMain(QWidget* Parent = nullptr);
     ~TfmCatalogMain() override;
 
-    // ---- the form's objects (owned through Qt's parent links) ----
-    TFormStorage* FormStorage1;
-    TMRUManager* MRUManager1;
+    // ---- what the program, the core's view callbacks and the dialogs ask of the window ----
+    // The catalog file commands without their questions (OpenCatalog asks the save question).
+    void OpenCatalog(std::string FileName);
+    void SaveCatalogTo(std::string FileName);
+    void AddToRecent(const std::string& FileName);
+    // Stops every worker and empties the catalog and the panes; the root becomes current.
+    void CloseCatalog();
+    // The panes.
+    void SetCurrentFolder(TBasicItem* Folder);
+    TBasicItem* GetCurrentFolder() const;
+    void RefreshTreeNode(TTreeNode* Node);
+    void RefreshList(bool Append);
+    void FillListItem(TListItem* ListItem);
+    void RefreshKeyWordList();
+    std::string Caption() const;
+    std::string StatusText() const;
+    void SetStatusText(const std::string& S);
+    // The pane the user works in (tvMain, lvMain, lvKey or lvResult), as focus last left it;
+    // making one active gives it the focus.
+    QWidget* ActiveControl() const { return FActiveControl; }
+    void SetActiveControl(QWidget* Control);
+    // The enabling rules of the actions; they also run by themselves after every change.
+    void UpdateActions();
+
+    // ---- the workers ----
+    // A search on the result pane, created suspended; the one before it is stopped first.
+    // RunFindThread starts it once its criteria are set.
+    TFindThread* CreateFindThread();
+    void RunFindThread();
+
+    // ---- test interface ----
+    // Tests find panes, bars, menus and actions by their object names, the names of the
+    // window's design ("lvMain", "aNew", "MRUManager1", ...), and trigger commands through the
+    // actions and views as a user does. What no widget shows is read here.
+    bool FindRunning() const { return FFindRunning; }
+    bool ListImageRunning() const { return FListImageRunning; }
+    TListImageThread* ListImageThread() const { return FListImageThread.get(); }
+
+protected:
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    // Pictures of ImageList1, in the order of their indices; 7 and 8 are the sort marks of the
+    // list headers.
+    enum TActionImage : int {
+        imgNew,
+        imgOpen,
+        imgSave,
+        imgSaveAs,
+        imgUp,
+        imgDelete,
+        imgProperties,
+        imgSortAscending,
+        imgSortDescending,
+        imgLargeIcons,
+        imgSmallIcons,
+        imgList,
+        imgDetails,
+        imgRename,
+        imgRefresh,
+        imgRevert,
+        imgExit,
+        imgFoldersBar,
+        imgKeywordsBar,
+        imgResultsBar,
+        imgAddKeyWord,
+        imgSelectAll,
+    };
+    // lvMain's columns, by their number (Tag = position in the design order).
+    enum TMainColumn : int { colName, colSize, colType, colModified, colAttributes, colComment };
+
+    // ---- creation and file commands (CatalogMain.cpp) ----
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void InitRootCaption();
+    bool aNewExecute();
+    void aLoadExecute();
+    void aSaveExecute();
+    void aSaveAsExecute();
+    void RevertActionExecute();
+    void aExitExecute();
+    bool QuerySave();
+    void MRUManager1Click(const std::string& RecentName);
+    void FormCloseQuery(bool& CanClose);
+    // Runs a command: failures are shown to the user, never passed into Qt.
+    void Run(const std::function<void()>& Command);
+    void SetCaption(const std::string& Value);
+
+    // ---- panes (CatalogMainPanes.cpp) ----
+    void CreatePanes();
+    void CreateListPanes();
+    void InstallViewCallbacks();
+    void RemoveViewCallbacks();
+    // The root node shows the root item as it is now (its name may change with New and Open).
+    void ShowRootNode();
+    void AddTreeChildren(TBasicItem* Folder);
+    void AddFolderItems();
+    TListViewItem* AddListItem(TBasicItem* Item);
+    void ClearList();
+    TBasicItem* GetFocusedItem() const;
+    std::vector<TBasicItem*> GetSelectedItems() const;
+    void ShowFolderContents(TBasicItem* Item);
+    // Whether the panes leave Item out (hidden or system file without ShowHidden, missing mark).
+    static bool IsHiddenItem(const TBasicItem* Item);
+    void tvMainChanging(TTreeViewNode* Node);
+    void tvMainChange(TTreeViewNode* Node);
+    void lvMainChange();
+    void FillKeyWordList();
+    void FocusChanged(QWidget* Now);
+    void SortSizes(const TListViewItem* I1, const TListViewItem* I2, int& Compare) const;
+    // The Modified column fits the longest date the user's locale writes.
+    void FitDateColumn();
+
+    // ---- navigation and editing (CatalogMainNavigation.cpp) ----
+    void aRootUpExecute();
+    void lvMainKeyDown(int& Key);
+    void lvMainDblClick();
+    void ShellOpenItem(TFileItem* Item);
+    void aMainPropertyExecute();
+    void aDetailExecute();
+    void aRenameActionExecute();
+    // In-place renaming in the tree and the list: the catalog's own rule decides.
+    void ItemEditing(TBasicItem* Item, bool& Allow);
+    void ItemEdited(TBasicItem* Item, std::string& Text);
+    void EditEnded();
+    void aMainDeleteExecute();
+    void RefreshActionExecute();
+    void SelectAllActionExecute();
+    void ToggleBar(QAction* Item, QWidget* Bar);
+
+    // ---- action table (CatalogMainActions.cpp) ----
+    void LoadImages();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    QAction* NewAction(const char* Name, const char* Caption, const char* Hint,
+                       const QKeySequence& ShortCut, int ImageIndex, std::function<void()> Execute);
+    void ScheduleUpdateActions();
+
+    // ---- workers (CatalogMainWorkers.cpp) ----
+    // Terminates and waits for Thread when it is one of the window's running workers.
+    void StopThread(TThread* Thread);
+    void ThreadTerminated(TThread* Sender);
+    void StopWorkers();
+    void StartListImageThread();
+    void StartTreeImageThread() {}
+    void StartCatalogImageThread() {}
+
+    // ---- the form's objects (owned through Qt's parent links, or members) ----
+    TFormStorage* FormStorage1 = nullptr;
+    TMRUManager* MRUManager1 = nullptr;
     TFileDialogSpec OpenDialog1;
     TFileDialogSpec SaveDialog1;
     TIconList ImageList1; // actions and menus; 7 and 8 are the header sort marks
@@ -78,154 +233,56 @@ public:
     TProgramImageList SmallImageList{16};
     TProgramImageList LargeImageList{32};
 
-    QMenuBar* MenuToolBar;
-    QToolBar* FileToolbar;
-    QToolBar* ToolsToolBar;
-    QToolBar* ViewToolBar;
-    QToolBar* ViewStyleToolbar;
-    QSplitter* spBottom; // between the panes above and the result pane
-    QSplitter* spLeft;   // between the folder pane and the rest
-    QSplitter* SpRight;  // between the list and the keyword pane
-    QWidget* LeftPanel;
-    QWidget* RightPanel;
-    QWidget* BottomPanel;
-    TCatalogTreeView* tvMain;
-    TCatalogListView* lvMain;
-    TCustomListView* lvKey;
-    TCatalogListView* lvResult;
-    QStatusBar* StatusBar1;
-    QMenu* Recent1;
-    QMenu* pmMain;
-    QMenu* pmResults;
+    QMenuBar* MenuToolBar = nullptr;
+    QToolBar* FileToolbar = nullptr;
+    QToolBar* ToolsToolBar = nullptr;
+    QToolBar* ViewToolBar = nullptr;
+    QToolBar* ViewStyleToolbar = nullptr;
+    QSplitter* spBottom = nullptr; // between the panes above and the result pane
+    QSplitter* spLeft = nullptr;   // between the folder pane and the rest
+    QSplitter* SpRight = nullptr;  // between the list and the keyword pane
+    QWidget* LeftPanel = nullptr;
+    QWidget* RightPanel = nullptr;
+    QWidget* BottomPanel = nullptr;
+    TCatalogTreeView* tvMain = nullptr;
+    TCatalogListView* lvMain = nullptr;
+    TCustomListView* lvKey = nullptr;
+    TCatalogListView* lvResult = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QMenu* Recent1 = nullptr;
+    QMenu* pmMain = nullptr;
+    QMenu* pmResults = nullptr;
 
     // The actions.
-    QAction* aRootUp;
-    QAction* aLeft;
-    QAction* aNew;
-    QAction* aLoad;
-    QAction* aSave;
-    QAction* aSaveAs;
-    QAction* aExit;
-    QAction* aDetail;
-    QAction* aSmallIcon;
-    QAction* aLargeIcon;
-    QAction* aList;
-    QAction* aRenameAction;
-    QAction* aMainDelete;
-    QAction* aMainProperty;
-    QAction* aBottom;
-    QAction* aRight;
-    QAction* aAddKeyWord;
-    QAction* DeleteAction;
-    QAction* RefreshAction;
-    QAction* RevertAction;
-    QAction* SelectAllAction;
+    QAction* aRootUp = nullptr;
+    QAction* aLeft = nullptr;
+    QAction* aNew = nullptr;
+    QAction* aLoad = nullptr;
+    QAction* aSave = nullptr;
+    QAction* aSaveAs = nullptr;
+    QAction* aExit = nullptr;
+    QAction* aDetail = nullptr;
+    QAction* aSmallIcon = nullptr;
+    QAction* aLargeIcon = nullptr;
+    QAction* aList = nullptr;
+    QAction* aRenameAction = nullptr;
+    QAction* aMainDelete = nullptr;
+    QAction* aMainProperty = nullptr;
+    QAction* aBottom = nullptr;
+    QAction* aRight = nullptr;
+    QAction* aAddKeyWord = nullptr;
+    QAction* DeleteAction = nullptr;
+    QAction* RefreshAction = nullptr;
+    QAction* RevertAction = nullptr;
+    QAction* SelectAllAction = nullptr;
     // Menu items that switch bars.
-    QAction* StatusBar2;
-    QAction* Bar3;
-    QAction* bar11;
-    QAction* Bar21;
-    QAction* ViewStylebar1;
+    QAction* StatusBar2 = nullptr;
+    QAction* Bar3 = nullptr;
+    QAction* bar11 = nullptr;
+    QAction* Bar21 = nullptr;
+    QAction* ViewStylebar1 = nullptr;
 
-    // ---- start-up, threads, closing ----
-    void InitRootCaption();
-    // Stops every worker and empties the catalog and the panes; the root becomes current.
-    void CloseCatalog();
-    // Terminates and waits for Thread when it is one of the window's running workers.
-    void StopThread(TThread* Thread);
-    void ThreadTerminated(TThread* Sender);
-    TBasicItem* GetCurrentFolder() const;
-    // A search thread on the result pane, created suspended with ThreadTerminated; the one
-    // before it is stopped and released. RunFindThread starts it.
-    TFindThread* CreateFindThread();
-    void RunFindThread();
-    TFindThread* FindThread() const { return FFindThread.get(); }
-    bool FindRunning() const { return FFindRunning; }
-    TListImageThread* ListImageThread() const { return FListImageThread.get(); }
-    bool ListImageRunning() const { return FListImageRunning; }
-
-    // ---- catalog file commands ----
-    bool aNewExecute();
-    void aLoadExecute();
-    void OpenCatalog(std::string FileName);
-    void aSaveExecute();
-    void aSaveAsExecute();
-    void SaveCatalogTo(std::string FileName);
-    void RevertActionExecute();
-    void aExitExecute();
-    bool QuerySave();
-    void AddToRecent(const std::string& FileName);
-    void MRUManager1Click(const std::string& RecentName);
-    void FormCloseQuery(bool& CanClose);
-
-    // ---- tree and list ----
-    void RefreshTreeNode(TTreeNode* Node);
-    void AddTreeChildren(TBasicItem* Folder);
-    void SetCurrentFolder(TBasicItem* Folder);
-    void RefreshList(bool Append);
-    void AddFolderItems();
-    TListViewItem* AddListItem(TBasicItem* Item);
-    void FillListItem(TListItem* ListItem);
-    void ClearList();
-    void StartListImageThread();
-    void StartTreeImageThread() {}
-    void StartCatalogImageThread() {}
-    TBasicItem* GetFocusedItem() const;
-    std::vector<TBasicItem*> GetSelectedItems() const;
-    void ShowFolderContents(TBasicItem* Item);
-    void SetStatusText(const std::string& S);
-    std::string StatusText() const;
-    // Whether the panes leave Item out (hidden or system file without ShowHidden, missing mark).
-    static bool IsHiddenItem(const TBasicItem* Item);
-
-    void tvMainChanging(TTreeViewNode* Node);
-    void tvMainChange(TTreeViewNode* Node);
-    void lvMainChange();
-    void aRootUpExecute();
-    void lvMainKeyDown(int& Key);
-    void lvMainDblClick();
-    void aMainPropertyExecute();
-    void aDetailExecute();
-    void aRenameActionExecute();
-    void aMainDeleteExecute();
-    void RefreshActionExecute();
-    void SelectAllActionExecute();
-
-    // The keyword pane's rows from the catalog's keywords.
-    void FillKeyWordList();
-    void RefreshKeyWordList() { FillKeyWordList(); }
-
-    // The pane the user works in (tvMain, lvMain, lvKey or lvResult), as focus last left it.
-    QWidget* ActiveControl() const { return FActiveControl; }
-    void SetActiveControl(QWidget* Control);
-    // The enabling rules of the actions; they also run by themselves after every change.
-    void UpdateActions();
-
-    std::string Caption() const;
-    void SetCaption(const std::string& Value);
-
-protected:
-    QMenu* createPopupMenu() override { return nullptr; }
-
-private:
-    void CreateActions();
-    void CreateMenus();
-    void CreateToolBars();
-    void CreatePanes();
-    QAction* NewAction(const char* Name, const char* Caption, const char* Hint,
-                       const QKeySequence& ShortCut, int ImageIndex, std::function<void()> Execute);
-    // Runs a command: failures are shown to the user, never passed into Qt.
-    void Run(const std::function<void()>& Command);
-    void ScheduleUpdateActions();
-    void FormCreate();
-    void FormShow();
-    void FormDestroy();
-    void StopWorkers();
-    void FocusChanged(QWidget* Now);
-    void ToggleBar(QAction* Item, QWidget* Bar);
-    void EditEnded();
-    void SortSizes(const TListViewItem* I1, const TListViewItem* I2, int& Compare) const;
-
+    // ---- state ----
     bool FFindRunning = false;
     bool FListImageRunning = false;
     bool FTreeImageRunning = false;

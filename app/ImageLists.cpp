@@ -3,8 +3,13 @@
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
 
+#include "app/UiText.h"
+#include "platform/ShellInfo.h"
+
+#include <QApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QStyle>
 
 #include <mutex>
 
@@ -69,6 +74,7 @@ QIcon TProgramImageList::MakeIcon(const TSystemIcon& D) const {
         if (Theme.isNull() && !D.FallbackThemeName.empty())
             Theme = QIcon::fromTheme(QString::fromStdString(D.FallbackThemeName));
         if (!Theme.isNull()) return Theme;
+        return StyleIconOfKind(D.FallbackThemeName.empty() ? D.ThemeName : D.FallbackThemeName);
     }
     return {};
 }
@@ -85,4 +91,44 @@ QIcon TProgramImageList::Icon(int Index) const {
         E.Made = true;
     }
     return E.Icon;
+}
+
+void UseDesktopIconTheme() {
+    const QString Probe = QStringLiteral("text-x-generic");
+    if (QIcon::hasThemeIcon(Probe)) return;
+    QStringList Paths = QIcon::themeSearchPaths();
+    for (const std::string& Folder : IconThemeFolders())
+        if (!Paths.contains(FileNameToQString(Folder))) Paths << FileNameToQString(Folder);
+    QIcon::setThemeSearchPaths(Paths);
+    const bool NoTheme = QIcon::themeName().isEmpty();
+    for (const std::string& Theme : FileTypeIconThemes()) {
+        if (NoTheme)
+            QIcon::setThemeName(ToQString(Theme));
+        else
+            QIcon::setFallbackThemeName(ToQString(Theme));
+        if (QIcon::hasThemeIcon(Probe)) return;
+    }
+    // None draws file types: the style's pictures stand in (StyleIconOfKind).
+    if (NoTheme) QIcon::setThemeName({});
+}
+
+QIcon StyleIconOfKind(const std::string& GenericIconName) {
+    // The generic names of the shared MIME database, by their kind.
+    static const std::pair<const char*, QStyle::StandardPixmap> Kinds[] = {
+        {"text-", QStyle::SP_FileIcon},
+        {"image-", QStyle::SP_DesktopIcon},
+        {"audio-", QStyle::SP_MediaVolume},
+        {"video-", QStyle::SP_MediaPlay},
+        {"package-", QStyle::SP_DriveHDIcon},
+        {"x-office-", QStyle::SP_FileDialogContentsView},
+        {"application-x-executable", QStyle::SP_ComputerIcon},
+        {"application-x-cd-image", QStyle::SP_DriveCDIcon},
+        {"media-optical", QStyle::SP_DriveCDIcon},
+        {"font-", QStyle::SP_FileDialogInfoView},
+    };
+    QStyle* Style = QApplication::style();
+    if (!Style) return {};
+    for (const auto& [Prefix, Pixmap] : Kinds)
+        if (GenericIconName.rfind(Prefix, 0) == 0) return Style->standardIcon(Pixmap);
+    return {};
 }

@@ -6,16 +6,19 @@
 // TProgramImageList is one of the core's two image lists (SmallImages, LargeImages): the seven
 // fixed pictures of the program first, then every system icon the core adds. The core adds icons
 // from worker threads (always under IconCacheLock), so an entry holds only the icon's descriptor
-// until it is first drawn; the QIcon is made then, on the UI thread. A theme icon the desktop
-// does not have is drawn as the default file picture.
+// until it is first drawn; the QIcon is made then, on the UI thread. A file type's icon comes
+// from the desktop's icon theme (its own icon, else its generic one); without a theme that has
+// it, the style's picture for the type's kind (text, image, audio, video, archive, document,
+// program, disc image) stands in; only a type of no known kind gets the default file picture.
 #pragma once
 
-#include "app/ComCtrls.h"
+#include "app/ViewTypes.h"
 #include "core/CatalogExt.h"
 
 #include <QIcon>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 class TIconList : public TIconSource {
@@ -55,3 +58,12 @@ private:
     int FSize;
     mutable std::vector<TEntry> FEntries;
 };
+
+// Makes the desktop's icons of file types reachable: when the current icon theme has none (a
+// bare X server, a window manager without a desktop, the offscreen platform), an installed theme
+// that has them becomes the fallback (the theme itself when none is set). At start-up, after
+// the application object.
+void UseDesktopIconTheme();
+// The style's picture for the kind of file a generic icon name stands for ("audio-x-generic");
+// a null icon for a name of no known kind.
+QIcon StyleIconOfKind(const std::string& GenericIconName);

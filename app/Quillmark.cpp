@@ -6,6 +6,8 @@
 // closes the window that many milliseconds later through the same close query a user's close
 // would run.
 #include "app/CatalogMain.h"
+#include "app/ImageLists.h"
+#include "app/ListPanes.h"
 #include "app/UiText.h"
 #include "core/CatalogExt.h"
 #include "core/gui/CoreGui.h"
@@ -26,7 +28,9 @@ class TStartupReport : public QObject {
 public:
     TStartupReport(const QElapsedTimer& Clock, TfmCatalogMain* Main, int QuitMs)
         : QObject(Main), FClock(Clock), FMain(Main), FQuitMs(QuitMs) {
-        Main->lvMain->ReportPane()->viewport()->installEventFilter(this);
+        FList = Main->findChild<TCatalogListView*>(QStringLiteral("lvMain"));
+        FTree = Main->findChild<TCatalogTreeView*>(QStringLiteral("tvMain"));
+        FList->ReportPane()->viewport()->installEventFilter(this);
     }
 
 protected:
@@ -39,8 +43,7 @@ protected:
                 std::fprintf(stderr,
                              "quillmark: shown-seconds=%.3f tree-nodes=%d list-rows=%d "
                              "caption=\"%s\"\n",
-                             Seconds, FMain->tvMain->NodeCount(), FMain->lvMain->Count(),
-                             FMain->Caption().c_str());
+                             Seconds, FTree->NodeCount(), FList->Count(), FMain->Caption().c_str());
                 std::fflush(stderr);
                 QTimer::singleShot(FQuitMs, FMain, [this] { FMain->close(); });
             });
@@ -51,6 +54,8 @@ protected:
 private:
     const QElapsedTimer& FClock;
     TfmCatalogMain* FMain;
+    TCatalogListView* FList;
+    TCatalogTreeView* FTree;
     int FQuitMs;
     bool FDone = false;
 };
@@ -62,6 +67,7 @@ int main(int argc, char** argv) {
     Clock.start();
     QApplication App(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillmark.png")));
+    UseDesktopIconTheme();
     InitCatalogExt();
     CatalogMainInitialization();
     InstallCoreGuiHooks();

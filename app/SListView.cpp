@@ -1,6 +1,6 @@
 #include "SListView.h"
 
-#include <QAbstractItemView>
+#include "app/ListPanes.h"
 
 // ---- TSortedListView ---------------------------------------------------------------------------
 

@@ -14,7 +14,8 @@
 // UI thread only.
 #pragma once
 
-#include "app/ComCtrls.h"
+#include "app/ListView.h"
+#include "app/TreeView.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,9 @@
 #include "UiText.h"
 
 #include <QFile>
+#include <QMimeData>
 #include <QStringList>
+#include <QUrl>
 
 QString ToQString(std::string_view S) {
     return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
@@ -39,4 +41,24 @@ QString DialogFilter(std::string_view Filter) {
                        QLatin1Char(')');
     }
     return Entries.join(QStringLiteral(";;"));
+}
+
+QUrl FileUrl(const std::string& FileName) {
+    const QByteArray Bytes(FileName.data(), static_cast<qsizetype>(FileName.size()));
+    return QUrl::fromEncoded("file://" + Bytes.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+std::string LocalFileName(const QUrl& Url) {
+    if (!Url.isLocalFile()) return {};
+    // The encoded path keeps bytes that are no UTF-8 as their escapes; decoding them gives the
+    // name's bytes back.
+    return QByteArray::fromPercentEncoding(Url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
+std::vector<std::string> DroppedFileNames(const QMimeData* Data) {
+    std::vector<std::string> Names;
+    if (!Data || !Data->hasUrls()) return Names;
+    for (const QUrl& Url : Data->urls())
+        if (Url.isLocalFile()) Names.push_back(LocalFileName(Url));
+    return Names;
 }

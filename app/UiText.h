@@ -10,6 +10,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+class QMimeData;
+class QUrl;
 
 // Text of the catalog for display: UTF-8, invalid bytes shown as replacement characters.
 QString ToQString(std::string_view S);
@@ -23,3 +27,11 @@ std::string QStringToFileName(const QString& FileName);
 // "QUILM Database (*.qlmk)|*.qlmk|All files (*.*)|*.*" -> "QUILM Database (*.qlmk);;All files
 // (*)": the file dialogs' filter from the framework's "caption|patterns|..." form.
 QString DialogFilter(std::string_view Filter);
+
+// The "file:" address of a local file, its name's bytes percent-encoded as they are, so that a
+// name that is not valid UTF-8 still leads to the file of that name.
+QUrl FileUrl(const std::string& FileName);
+// The file system's bytes of a "file:" address (the reverse of FileUrl); empty for any other.
+std::string LocalFileName(const QUrl& Url);
+// The local files a drag from the desktop carries, as the file system's bytes; empty for none.
+std::vector<std::string> DroppedFileNames(const QMimeData* Data);

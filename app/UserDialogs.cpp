@@ -68,14 +68,7 @@ public:
 
     bool BrowseFolder(const std::string& Title, const std::string& Root,
                       std::string& Folder) override {
-        QString Start = Root.empty() ? QString() : FileNameToQString(Root);
-        QString Chosen = QFileDialog::getExistingDirectory(DialogParent(), ToQString(Title), Start);
-        if (Chosen.isEmpty()) {
-            Folder.clear();
-            return false;
-        }
-        Folder = QStringToFileName(Chosen);
-        return true;
+        return ShowBrowseFolderDialog(Title, Root, Folder);
     }
 
     bool InputQuery(const std::string& Caption, const std::string& Prompt,
@@ -89,8 +82,7 @@ public:
 
     bool ShellOpen(const std::string& FileName) override {
         const bool Local = !FileName.empty() && FileName[0] == '/';
-        QUrl Url = Local ? QUrl::fromLocalFile(FileNameToQString(FileName))
-                         : QUrl(ToQString(FileName), QUrl::StrictMode);
+        QUrl Url = Local ? FileUrl(FileName) : QUrl(ToQString(FileName), QUrl::StrictMode);
         return Url.isValid() && QDesktopServices::openUrl(Url);
     }
 
@@ -159,7 +151,7 @@ void InstallDialogHooks() {
         return UserDialogs().BrowseFolder(Title, Root, Folder);
     };
     OpenUrlProc = [](const QUrl& Url) {
-        return UserDialogs().ShellOpen(Url.isLocalFile() ? QStringToFileName(Url.toLocalFile())
+        return UserDialogs().ShellOpen(Url.isLocalFile() ? LocalFileName(Url)
                                                          : FromQString(Url.toString()));
     };
 }

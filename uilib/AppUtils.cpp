@@ -11,9 +11,13 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
 
+#include <algorithm>
+#include <cstdint>
 #include <unistd.h>
 
 std::function<std::string()> DefaultIniNameHook;
@@ -47,7 +51,10 @@ std::string DefaultStorageSection(const QObject* Component) {
     if (!Component) return {};
     if (auto* Form = qobject_cast<const TCustomForm*>(Component)) return Form->ClassName();
     const std::string Name = Component->objectName().toStdString();
-    if (auto* W = qobject_cast<const QWidget*>(Component)) {
+    // Menus are widgets in Qt but components, not controls, of a form: "TfmX.Menu1".
+    const bool Menu =
+        qobject_cast<const QMenu*>(Component) || qobject_cast<const QMenuBar*>(Component);
+    if (auto* W = qobject_cast<const QWidget*>(Component); W && !Menu) {
         if (const TCustomForm* Form = ParentForm(W)) return Form->ClassName() + Name;
         if (W->parentWidget()) return W->parentWidget()->objectName().toStdString() + Name;
         return Name;
@@ -132,31 +139,46 @@ int Word(const std::string& S, int N, int Default) {
     return StrToIntDef(GetWord(N, S, PlacementDelims), Default);
 }
 
-// A stored normal rectangle made safe to apply: at least the window's minimum size (and at most
-// its maximum), and on a screen. A window must show a piece of its top edge, where the title
-// bar is grabbed, on some screen; one stored on a larger or since removed monitor is moved, and
-// if need be shrunk, into the primary screen's available area.
-TRect FitNormalPosition(const TCustomForm& Form, TRect R) {
-    const QSize MinSize = Form.minimumSize(), MaxSize = Form.maximumSize();
-    int W = std::max(RectWidth(R), MinSize.width());
-    int H = std::max(RectHeight(R), MinSize.height());
-    W = std::min(W, std::max(MaxSize.width(), MinSize.width()));
-    H = std::min(H, std::max(MaxSize.height(), MinSize.height()));
-    R.Right = R.Left + W;
-    R.Bottom = R.Top + H;
+// A + B, held within the range of int (stored numbers may be any integers).
+int SaturatedSum(int A, int B) {
+    const int64_t S = int64_t{A} + B;
+    return static_cast<int>(std::clamp<int64_t>(S, INT32_MIN, INT32_MAX));
+}
 
-    const QRect TopEdge(R.Left, R.Top, W, std::min(H, 32));
+// A stored normal rectangle made safe to apply: at least the window's minimum size (and at most
+// its maximum), and wholly inside the available area of one screen, the one that holds most of
+// it (the primary screen when none does). A rectangle stored on a larger or since removed
+// monitor, or one of absurd size, is shrunk to that area and moved into it. Stored numbers are
+// any integers: the sums are taken in 64 bits.
+TRect FitNormalPosition(const TCustomForm& Form, const TRect& R) {
+    const QSize MinSize = Form.minimumSize(), MaxSize = Form.maximumSize();
+    auto Fit = [](int64_t V, int Min, int Max) {
+        return static_cast<int>(std::max<int64_t>(std::min<int64_t>(V, std::max(Max, Min)), Min));
+    };
+    int W = Fit(int64_t{R.Right} - R.Left, MinSize.width(), MaxSize.width());
+    int H = Fit(int64_t{R.Bottom} - R.Top, MinSize.height(), MaxSize.height());
+
+    const QScreen* Best = QGuiApplication::primaryScreen();
+    int64_t BestArea = 0;
     for (const QScreen* S : QGuiApplication::screens()) {
-        const QRect Seen = S->availableGeometry().intersected(TopEdge);
-        if (Seen.height() == TopEdge.height() && Seen.width() >= std::min(W, 64)) return R;
+        const QRect A = S->availableGeometry();
+        const int64_t Wide = std::min<int64_t>(int64_t{A.x()} + A.width(), int64_t{R.Left} + W) -
+                             std::max<int64_t>(A.x(), R.Left);
+        const int64_t High = std::min<int64_t>(int64_t{A.y()} + A.height(), int64_t{R.Top} + H) -
+                             std::max<int64_t>(A.y(), R.Top);
+        if (Wide > 0 && High > 0 && Wide * High > BestArea) {
+            BestArea = Wide * High;
+            Best = S;
+        }
     }
-    const QScreen* Primary = QGuiApplication::primaryScreen();
-    if (!Primary) return R;
-    const QRect Area = Primary->availableGeometry();
+    if (!Best) return {R.Left, R.Top, SaturatedSum(R.Left, W), SaturatedSum(R.Top, H)};
+    const QRect Area = Best->availableGeometry();
     W = std::max(std::min(W, Area.width()), MinSize.width());
     H = std::max(std::min(H, Area.height()), MinSize.height());
-    const int Left = std::max(Area.x(), std::min(R.Left, Area.x() + Area.width() - W));
-    const int Top = std::max(Area.y(), std::min(R.Top, Area.y() + Area.height() - H));
+    const int Left = static_cast<int>(std::max<int64_t>(
+        Area.x(), std::min<int64_t>(R.Left, int64_t{Area.x()} + Area.width() - W)));
+    const int Top = static_cast<int>(std::max<int64_t>(
+        Area.y(), std::min<int64_t>(R.Top, int64_t{Area.y()} + Area.height() - H)));
     return {Left, Top, Left + W, Top + H};
 }
 
@@ -206,8 +228,9 @@ void LoadWindowPlacement(TCustomForm* Form, TCustomIniFile* Storage, const std::
         if (Found) {
             TRect& R = WP.rcNormalPosition;
             if (Form->BorderStyle() != bsSizeable && Form->BorderStyle() != bsSizeToolWin)
-                R = {R.Left, R.Top, R.Left + Form->width(), R.Top + Form->height()};
-            if (RectWidth(R) > 0 && RectHeight(R) > 0) {
+                R = {R.Left, R.Top, SaturatedSum(R.Left, Form->width()),
+                     SaturatedSum(R.Top, Form->height())};
+            if (int64_t{R.Right} > R.Left && int64_t{R.Bottom} > R.Top) {
                 R = FitNormalPosition(*Form, R);
                 if (Form->Position() == poScreenCenter || Form->Position() == poDesktopCenter)
                     Form->SetPosition(poDesigned);

@@ -11,6 +11,8 @@
 #include <string>
 
 bool BrowseFolder(const std::string& Title, const std::string& Root, std::string& Folder);
+// The dialog itself, whatever hook is installed (what a hook that shows dialogs calls).
+bool ShowBrowseFolderDialog(const std::string& Title, const std::string& Root, std::string& Folder);
 
 // When set, BrowseFolder calls it instead of showing the dialog; it returns the answer and sets
 // Folder as the dialog would.

@@ -22,6 +22,7 @@ void MainWindowTest::SetUp() {
     QApplication::setQuitOnLastWindowClosed(false);
     Dialogs = std::make_unique<TScriptedDialogs>();
     SetUserDialogs(Dialogs.get());
+    SetDialogFactory(Dialogs.get());
     InstallDialogHooks();
 }
 
@@ -30,6 +31,7 @@ void MainWindowTest::TearDown() {
     ProcessEvents();
     EXPECT_EQ(Dialogs->Unused(), 0u) << "scripted answers left over";
     SetUserDialogs(nullptr);
+    SetDialogFactory(nullptr);
     RemoveDialogHooks();
     ShowItemPropertiesProc = nullptr;
     CommandLineParams.clear();
@@ -58,6 +60,11 @@ void MainWindowTest::ProcessEvents() {
         QApplication::processEvents();
         CheckSynchronize(0);
     }
+}
+
+void MainWindowTest::Trigger(const char* Name) {
+    Main->UpdateActions();
+    Action(Name)->trigger();
 }
 
 TBasicFolder* MainWindowTest::AddVirtual(TBasicItem* Parent, const std::string& Name) {
@@ -115,14 +122,14 @@ std::string MainWindowTest::SaveSample(const std::string& Name) {
 
 std::vector<std::string> MainWindowTest::ListCaptions() const {
     std::vector<std::string> R;
-    for (int I = 0; I < Main->lvMain->Count(); ++I)
-        R.push_back(Main->lvMain->Item(I)->Caption());
+    for (int I = 0; I < lvMain()->Count(); ++I)
+        R.push_back(lvMain()->Item(I)->Caption());
     return R;
 }
 
 TListViewItem* MainWindowTest::RowOf(const std::string& Caption) const {
-    for (int I = 0; I < Main->lvMain->Count(); ++I)
-        if (Main->lvMain->Item(I)->Caption() == Caption) return Main->lvMain->Item(I);
+    for (int I = 0; I < lvMain()->Count(); ++I)
+        if (lvMain()->Item(I)->Caption() == Caption) return lvMain()->Item(I);
     return nullptr;
 }
 
@@ -134,7 +141,7 @@ std::vector<std::string> MainWindowTest::NodeTexts(TTreeViewNode* Node) const {
 }
 
 TTreeViewNode* MainWindowTest::RootNode() const {
-    return Main->tvMain->TopItem(0);
+    return tvMain()->TopItem(0);
 }
 
 TTreeViewNode* MainWindowTest::ChildNode(TTreeViewNode* Node, const std::string& Text) const {
@@ -144,8 +151,8 @@ TTreeViewNode* MainWindowTest::ChildNode(TTreeViewNode* Node, const std::string&
 }
 
 void MainWindowTest::SelectRows(const std::vector<std::string>& Captions) {
-    Main->SetActiveControl(Main->lvMain);
-    Main->lvMain->ClearSelection();
+    Main->SetActiveControl(lvMain());
+    lvMain()->ClearSelection();
     for (const std::string& C : Captions) {
         TListViewItem* Row = RowOf(C);
         ASSERT_NE(Row, nullptr) << C;

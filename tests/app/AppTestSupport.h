@@ -1,14 +1,21 @@
 // The fixture of the main window tests: a fresh main window per test on the offscreen platform,
 // its settings in a temporary configuration folder, every question answered by a script, and
-// small helpers to build catalogs and look at the panes.
+// small helpers to build catalogs and look at the panes. The window's panes, bars and actions
+// are found by the names of its design, as a user finds them by their captions.
 #pragma once
 
 #include "ScriptedDialogs.h"
 #include "app/CatalogMain.h"
+#include "app/ItemTexts.h"
+#include "app/ListPanes.h"
+#include "app/UiText.h"
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
 #include "core/TreeItems.h"
 #include "tests/TestSupport.h"
+
+#include <QAction>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +44,23 @@ protected:
     void BuildSampleCatalog();
     // Saves the open catalog under Name in the temporary folder and returns the path.
     std::string SaveSample(const std::string& Name);
+
+    // The window's parts by their names.
+    template <class T = QWidget>
+    T* Part(const char* Name) const {
+        T* P = Main->findChild<T*>(QString::fromUtf8(Name));
+        EXPECT_NE(P, nullptr) << Name;
+        return P;
+    }
+    QAction* Action(const char* Name) const { return Part<QAction>(Name); }
+    TCatalogTreeView* tvMain() const { return Part<TCatalogTreeView>("tvMain"); }
+    TCatalogListView* lvMain() const { return Part<TCatalogListView>("lvMain"); }
+    TCustomListView* lvKey() const { return Part<TCustomListView>("lvKey"); }
+    TCatalogListView* lvResult() const { return Part<TCatalogListView>("lvResult"); }
+    // Runs an action as the user can: after the enabling rules, only when it is enabled.
+    void Trigger(const char* Name);
+    // A double-click on the list's selected row.
+    void DoubleClickList() { lvMain()->OnDblClick(); }
 
     // What the panes show.
     std::vector<std::string> ListCaptions() const;

@@ -15,8 +15,8 @@ namespace {
 
 std::vector<std::string> Recent(TfmCatalogMain& M) {
     std::vector<std::string> R;
-    for (int I = 0; I < M.MRUManager1->RecentList().Count(); ++I)
-        R.push_back(M.MRUManager1->RecentList()[I]);
+    for (int I = 0; I < M.findChild<TMRUManager*>("MRUManager1")->RecentList().Count(); ++I)
+        R.push_back(M.findChild<TMRUManager*>("MRUManager1")->RecentList()[I]);
     return R;
 }
 
@@ -40,10 +40,6 @@ protected:
         Main->OpenCatalog(Path);
         return Path;
     }
-    void Trigger(QAction* A) {
-        Main->UpdateActions();
-        A->trigger();
-    }
 };
 
 TEST_F(CatalogCommandsTest, SaveNamesAnUntitledCatalogAndOpenBringsItBack) {
@@ -51,7 +47,7 @@ TEST_F(CatalogCommandsTest, SaveNamesAnUntitledCatalogAndOpenBringsItBack) {
     ASSERT_TRUE(CatalogModified);
     const std::string Path = Dir->Path() + "new.qlmk";
     Dialogs->ChooseFile(Path);
-    Trigger(Main->aSave);
+    Trigger("aSave");
     ASSERT_EQ(Dialogs->Asked.size(), 1u);
     EXPECT_EQ(Dialogs->Asked[0].Kind, "save");
     EXPECT_EQ(Dialogs->Asked[0].Text, "Save catalog database");
@@ -60,14 +56,14 @@ TEST_F(CatalogCommandsTest, SaveNamesAnUntitledCatalogAndOpenBringsItBack) {
     EXPECT_FALSE(CatalogModified);
     EXPECT_EQ(Cwd() + "/", Dir->Path());
 
-    Trigger(Main->aNew);
+    Trigger("aNew");
     EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");
     EXPECT_EQ(CurrentCatalog->Children()->Count(), 0);
     EXPECT_EQ(Recent(*Main), (std::vector<std::string>{Path}));
-    EXPECT_TRUE(Main->Recent1->isEnabled());
+    EXPECT_TRUE(Part("Recent1")->isEnabled());
 
     Dialogs->ChooseFile(Path);
-    Trigger(Main->aLoad);
+    Trigger("aLoad");
     EXPECT_EQ(Dialogs->Asked.back().Text, "Open catalog database");
     EXPECT_EQ(Main->Caption(), Path + " - Quillmark");
     EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Music"}));
@@ -78,7 +74,7 @@ TEST_F(CatalogCommandsTest, SaveNamesAnUntitledCatalogAndOpenBringsItBack) {
     EXPECT_FALSE(CatalogModified);
     // Opening leaves the list as it is; saving takes the name out, closing puts it on top.
     EXPECT_EQ(Recent(*Main), (std::vector<std::string>{Path}));
-    Main->aSaveExecute();
+    Trigger("aSave");
     EXPECT_TRUE(Recent(*Main).empty());
 }
 
@@ -88,7 +84,7 @@ TEST_F(CatalogCommandsTest, TheSaveQuestionDecidesWhetherNewGoesOn) {
     ASSERT_TRUE(CatalogModified);
 
     Dialogs->Answer(mrCancel);
-    EXPECT_FALSE(Main->aNewExecute());
+    Trigger("aNew");
     EXPECT_EQ(Dialogs->Messages().back(), "Save Catalog: " + Path + "?");
     EXPECT_EQ(Dialogs->Asked.back().Type, mtWarning);
     EXPECT_EQ(Dialogs->Asked.back().Buttons, mbYesNoCancel);
@@ -96,14 +92,14 @@ TEST_F(CatalogCommandsTest, TheSaveQuestionDecidesWhetherNewGoesOn) {
     EXPECT_TRUE(CatalogModified);
 
     Dialogs->Answer(mrNo);
-    EXPECT_TRUE(Main->aNewExecute());
+    Trigger("aNew");
     EXPECT_EQ(CurrentCatalog->Children()->Count(), 0);
     Main->OpenCatalog(Path);
     EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Music"}));
 
     AddVirtual(CurrentCatalog, "Kept");
     Dialogs->Answer(mrYes);
-    EXPECT_TRUE(Main->aNewExecute());
+    Trigger("aNew");
     Main->OpenCatalog(Path);
     EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Kept", "Music"}));
 }
@@ -113,7 +109,7 @@ TEST_F(CatalogCommandsTest, ExitWithUnsavedChanges) {
     AddVirtual(CurrentCatalog, "Unsaved");
     Dialogs->Answer(mrYes);
     Dialogs->CancelFile();
-    Trigger(Main->aExit);
+    Trigger("aExit");
     EXPECT_EQ(Dialogs->Messages().front(), "Save Catalog: (Untitled)?");
     EXPECT_TRUE(Main->isVisible());
     EXPECT_TRUE(CatalogModified);
@@ -121,13 +117,13 @@ TEST_F(CatalogCommandsTest, ExitWithUnsavedChanges) {
 
     // No on a titled one: it closes, writes nothing, and its file goes to the top of the list.
     Dialogs->Answer(mrNo);
-    Main->aNewExecute();
+    Trigger("aNew");
     const std::string Path = OpenSample("exit.qlmk");
     struct stat Before {};
     ::stat(Path.c_str(), &Before);
     AddVirtual(CurrentCatalog, "Never saved");
     Dialogs->Answer(mrNo);
-    Trigger(Main->aExit);
+    Trigger("aExit");
     EXPECT_FALSE(Main->isVisible());
     struct stat After {};
     ::stat(Path.c_str(), &After);
@@ -148,7 +144,7 @@ TEST_F(CatalogCommandsTest, AFailedSaveAsKeepsTheNameCaptionAndRecentListSoRever
         ::geteuid() == 0 ? Dir->Path() + "missing/dir/copy.qlmk" : Dir->Path() + "locked/copy.qlmk";
     Dialogs->ChooseFile(Target);
     Dialogs->Answer(mrOk); // the error
-    Trigger(Main->aSaveAs);
+    Trigger("aSaveAs");
     ::chmod((Dir->Path() + "locked").c_str(), 0755);
     ASSERT_EQ(Dialogs->Asked.size(), 2u);
     EXPECT_EQ(Dialogs->Asked[1].Type, mtError);
@@ -156,11 +152,11 @@ TEST_F(CatalogCommandsTest, AFailedSaveAsKeepsTheNameCaptionAndRecentListSoRever
     EXPECT_EQ(Main->Caption(), Path + " - Quillmark");
     EXPECT_EQ(Recent(*Main), RecentBefore);
     EXPECT_TRUE(CatalogModified);
-    EXPECT_TRUE(Main->RevertAction->isEnabled());
+    EXPECT_TRUE(Action("RevertAction")->isEnabled());
 
     // Revert asks only its own question and brings the saved catalog back.
     Dialogs->Answer(mrOk);
-    Trigger(Main->RevertAction);
+    Trigger("RevertAction");
     EXPECT_EQ(Dialogs->Messages().back(), "Revert to last saved version?");
     EXPECT_EQ(Dialogs->Asked.back().Type, mtInformation);
     EXPECT_EQ(Dialogs->Asked.back().Buttons, mbOKCancel);
@@ -174,7 +170,7 @@ TEST_F(CatalogCommandsTest, AFailedSaveInsideTheSaveQuestionStopsTheCommand) {
     Dialogs->Answer(mrYes);
     Dialogs->ChooseFile(Dir->Path() + "missing/x.qlmk");
     Dialogs->Answer(mrOk); // the error
-    Trigger(Main->aNew);
+    Trigger("aNew");
     EXPECT_EQ(CurrentCatalog->Children()->Count(), 1);
     EXPECT_EQ(CurrentCatalog->CatFile(), "");
     EXPECT_TRUE(CatalogModified);
@@ -192,26 +188,26 @@ TEST_F(CatalogCommandsTest, AFailedOpenLeavesAnEmptyUntitledCatalogThatAsksNothi
         SCOPED_TRACE(Bad);
         Dialogs->ChooseFile(Bad);
         Dialogs->Answer(mrOk); // the error
-        Trigger(Main->aLoad);
+        Trigger("aLoad");
         EXPECT_EQ(Dialogs->Asked.back().Type, mtError);
         EXPECT_EQ(CurrentCatalog->CatFile(), "");
         EXPECT_EQ(Main->Caption(), " - Quillmark");
         EXPECT_EQ(CurrentCatalog->Children()->Count(), 0);
         EXPECT_EQ(RootNode()->ChildCount(), 0);
-        EXPECT_EQ(Main->lvMain->Count(), 0);
+        EXPECT_EQ(lvMain()->Count(), 0);
         EXPECT_FALSE(CatalogModified);
         Main->UpdateActions();
-        EXPECT_FALSE(Main->RevertAction->isEnabled());
+        EXPECT_FALSE(Action("RevertAction")->isEnabled());
     }
     // Nothing to save: New asks no question.
-    Main->aNewExecute();
+    Trigger("aNew");
     EXPECT_EQ(Recent(*Main).front(), Good);
 }
 
 TEST_F(CatalogCommandsTest, ACancelledOpenDialogOpensNothing) {
     const std::string Path = OpenSample();
     Dialogs->CancelFile();
-    Trigger(Main->aLoad);
+    Trigger("aLoad");
     EXPECT_EQ(Main->Caption(), Path + " - Quillmark");
     EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Music"}));
 }
@@ -220,37 +216,37 @@ TEST_F(CatalogCommandsTest, RevertCancelledKeepsTheChanges) {
     OpenSample();
     AddVirtual(CurrentCatalog, "Change");
     Dialogs->Answer(mrCancel);
-    Main->RevertActionExecute();
+    Trigger("RevertAction");
     EXPECT_EQ(CurrentCatalog->Children()->Count(), 3);
     EXPECT_TRUE(CatalogModified);
 }
 
 TEST_F(CatalogCommandsTest, ARecentEntryAsksTheSaveQuestionFirst) {
     const std::string A = OpenSample("a.qlmk");
-    Main->aNewExecute();
+    Trigger("aNew");
     AddVirtual(CurrentCatalog, "Unsaved");
     Dialogs->Answer(mrCancel);
-    Main->MRUManager1Click(A);
+    Part<TMRUManager>("MRUManager1")->OnClick(nullptr, A, A, 0);
     EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");
     EXPECT_EQ(CurrentCatalog->Children()->Count(), 1);
 
     Dialogs->Answer(mrNo);
-    Main->MRUManager1Click(A);
+    Part<TMRUManager>("MRUManager1")->OnClick(nullptr, A, A, 0);
     EXPECT_EQ(Main->Caption(), A + " - Quillmark");
 }
 
 TEST_F(CatalogCommandsTest, TheOpenCatalogLeavesTheRecentListAndComesBackOnTop) {
     const std::string A = OpenSample("a.qlmk");
-    Main->aNewExecute();
+    Trigger("aNew");
     BuildSampleCatalog();
     const std::string B = SaveSample("b.qlmk");
-    Main->aNewExecute();
+    Trigger("aNew");
     EXPECT_EQ(Recent(*Main), (std::vector<std::string>{B, A}));
     // Saving under a name in the list takes it out; New puts it back at the top.
     Main->OpenCatalog(B);
     Main->SaveCatalogTo(A);
     EXPECT_EQ(Recent(*Main), (std::vector<std::string>{B}));
-    Main->aNewExecute();
+    Trigger("aNew");
     EXPECT_EQ(Recent(*Main), (std::vector<std::string>{A, B}));
 }
 
@@ -258,16 +254,16 @@ TEST_F(CatalogCommandsTest, OpeningMakesTheCatalogsFolderCurrentAndKeepsItsNameA
     MakeDir(Dir->Path() + "sub");
     BuildSampleCatalog();
     SaveSample("sub/deep.qlmk");
-    Main->aNewExecute();
+    Trigger("aNew");
     ASSERT_EQ(::chdir(Dir->Path().c_str()), 0);
     Main->OpenCatalog("sub/deep.qlmk");
     EXPECT_EQ(CurrentCatalog->CatFile(), Dir->Path() + "sub/deep.qlmk");
     EXPECT_EQ(Cwd() + "/", Dir->Path() + "sub/");
     // Saving again still reaches the same file, although the current folder changed.
     AddVirtual(CurrentCatalog, "More");
-    Main->aSaveExecute();
+    Trigger("aSave");
     EXPECT_EQ(CurrentCatalog->CatFile(), Dir->Path() + "sub/deep.qlmk");
-    Main->aNewExecute();
+    Trigger("aNew");
     Main->OpenCatalog(Dir->Path() + "sub/deep.qlmk");
     EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "More", "Music"}));
 }

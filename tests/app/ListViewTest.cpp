@@ -2,6 +2,7 @@
 // shared selection of the styles, sorting by columns with the header marks, in-place editing
 // and file drops.
 #include "app/ImageLists.h"
+#include "app/ListPanes.h"
 #include "app/SListView.h"
 #include "core/TreeItems.h"
 
@@ -68,7 +69,7 @@ TEST(ListView, RowsReachTheModelAndTheViewsShareOneSelection) {
     EXPECT_TRUE(L.ReportPane()->selectionModel()->isRowSelected(1, {}));
     // Another style shows the same selection: both panes have one selection model.
     L.SetViewStyle(vsIcon);
-    EXPECT_EQ(L.ActivePane(), L.IconPane());
+    EXPECT_EQ(L.ActivePane(), static_cast<QAbstractItemView*>(L.IconPane()));
     EXPECT_EQ(L.IconPane()->selectionModel(), L.ReportPane()->selectionModel());
     EXPECT_TRUE(L.IconPane()->selectionModel()->isSelected(L.IndexOfItem(B)));
     EXPECT_EQ(L.Selected(), B);

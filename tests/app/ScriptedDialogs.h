@@ -1,15 +1,18 @@
-// The window layer for tests: every box, dialog and shell open is answered from a script the
-// test writes beforehand, and recorded. An unscripted question fails the test (and is answered
-// with Cancel), so no command can block in a modal loop or ask more than the test expects.
+// The window layer for tests: every box, file dialog, shell open and dialog of the program is
+// answered from a script the test writes beforehand, and recorded. An unscripted question fails
+// the test (and is answered with Cancel), so no command can block in a modal loop or ask more
+// than the test expects. It stands in for both TUserDialogs and the dialog factory; a dialog
+// added to the factory gets its scripted answer here.
 #pragma once
 
 #include "app/UserDialogs.h"
+#include "app/dialogs/DialogFactory.h"
 
 #include <deque>
 #include <string>
 #include <vector>
 
-class TScriptedDialogs : public TUserDialogs {
+class TScriptedDialogs : public TUserDialogs, public TDialogFactory {
 public:
     struct TQuestion {
         std::string Kind; // "message", "open", "save", "folder", "input"

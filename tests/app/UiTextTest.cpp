@@ -2,6 +2,8 @@
 #include "app/UiText.h"
 #include "core/CatalogGlobals.h"
 
+#include <QUrl>
+
 #include <gtest/gtest.h>
 
 TEST(UiText, CatalogTextIsDecodedForDisplayOnly) {
@@ -16,4 +18,17 @@ TEST(UiText, FiltersNameTheirPatternsAndAllFilesMeansAll) {
     EXPECT_EQ(DialogFilter(CatalogFilter), "QUILM Database (*.qlmk);;All files (*)");
     EXPECT_EQ(DialogFilter("Texts|*.txt;*.doc|Broken"), "Texts (*.txt *.doc)");
     EXPECT_EQ(DialogFilter(""), "");
+}
+
+TEST(UiText, FileAddressesCarryTheBytesOfTheirNames) {
+    // A name in Latin-1 (no UTF-8), with characters that mean something in addresses.
+    const std::string Odd = "/tmp/Caf\xE9 #1 100%.txt";
+    const QUrl Url = FileUrl(Odd);
+    ASSERT_TRUE(Url.isValid());
+    EXPECT_TRUE(Url.isLocalFile());
+    EXPECT_EQ(Url.toEncoded(), QByteArray("file:///tmp/Caf%E9%20%231%20100%25.txt"));
+    EXPECT_EQ(LocalFileName(Url), Odd);
+    for (const std::string& Name : {std::string("/tmp/Fotos \xC3\xBC/a.jpg"), std::string("/")})
+        EXPECT_EQ(LocalFileName(FileUrl(Name)), Name);
+    EXPECT_EQ(LocalFileName(QUrl(QStringLiteral("https://example.org/a"))), "");
 }

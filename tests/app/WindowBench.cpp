@@ -9,6 +9,7 @@
 //   icons    the list-icon thread working through the rows in the background, with the longest
 //            time the event loop went without running meanwhile (what a user would feel)
 #include "app/CatalogMain.h"
+#include "app/ListPanes.h"
 #include "app/UserDialogs.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
@@ -77,9 +78,10 @@ int main(int argc, char** argv) {
     Main->SetCurrentFolder(Folder);
     Settle(Main.get());
     const double Show = Seconds(T);
-    const int Rows = Main->lvMain->Count();
+    auto* List = Main->findChild<TCatalogListView*>(QStringLiteral("lvMain"));
+    const int Rows = List->Count();
 
-    QAbstractItemView* Pane = Main->lvMain->ActivePane();
+    QAbstractItemView* Pane = List->ActivePane();
     Pane->verticalScrollBar()->setValue(Pane->verticalScrollBar()->maximum());
     QApplication::processEvents();
     T.restart();
@@ -87,20 +89,20 @@ int main(int argc, char** argv) {
     const double Repaint = Seconds(T);
 
     T.restart();
-    Main->lvMain->ColumnClickHandler(1);
+    List->ColumnClickHandler(1);
     Settle(Main.get());
     const double SortSize = Seconds(T);
     T.restart();
-    Main->lvMain->ColumnClickHandler(1);
+    List->ColumnClickHandler(1);
     Settle(Main.get());
     const double SortDesc = Seconds(T);
-    Main->lvMain->SortByColumn(0, true);
+    List->SortByColumn(0, true);
 
     T.restart();
-    Main->lvMain->SortByColumn(0, false);
+    List->SortByColumn(0, false);
     Settle(Main.get());
     const double SortNameDesc = Seconds(T);
-    Main->lvMain->SortByColumn(0, true);
+    List->SortByColumn(0, true);
 
     T.restart();
     Main->RefreshList(false);
@@ -126,8 +128,9 @@ int main(int argc, char** argv) {
                 "folder_seconds %.3f\nrepaint_seconds %.4f\nsort_size_seconds %.3f\n"
                 "sort_size_descending_seconds %.3f\nsort_name_descending_seconds %.3f\n"
                 "refresh_seconds %.3f\nicons_seconds %.3f\nlongest_event_gap_seconds %.4f\n",
-                static_cast<long long>(Folders + Files), Main->tvMain->NodeCount(), Open, Rows,
-                Show, Repaint, SortSize, SortDesc, SortNameDesc, Refresh, Icons, LongestGap);
+                static_cast<long long>(Folders + Files),
+                Main->findChild<TCatalogTreeView*>(QStringLiteral("tvMain"))->NodeCount(), Open,
+                Rows, Show, Repaint, SortSize, SortDesc, SortNameDesc, Refresh, Icons, LongestGap);
 
     T.restart();
     Main.reset();

@@ -9,6 +9,34 @@
 #include <QAction>
 #include <QApplication>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+// A virtual folder without a name of its own. The search reads such an item's default name on
+// its own thread; there this one holds the search until Release says so, which lets a test keep
+// a search running for as long as it needs, whatever the window waits for meanwhile.
+class THeldFolder : public TBasicFolder {
+public:
+    using TBasicFolder::TBasicFolder;
+    std::string GetDisplayName() const override {
+        if (!IsMainThread()) {
+            Reached = true;
+            const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (!Release() && std::chrono::steady_clock::now() < Limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return TBasicFolder::GetDisplayName();
+    }
+    mutable std::atomic<bool> Reached{false};
+    std::function<bool()> Release = [] { return true; };
+};
+
+} // namespace
+
 class WorkersTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -25,38 +53,50 @@ protected:
         }
     }
 
-    // A search over a folder of its own (not the one being scanned).
-    TFindThread* StartSearch() {
+    // A search over a folder of its own (not the one being scanned), held at its unnamed folder
+    // until Release returns true; returns once the search stands there.
+    TFindThread* StartHeldSearch(std::function<bool()> Release) {
         TBasicFolder* Area = AddVirtual(CurrentCatalog, "Area");
         for (int I = 0; I < 500; ++I)
             AddFile(Area, "f" + std::to_string(I));
+        Held = new THeldFolder(Area->Children());
+        Held->Release = std::move(Release);
         Main->SetCurrentFolder(Area);
         TFindThread* Find = Main->CreateFindThread();
-        Find->MasksIncluded.SetCommaText("*");
+        Find->MasksIncluded.SetCommaText("F*"); // every name is looked at
         Find->Scope = 1;
         Find->Subfolders = true;
         Find->PrepareCriteria();
         Main->RunFindThread();
+        for (int I = 0; I < 3000 && !Held->Reached; ++I)
+            CheckSynchronize(10);
+        EXPECT_TRUE(Held->Reached);
         return Find;
     }
 
     int Properties = 0;
+    THeldFolder* Held = nullptr;
 };
 
 TEST_F(WorkersTest, ClosingACatalogStopsARunningScanAndSearchFirst) {
-    StartSearch();
+    // The search lets go only once the scan has ended: a window that waited for the search
+    // before it stopped the scan would see the scan end as a first scan that was not stopped.
+    std::atomic<bool> ScanEnded{false};
+    StartHeldSearch([&] { return ScanEnded.load(); });
     TFileCollection* Scan = AddScanned(CurrentCatalog, "Scan", Dir->Path() + "tree/");
     Scan->StartScan();
     ASSERT_EQ(ScanThreads.Count(), 1);
+    ScanThreads.Last()->OnStats = [&](const TFolderScanThread::TStats&) { ScanEnded = true; };
     ASSERT_TRUE(Main->FindRunning());
 
     Dialogs->Answer(mrNo); // the catalog has changed
-    EXPECT_TRUE(Main->aNewExecute());
+    Trigger("aNew");
+    EXPECT_TRUE(ScanEnded);
     EXPECT_EQ(ScanThreads.Count(), 0);
     EXPECT_FALSE(Main->FindRunning());
     EXPECT_EQ(CurrentCatalog->Children()->Count(), 0);
-    EXPECT_EQ(Main->lvResult->Count(), 0);
-    EXPECT_EQ(Main->lvMain->Count(), 0);
+    EXPECT_EQ(lvResult()->Count(), 0);
+    EXPECT_EQ(lvMain()->Count(), 0);
     ProcessEvents();
     // Stopped with its catalog, the first scan opens no dialog for a folder that is gone.
     EXPECT_EQ(Properties, 0);
@@ -79,19 +119,21 @@ TEST_F(WorkersTest, ClosingTheWindowWhileAScanRunsStopsItBeforeTheSaveQuestion) 
 }
 
 TEST_F(WorkersTest, DeletingWhileASearchRunsSaysSoAndStopsTheSearch) {
-    StartSearch();
+    // Held until it is told to stop: it still runs while the delete first stops the icon thread.
+    std::atomic<TFindThread*> Find{nullptr};
+    Find = StartHeldSearch([&] { return Find.load() && Find.load()->Terminated(); });
     SelectRows({"f1", "f2"});
     Dialogs->Answer(mrOk);
-    Main->aMainDeleteExecute();
+    Action("aMainDelete")->trigger();
     EXPECT_EQ(Dialogs->Messages().back(), "Delete 2 items ?\nFind will be terminated");
     EXPECT_FALSE(Main->FindRunning());
     EXPECT_EQ(RowOf("f1"), nullptr);
-    EXPECT_EQ(Main->lvMain->Count(), 498);
+    EXPECT_EQ(lvMain()->Count(), 499);
     // The results of the stopped search hold no row of a deleted item.
-    for (int I = 0; I < Main->lvResult->Count(); ++I) {
-        TBasicItem* Item = Main->lvResult->Item(I)->Data();
+    for (int I = 0; I < lvResult()->Count(); ++I) {
+        TBasicItem* Item = lvResult()->Item(I)->Data();
         ASSERT_NE(Item, nullptr);
-        EXPECT_EQ(Item->ResultItem(), Main->lvResult->Item(I));
+        EXPECT_EQ(Item->ResultItem(), lvResult()->Item(I));
     }
 }
 

@@ -144,7 +144,10 @@ TEST(Thread, SelfFreeingThreadIsGoneWhenWaitForReturns) {
 }
 
 TEST(Thread, SelfFreeingThreadEndsOnItsOwnWithCheckSynchronize) {
-    static std::atomic<bool> Destroyed{false};
+    // Static for the destructor; each run of the test (--gtest_repeat) starts it afresh, or a
+    // later run would not wait and leave its thread to end after the test's locals are gone.
+    static std::atomic<bool> Destroyed;
+    Destroyed = false;
     struct TShort : TThread {
         ~TShort() override { Destroyed = true; }
         void Execute() override {

@@ -9,6 +9,8 @@
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -34,6 +36,13 @@ TEST_F(StorageHelpers, DefaultStorageSectionNamesComponentsByForm) {
     QObject Menu(&Form);
     Menu.setObjectName("Menu1");
     EXPECT_EQ(DefaultStorageSection(&Menu), "TfmX.Menu1");
+    // Menus are widgets in Qt, but components of the form all the same.
+    auto* Popup = new QMenu(&Form);
+    Popup->setObjectName("PopupMenu1");
+    EXPECT_EQ(DefaultStorageSection(Popup), "TfmX.PopupMenu1");
+    auto* Bar = new QMenuBar(&Form);
+    Bar->setObjectName("MainMenu1");
+    EXPECT_EQ(DefaultStorageSection(Bar), "TfmX.MainMenu1");
 
     auto* Panel = new QWidget(&Form);
     Panel->setObjectName("Panel1");

@@ -244,17 +244,31 @@ TEST_F(Placement, PositionsOffTheScreenAreBroughtBack) {
     G = ShownGeometry();
     EXPECT_EQ(G.size(), QSize(400, 300));
     EXPECT_TRUE(G.x() >= 0 && G.x() <= 2 && G.y() >= 0 && G.y() <= 2) << G.x() << "," << G.y();
-    // Partly on the screen is where the user left it.
+    // Partly on the screen (stored on a larger monitor to the right, or below): wholly on it.
     Store("NormPos", "900,600,1300,900");
-    EXPECT_EQ(ShownGeometry(), QRect(900, 600, 400, 300));
+    EXPECT_EQ(ShownGeometry(), QRect(624, 468, 400, 300));
     Store("NormPos", "950,100,1350,400");
-    EXPECT_EQ(ShownGeometry(), QRect(950, 100, 400, 300));
-    // A sliver of it is not enough.
+    EXPECT_EQ(ShownGeometry(), QRect(624, 100, 400, 300));
     Store("NormPos", "1000,100,1400,400");
     EXPECT_EQ(ShownGeometry(), QRect(624, 100, 400, 300));
     // Only its lowest rows on the screen: the title bar could not be reached.
     Store("NormPos", "100,-290,500,10");
     EXPECT_EQ(ShownGeometry(), QRect(100, 2, 400, 300));
+}
+
+TEST_F(Placement, StoredSizesAreClampedToTheScreen) {
+    // Any size stored is at most the screen's: no window of 100000 by 100000 pixels.
+    for (const char* Stored : {"0,0,100000,100000", "10,20,32777,32787",
+                               "-2147483648,-2147483648,2147483647,2147483647"}) {
+        SCOPED_TRACE(Stored);
+        Store("NormPos", Stored);
+        const QRect G = ShownGeometry();
+        EXPECT_EQ(G.size(), QSize(1024, 768));
+        EXPECT_TRUE(G.x() >= 0 && G.x() <= 2 && G.y() >= 0 && G.y() <= 2) << G.x() << "," << G.y();
+    }
+    // Edges at the end of the integers' range are no overflow either.
+    Store("NormPos", "2147483000,100,2147483647,400");
+    EXPECT_EQ(ShownGeometry(), QRect(1024 - 647, 100, 647, 300));
 }
 
 TEST_F(Placement, StoredSizeIsAtLeastTheWindowsMinimum) {

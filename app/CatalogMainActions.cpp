@@ -1,0 +1,268 @@
+// The main window's action table: every command as an action with its caption, hint, shortcut
+// and picture; the menus, pop-up menus and tool bars that show the actions; and the rules that
+// enable them, which run after every change the user can see.
+#include "CatalogMain.h"
+
+#include "core/CatalogGlobals.h"
+#include "core/TreeItems.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+// The pictures of ImageList1 in the order of TActionImage; each lies under
+// resources/images/window/16 and resources/images/window/32.
+const char* const ActionImageNames[] = {
+    "new",         "open",       "save",           "save-as",         "up",
+    "delete",      "properties", "sort-ascending", "sort-descending", "large-icons",
+    "small-icons", "list",       "details",        "rename",          "refresh",
+    "revert",      "exit",       "folders-bar",    "keywords-bar",    "results-bar",
+    "add-keyword", "select-all",
+};
+const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
+                                              "keyword-exclude"};
+
+QIcon ResourceIcon(const char* Name) {
+    QIcon Icon;
+    Icon.addFile(QStringLiteral(":/window/16/%1.png").arg(QLatin1String(Name)), QSize(16, 16));
+    Icon.addFile(QStringLiteral(":/window/32/%1.png").arg(QLatin1String(Name)), QSize(32, 32));
+    return Icon;
+}
+
+} // namespace
+
+void TfmCatalogMain::LoadImages() {
+    for (const char* Name : ActionImageNames)
+        ImageList1.Add(ResourceIcon(Name));
+    for (const char* Name : KeyWordStateImageNames)
+        ImageList2.Add(ResourceIcon(Name));
+    SmallImageList.AddFixedPictures();
+    LargeImageList.AddFixedPictures();
+}
+
+// ---- the actions -------------------------------------------------------------------------------
+
+QAction* TfmCatalogMain::NewAction(const char* Name, const char* Caption, const char* Hint,
+                                   const QKeySequence& ShortCut, int ImageIndex,
+                                   std::function<void()> Execute) {
+    auto* A = new QAction(QString::fromUtf8(Caption), this);
+    A->setObjectName(QString::fromUtf8(Name));
+    // A hint holds the tool-tip and the status text, divided by a bar.
+    const QString H = QString::fromUtf8(Hint);
+    const qsizetype Bar = H.indexOf(QLatin1Char('|'));
+    A->setToolTip(Bar < 0 ? H : H.left(Bar));
+    A->setStatusTip(Bar < 0 ? H : H.mid(Bar + 1));
+    A->setShortcut(ShortCut);
+    A->setShortcutContext(Qt::WindowShortcut);
+    if (ImageIndex >= 0) A->setIcon(ImageList1.Icon(ImageIndex));
+    if (Execute)
+        connect(A, &QAction::triggered, this, [this, Execute] {
+            Run(Execute);
+            ScheduleUpdateActions();
+        });
+    addAction(A);
+    return A;
+}
+
+void TfmCatalogMain::CreateActions() {
+    using K = QKeySequence;
+    aRootUp =
+        NewAction("aRootUp", "Up", "Up|Goto Root Folder", K(), imgUp, [this] { aRootUpExecute(); });
+    aLeft = NewAction("aLeft", "Folders bar", "Show folders root bar", K(Qt::CTRL | Qt::Key_8),
+                      imgFoldersBar, [this] { LeftPanel->setVisible(aLeft->isChecked()); });
+    aLeft->setCheckable(true);
+    aLeft->setChecked(true);
+    aNew = NewAction("aNew", "New", "New|Creates a new catalog", K(Qt::CTRL | Qt::Key_N), imgNew,
+                     [this] { aNewExecute(); });
+    aLoad = NewAction("aLoad", "Open ...", "Open ...|Open an existing catalog",
+                      K(Qt::CTRL | Qt::Key_O), imgOpen, [this] { aLoadExecute(); });
+    aSave = NewAction("aSave", "Save", "Save|Saves the active catalog", K(Qt::CTRL | Qt::Key_S),
+                      imgSave, [this] { aSaveExecute(); });
+    aSaveAs = NewAction("aSaveAs", "Save As ...",
+                        "Save As ...|Saves a copy of the catalog in a separate file", K(),
+                        imgSaveAs, [this] { aSaveAsExecute(); });
+    aExit = NewAction("aExit", "E&xit", "Exit|Quits Quillmark and prompts to save catalog",
+                      K(Qt::CTRL | Qt::Key_X), imgExit, [this] { aExitExecute(); });
+    aDetail = NewAction("aDetail", "Details", "Details|Display information about each item",
+                        K(Qt::ALT | Qt::Key_4), imgDetails, [this] { aDetailExecute(); });
+    aSmallIcon = NewAction("aSmallIcon", "Small Icons",
+                           "Small Icons|Display items by using small icons", K(Qt::ALT | Qt::Key_2),
+                           imgSmallIcons, [this] { lvMain->SetViewStyle(vsSmallIcon); });
+    aLargeIcon =
+        NewAction("aLargeIcon", "Large Icons", "Large Icons|Display items by using large icons",
+                  K(Qt::ALT | Qt::Key_1), imgLargeIcons, [this] { lvMain->SetViewStyle(vsIcon); });
+    aList = NewAction("aList", "List", "List|Display items in a list", K(Qt::ALT | Qt::Key_3),
+                      imgList, [this] { lvMain->SetViewStyle(vsList); });
+    FStyleGroup = new QActionGroup(this);
+    for (QAction* A : {aLargeIcon, aSmallIcon, aList, aDetail}) {
+        A->setCheckable(true);
+        FStyleGroup->addAction(A);
+    }
+    aDetail->setChecked(true);
+    aRenameAction = NewAction("aRenameAction", "Rename", "Rename|Rename item", K(Qt::Key_F2),
+                              imgRename, [this] { aRenameActionExecute(); });
+    aMainDelete = NewAction("aMainDelete", "Delete", "Delete|Delete file or folder", K(), imgDelete,
+                            [this] { aMainDeleteExecute(); });
+    aMainProperty =
+        NewAction("aMainProperty", "Properties", "Properties|Show item properties",
+                  K(Qt::ALT | Qt::Key_Return), imgProperties, [this] { aMainPropertyExecute(); });
+    aBottom =
+        NewAction("aBottom", "Results bar", "Show search results bar", K(Qt::CTRL | Qt::Key_0),
+                  imgResultsBar, [this] { BottomPanel->setVisible(aBottom->isChecked()); });
+    aBottom->setCheckable(true);
+    aRight = NewAction("aRight", "Keyword bar", "Show keywords bar", K(Qt::CTRL | Qt::Key_9),
+                       imgKeywordsBar, [this] { RightPanel->setVisible(aRight->isChecked()); });
+    aRight->setCheckable(true);
+    // The keyword commands come with the keyword pane; the action is here because renaming
+    // switches its shortcut.
+    aAddKeyWord = NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword",
+                            K(Qt::CTRL | Qt::Key_4), imgAddKeyWord, nullptr);
+    aAddKeyWord->setEnabled(false);
+    DeleteAction = NewAction("DeleteAction", "Delete", "Delete|Delete Item", K(Qt::Key_Delete),
+                             imgDelete, [this] {
+                                 if (FActiveControl == tvMain || FActiveControl == lvMain)
+                                     aMainDeleteExecute();
+                             });
+    RefreshAction = NewAction("RefreshAction", "Refresh", "Refresh", K(Qt::Key_F5), imgRefresh,
+                              [this] { RefreshActionExecute(); });
+    RevertAction =
+        NewAction("RevertAction", "Revert", "Revert|Reverts the catalog to the last saved version",
+                  K(), imgRevert, [this] { RevertActionExecute(); });
+    SelectAllAction = NewAction("SelectAllAction", "Select All", "", K(Qt::CTRL | Qt::Key_A),
+                                imgSelectAll, [this] { SelectAllActionExecute(); });
+
+    StatusBar2 = NewAction("StatusBar2", "Status Bar", "", K(), -1,
+                           [this] { StatusBar1->setVisible(StatusBar2->isChecked()); });
+    Bar3 = NewAction("Bar3", "File", "", K(), -1, [this] { ToggleBar(Bar3, FileToolbar); });
+    bar11 = NewAction("bar11", "Standart", "", K(), -1, [this] { ToggleBar(bar11, ToolsToolBar); });
+    Bar21 = NewAction("Bar21", "Controls", "", K(), -1, [this] { ToggleBar(Bar21, ViewToolBar); });
+    ViewStylebar1 = NewAction("ViewStylebar1", "View Style", "", K(), -1,
+                              [this] { ToggleBar(ViewStylebar1, ViewStyleToolbar); });
+    for (QAction* A : {StatusBar2, Bar3, bar11, Bar21, ViewStylebar1})
+        A->setCheckable(true);
+    StatusBar2->setChecked(true);
+    Bar3->setChecked(true);
+    bar11->setChecked(true);
+}
+
+// ---- menus and bars ----------------------------------------------------------------------------
+
+void TfmCatalogMain::CreateMenus() {
+    MenuToolBar = new QMenuBar(this);
+    MenuToolBar->setObjectName(QStringLiteral("MenuToolBar"));
+    setMenuBar(MenuToolBar);
+
+    QMenu* File = MenuToolBar->addMenu(QStringLiteral("&File"));
+    File->addActions({aNew, aLoad});
+    File->addSeparator();
+    File->addActions({aSave, aSaveAs, RevertAction});
+    File->addSeparator();
+    File->addAction(aExit);
+    File->addSeparator();
+    Recent1 = File->addMenu(QStringLiteral("Recent"));
+    Recent1->setObjectName(QStringLiteral("Recent1"));
+    Recent1->setEnabled(false);
+
+    QMenu* Edit = MenuToolBar->addMenu(QStringLiteral("&Edit"));
+    Edit->addActions({aRenameAction, DeleteAction, SelectAllAction});
+    Edit->addSeparator();
+    Edit->addAction(RefreshAction);
+
+    QMenu* View = MenuToolBar->addMenu(QStringLiteral("&View"));
+    View->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    View->addSeparator();
+    QMenu* Controls = View->addMenu(QStringLiteral("Controls"));
+    Controls->addActions({aLeft, aRight, aBottom});
+    QMenu* Bars = View->addMenu(QStringLiteral("Tollbars"));
+    Bars->addActions({Bar3, bar11, Bar21, ViewStylebar1});
+    View->addAction(StatusBar2);
+
+    pmMain = new QMenu(this);
+    pmMain->setObjectName(QStringLiteral("pmMain"));
+    QMenu* Styles = pmMain->addMenu(QStringLiteral("View Style"));
+    Styles->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    pmMain->addSeparator();
+    pmMain->addActions({aRenameAction, DeleteAction});
+    pmMain->addSeparator();
+    pmMain->addAction(RefreshAction);
+    pmMain->addSeparator();
+    pmMain->addAction(aMainProperty);
+    tvMain->SetPopupMenu(pmMain);
+    lvMain->SetPopupMenu(pmMain);
+
+    pmResults = new QMenu(this);
+    pmResults->setObjectName(QStringLiteral("pmResults"));
+    pmResults->addAction(DeleteAction);
+    pmResults->addSeparator();
+    pmResults->addAction(RefreshAction);
+    lvResult->SetPopupMenu(pmResults);
+}
+
+void TfmCatalogMain::CreateToolBars() {
+    auto Bar = [this](const char* Name, const char* Title) {
+        auto* B = new QToolBar(QString::fromUtf8(Title), this);
+        B->setObjectName(QString::fromUtf8(Name));
+        B->setIconSize(QSize(16, 16));
+        addToolBar(Qt::TopToolBarArea, B);
+        return B;
+    };
+    FileToolbar = Bar("FileToolbar", "File");
+    FileToolbar->addActions({aNew, aLoad, aSave, aSaveAs});
+    ToolsToolBar = Bar("ToolsToolBar", "Standart");
+    ToolsToolBar->addAction(aRootUp);
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addActions({DeleteAction, aMainProperty});
+    ViewToolBar = Bar("ViewToolBar", "Controls");
+    ViewToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ViewToolBar->addActions({aLeft, aRight, aBottom});
+    ViewToolBar->setVisible(false);
+    ViewStyleToolbar = Bar("ViewStyleToolbar", "View Style");
+    ViewStyleToolbar->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+}
+
+// ---- enabling rules ----------------------------------------------------------------------------
+
+void TfmCatalogMain::ScheduleUpdateActions() {
+    if (FUpdatePending) return;
+    FUpdatePending = true;
+    QTimer::singleShot(0, this, [this] {
+        FUpdatePending = false;
+        UpdateActions();
+    });
+}
+
+void TfmCatalogMain::UpdateActions() {
+    if (!CurrentCatalog) return;
+    QWidget* A = FActiveControl;
+    TTreeViewNode* Node = tvMain->Selected();
+    TBasicItem* NodeItem = Node ? Node->Data() : nullptr;
+    const int MainSel = lvMain->SelCount();
+    TListViewItem* MainRow = MainSel == 1 ? lvMain->Selected() : nullptr;
+    TBasicItem* RowItem = MainRow ? MainRow->Data() : nullptr;
+    auto ScanRoot = [](const TBasicItem* X) { return X && (X->ScanFlags() & sfRoot); };
+
+    aRootUp->setEnabled(CurrentFolder != CurrentCatalog);
+    aRenameAction->setEnabled((A == lvKey && lvKey->SelCount() == 1) ||
+                              (A == tvMain && NodeItem && NodeItem->CanRename()) ||
+                              (A == lvMain && RowItem && RowItem->CanRename()));
+    aMainProperty->setEnabled(ShowItemPropertiesProc != nullptr &&
+                              ((A == tvMain && Node) || (A == lvMain && MainSel == 1) ||
+                               (A == lvResult && lvResult->SelCount() == 1)));
+    RevertAction->setEnabled(!CurrentCatalog->CatFile().empty());
+    SelectAllAction->setEnabled((A == lvMain && lvMain->Count() > 0) ||
+                                (A == lvKey && lvKey->Count() > 0) ||
+                                (A == lvResult && lvResult->Count() > 0));
+    const bool Editing = lvMain->IsEditing() || tvMain->IsEditing() || lvKey->IsEditing();
+    // The keyword and result panes delete with their own commands, which come with them.
+    DeleteAction->setEnabled(
+        !Editing &&
+        ((A == tvMain && NodeItem && !ScanRoot(NodeItem) && CurrentFolder != CurrentCatalog) ||
+         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2))));
+    aLeft->setChecked(LeftPanel->isVisibleTo(this));
+}

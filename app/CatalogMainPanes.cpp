@@ -1,0 +1,480 @@
+// The main window's panes: how they are made, how the tree, the list and the keyword pane are
+// filled from the catalog, the core's view callbacks, the status bar and the active pane.
+#include "CatalogMain.h"
+
+#include "app/ItemTexts.h"
+#include "app/ListPanes.h"
+#include "app/UiText.h"
+#include "core/CatalogExt.h"
+#include "core/CatalogGlobals.h"
+#include "core/FileTypes.h"
+#include "core/FindThread.h"
+#include "core/ImageThreads.h"
+#include "core/KeyWords.h"
+#include "core/TreeItems.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// Gives Flag a value while it lives and puts the old one back on every path.
+class TFlagGuard {
+public:
+    TFlagGuard(bool& Flag, bool During) : FFlag(Flag), FAfter(Flag) { FFlag = During; }
+    ~TFlagGuard() { FFlag = FAfter; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+    bool FAfter;
+};
+
+// The size of an item for sorting: its file size, or -1 for anything that shows "Folder".
+long long SizeKey(const TBasicItem* Item) {
+    auto* F = dynamic_cast<const TFileItem*>(Item);
+    if (!F || (F->FileInfo().Attr & faDirectory)) return -1;
+    return static_cast<long long>(std::min<uint64_t>(F->FileInfo().Size, INT64_MAX));
+}
+
+QWidget* NewPanel(const char* Name, QWidget* Content) {
+    auto* P = new QWidget;
+    P->setObjectName(QString::fromUtf8(Name));
+    auto* L = new QVBoxLayout(P);
+    L->setContentsMargins(0, 0, 0, 0);
+    L->addWidget(Content);
+    return P;
+}
+
+} // namespace
+
+// ---- making the panes --------------------------------------------------------------------------
+
+void TfmCatalogMain::CreatePanes() {
+    tvMain = new TCatalogTreeView;
+    tvMain->setObjectName(QStringLiteral("tvMain"));
+    tvMain->SetImages(&SmallImageList);
+    tvMain->SetSortType(stText);
+    tvMain->OnChanging = [this](TTreeViewNode* Node, bool&) { Run([&] { tvMainChanging(Node); }); };
+    tvMain->OnChange = [this](TTreeViewNode* Node) {
+        Run([&] { tvMainChange(Node); });
+        ScheduleUpdateActions();
+    };
+    tvMain->OnEditing = [this](TTreeViewNode* Node, bool& Allow) {
+        ItemEditing(Node ? Node->Data() : nullptr, Allow);
+    };
+    tvMain->OnEdited = [this](TTreeViewNode* Node, std::string& S) { ItemEdited(Node->Data(), S); };
+    tvMain->OnEditEnd = [this] { EditEnded(); };
+    tvMain->OnDeletion = [](TTreeViewNode* Node) {
+        if (TBasicItem* Item = Node->Data(); Item && Item->TreeNode() == Node)
+            Item->SetTreeNode(nullptr);
+    };
+    // Whatever brackets the tree's nodes changes the catalog's items: the lists follow.
+    tvMain->OnUpdate = [this](bool Begin) {
+        for (TCustomListView* L :
+             {static_cast<TCustomListView*>(lvMain), static_cast<TCustomListView*>(lvResult)}) {
+            if (Begin)
+                L->BeginUpdate();
+            else
+                L->EndUpdate();
+        }
+    };
+
+    CreateListPanes();
+
+    LeftPanel = NewPanel("LeftPanel", tvMain);
+    RightPanel = NewPanel("RightPanel", lvKey);
+    BottomPanel = NewPanel("BottomPanel", lvResult);
+    SpRight = new QSplitter(Qt::Horizontal);
+    SpRight->setObjectName(QStringLiteral("SpRight"));
+    SpRight->addWidget(lvMain);
+    SpRight->addWidget(RightPanel);
+    SpRight->setStretchFactor(0, 1);
+    spLeft = new QSplitter(Qt::Horizontal);
+    spLeft->setObjectName(QStringLiteral("spLeft"));
+    spLeft->addWidget(LeftPanel);
+    spLeft->addWidget(SpRight);
+    spLeft->setStretchFactor(1, 1);
+    spBottom = new QSplitter(Qt::Vertical);
+    spBottom->setObjectName(QStringLiteral("spBottom"));
+    spBottom->addWidget(spLeft);
+    spBottom->addWidget(BottomPanel);
+    spBottom->setStretchFactor(0, 1);
+    for (QSplitter* S : {SpRight, spLeft, spBottom})
+        S->setChildrenCollapsible(false);
+    spLeft->setSizes({200, 600});
+    SpRight->setSizes({450, 150});
+    spBottom->setSizes({440, 62});
+    setCentralWidget(spBottom);
+    RightPanel->setVisible(false);
+    BottomPanel->setVisible(false);
+
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    FStatusLabel = new QLabel;
+    FStatusLabel->setObjectName(QStringLiteral("StatusText"));
+    StatusBar1->addWidget(FStatusLabel, 1);
+    FActiveControl = lvMain;
+}
+
+void TfmCatalogMain::CreateListPanes() {
+    lvMain = new TCatalogListView;
+    lvMain->setObjectName(QStringLiteral("lvMain"));
+    lvMain->AddColumn("Name", 175, Qt::AlignLeft, 10);
+    lvMain->AddColumn("Size", 75, Qt::AlignRight, 10);
+    lvMain->AddColumn("Type", 150, Qt::AlignLeft, 10);
+    lvMain->AddColumn("Modified", 100, Qt::AlignLeft, 10);
+    lvMain->AddColumn("Attributes", 75, Qt::AlignLeft, 10);
+    lvMain->AddColumn("Comment", 100, Qt::AlignLeft, 10);
+    for (int I = 0; I < lvMain->ColumnCount(); ++I)
+        lvMain->SetColumnTag(I, I);
+    FitDateColumn();
+    lvMain->SetMultiSelect(true);
+    lvMain->SetHeaderDragDrop(true);
+    lvMain->SetSmallImages(&SmallImageList);
+    lvMain->SetLargeImages(&LargeImageList);
+    lvMain->SetHeaderImages(&ImageList1);
+    lvMain->SetAscImgIndex(imgSortAscending);
+    lvMain->SetDescImgIndex(imgSortDescending);
+    lvMain->OnCompareStr = [this](const TListViewItem* I1, const TListViewItem* I2, int& C) {
+        SortSizes(I1, I2, C);
+    };
+    lvMain->OnChange = [this] {
+        Run([&] { lvMainChange(); });
+        ScheduleUpdateActions();
+    };
+    lvMain->OnDblClick = [this] { Run([&] { lvMainDblClick(); }); };
+    lvMain->OnKeyDown = [this](int& Key, Qt::KeyboardModifiers) {
+        Run([&] { lvMainKeyDown(Key); });
+    };
+    lvMain->OnEditing = [this](TListViewItem* Row, bool& Allow) {
+        ItemEditing(Row ? Row->Data() : nullptr, Allow);
+    };
+    lvMain->OnEdited = [this](TListViewItem* Row, std::string& S) { ItemEdited(Row->Data(), S); };
+    lvMain->OnEditEnd = [this] { EditEnded(); };
+    lvMain->OnDeletion = [](TListViewItem* Row) {
+        if (TBasicItem* Item = Row->Data(); Item && Item->ListItem() == Row)
+            Item->SetListItem(nullptr);
+    };
+
+    lvKey = new TCustomListView;
+    lvKey->setObjectName(QStringLiteral("lvKey"));
+    lvKey->AddColumn("KeyWord", 140);
+    lvKey->SetViewStyle(vsReport);
+    lvKey->ReportPane()->header()->setStretchLastSection(true);
+    lvKey->SetMultiSelect(true);
+    lvKey->SetSmallImages(&ImageList2);
+    // Keywords are renamed with the keyword pane's own commands.
+    lvKey->OnEditing = [](TListViewItem*, bool& Allow) { Allow = false; };
+    lvKey->OnChange = [this] { ScheduleUpdateActions(); };
+
+    lvResult = new TCatalogListView;
+    lvResult->setObjectName(QStringLiteral("lvResult"));
+    lvResult->AddColumn("Name", 150, Qt::AlignLeft, 10);
+    lvResult->AddColumn("Location", 200, Qt::AlignLeft, 10);
+    lvResult->AddColumn("FileType", 120, Qt::AlignLeft, 10);
+    lvResult->AddColumn("FilePath", 250, Qt::AlignLeft, 10);
+    for (int I = 0; I < lvResult->ColumnCount(); ++I)
+        lvResult->SetColumnTag(I, I);
+    lvResult->SetMultiSelect(true);
+    lvResult->SetHeaderDragDrop(true);
+    lvResult->SetSmallImages(&SmallImageList);
+    lvResult->SetLargeImages(&LargeImageList);
+    lvResult->SetHeaderImages(&ImageList1);
+    lvResult->SetAscImgIndex(imgSortAscending);
+    lvResult->SetDescImgIndex(imgSortDescending);
+    lvResult->OnEditing = [](TListViewItem*, bool& Allow) { Allow = false; };
+    lvResult->OnChange = [this] { ScheduleUpdateActions(); };
+    lvResult->OnDeletion = [](TListViewItem* Row) {
+        if (TBasicItem* Item = Row->Data(); Item && Item->ResultItem() == Row)
+            Item->SetResultItem(nullptr);
+    };
+}
+
+void TfmCatalogMain::FitDateColumn() {
+    // The widest digits in every place of a date and time late in a year.
+    const QString Widest = DateTimeText(EncodeDateTime(2088, 12, 28, 22, 58, 58, 0));
+    const QFontMetrics M = lvMain->ReportPane()->fontMetrics();
+    const int Needed = M.horizontalAdvance(Widest) + 2 * M.averageCharWidth() + 8;
+    if (Needed > lvMain->ColumnWidth(colModified)) lvMain->SetColumnWidth(colModified, Needed);
+}
+
+// ---- the core's view callbacks -----------------------------------------------------------------
+
+void TfmCatalogMain::InstallViewCallbacks() {
+    RefreshTreeNodeProc = [](TTreeNode* Node) {
+        if (fmCatalogMain) fmCatalogMain->RefreshTreeNode(Node);
+    };
+    SelectCurrentFolderProc = [] {
+        if (fmCatalogMain) fmCatalogMain->SetCurrentFolder(CurrentFolder);
+    };
+    StartTreeImageThreadProc = [] {
+        if (fmCatalogMain) fmCatalogMain->StartTreeImageThread();
+    };
+    RefreshKeyWordsProc = [] {
+        if (fmCatalogMain) fmCatalogMain->RefreshKeyWordList();
+    };
+    RefreshListProc = [] {
+        if (fmCatalogMain) fmCatalogMain->RefreshList(false);
+    };
+    FillListItemProc = [](TListItem* Row) {
+        if (fmCatalogMain) fmCatalogMain->FillListItem(Row);
+    };
+    EnableMainWindowProc = [](bool Enabled) {
+        if (fmCatalogMain) fmCatalogMain->setEnabled(Enabled);
+    };
+    TreeUpdateProc = [](bool Begin) {
+        if (!fmCatalogMain) return;
+        if (Begin)
+            fmCatalogMain->tvMain->BeginUpdate();
+        else
+            fmCatalogMain->tvMain->EndUpdate();
+    };
+}
+
+void TfmCatalogMain::RemoveViewCallbacks() {
+    RefreshTreeNodeProc = nullptr;
+    SelectCurrentFolderProc = nullptr;
+    StartTreeImageThreadProc = nullptr;
+    RefreshKeyWordsProc = nullptr;
+    RefreshListProc = nullptr;
+    FillListItemProc = nullptr;
+    EnableMainWindowProc = nullptr;
+    TreeUpdateProc = nullptr;
+}
+
+// ---- tree --------------------------------------------------------------------------------------
+
+bool TfmCatalogMain::IsHiddenItem(const TBasicItem* Item) {
+    if (Item->ScanFlags() & sfMissing) return true;
+    if (ShowHidden) return false;
+    auto* F = dynamic_cast<const TFileItem*>(Item);
+    return F && F->IsHiddenOrSystem();
+}
+
+void TfmCatalogMain::ShowRootNode() {
+    auto* Root = static_cast<TTreeViewNode*>(CurrentCatalog->TreeNode());
+    if (!Root) return;
+    Root->SetText(CurrentCatalog->DisplayName());
+    Root->SetImageIndex(CurrentCatalog->GetImageIndex());
+    Root->SetSelectedIndex(CurrentCatalog->GetSelectedIndex());
+}
+
+void TfmCatalogMain::RefreshTreeNode(TTreeNode* Node) {
+    auto* N = dynamic_cast<TTreeViewNode*>(Node);
+    if (!N) return;
+    TUpdateBracket<TCustomTreeView> Nodes(tvMain);
+    // Unsorted while the nodes go in; the tree sorts them once at the end.
+    tvMain->SetSortType(stNone);
+    struct TSorted {
+        TCustomTreeView* Tree;
+        ~TSorted() { Tree->SetSortType(stText); }
+    } Sorted{tvMain};
+    if (N->HasChildren()) N->DeleteChildren();
+    if (TBasicItem* Item = N->Data(); Item && Item->Children()) AddTreeChildren(Item);
+    StartTreeImageThread();
+}
+
+void TfmCatalogMain::AddTreeChildren(TBasicItem* Folder) {
+    auto* Parent = dynamic_cast<TTreeViewNode*>(Folder->TreeNode());
+    TBasicItems* C = Folder->Children();
+    if (!Parent || !C) return;
+    for (int I = 0; I < C->Count(); ++I) {
+        TBasicItem* Child = C->At(I);
+        if (!Child->Children() || IsHiddenItem(Child)) continue;
+        TTreeViewNode* Node = tvMain->AddChild(Parent, Child->DisplayName(), Child);
+        Child->SetTreeNode(Node);
+        Node->SetImageIndex(Child->GetImageIndex());
+        Node->SetSelectedIndex(Child->GetSelectedIndex());
+        AddTreeChildren(Child);
+    }
+}
+
+void TfmCatalogMain::SetCurrentFolder(TBasicItem* Folder) {
+    TFlagGuard Switching(FFolderShown, false);
+    if (Folder != CurrentFolder) {
+        if (!Folder || !Folder->Children()) RaiseCatalogError("Invalid CurrentFolder");
+        CurrentFolder = Folder;
+    }
+    // Also when the folder stays: its node may have lost the selection (a deleted branch).
+    auto* Node = dynamic_cast<TTreeViewNode*>(CurrentFolder->TreeNode());
+    if (Node && tvMain->Selected() != Node) tvMain->SetSelected(Node);
+    RefreshList(false);
+    ScheduleUpdateActions();
+}
+
+TBasicItem* TfmCatalogMain::GetCurrentFolder() const {
+    return CurrentFolder;
+}
+
+void TfmCatalogMain::tvMainChanging(TTreeViewNode* Node) {
+    if (QCoreApplication::closingDown() || !Node) return;
+    // The selection SetCurrentFolder makes itself needs no second round.
+    if (!FFolderShown) return;
+    SetCurrentFolder(Node->Data());
+}
+
+void TfmCatalogMain::tvMainChange(TTreeViewNode* Node) {
+    if (StatusBar2->isChecked() && Node && FFolderShown && Node->Data())
+        ShowFolderContents(Node->Data());
+}
+
+// ---- list --------------------------------------------------------------------------------------
+
+void TfmCatalogMain::RefreshList(bool Append) {
+    StopThread(FListImageThread.get());
+    {
+        TUpdateBracket<TCustomListView> Rows(lvMain);
+        if (!Append) ClearList();
+        AddFolderItems();
+        lvMain->AlphaSort();
+    }
+    StartListImageThread();
+}
+
+void TfmCatalogMain::ClearList() {
+    // OnDeletion takes each row's item off its row.
+    lvMain->Clear();
+}
+
+void TfmCatalogMain::AddFolderItems() {
+    TBasicItems* C = CurrentFolder ? CurrentFolder->Children() : nullptr;
+    if (!C) return;
+    for (int I = lvMain->Count(); I < C->Count(); ++I) {
+        TBasicItem* Child = C->At(I);
+        if (!IsHiddenItem(Child)) AddListItem(Child);
+    }
+}
+
+TListViewItem* TfmCatalogMain::AddListItem(TBasicItem* Item) {
+    TUpdateBracket<TCustomListView> Rows(lvMain);
+    TListViewItem* Row = lvMain->Add();
+    Item->SetListItem(Row);
+    Row->SetData(Item);
+    FillListItem(Row);
+    return Row;
+}
+
+void TfmCatalogMain::FillListItem(TListItem* ListItem) {
+    auto* Row = dynamic_cast<TListViewItem*>(ListItem);
+    TBasicItem* Item = Row ? Row->Data() : nullptr;
+    if (!Item) return;
+    Row->SetImageIndex(Item->GetImageIndex());
+    Row->SetCaption(Item->DisplayName());
+    Row->SetData(Item);
+    if (lvMain->ViewStyle() != vsReport) return;
+    auto* F = dynamic_cast<const TFileItem*>(Item);
+    std::vector<std::string> Texts(7);
+    Texts[colSize - 1] = ItemSizeText(Item);
+    Texts[colType - 1] = Item->TypeRow() ? Item->TypeRow()->DisplayName() : std::string();
+    if (F) Texts[colModified - 1] = FromQString(DateTimeText(F->FileInfo().Date));
+    if (F) Texts[colAttributes - 1] = AttributeLetters(F->FileInfo().Attr);
+    Texts[colComment - 1] = std::string(Item->Comment());
+    Row->SetSubItems(Texts);
+}
+
+void TfmCatalogMain::SortSizes(const TListViewItem* I1, const TListViewItem* I2,
+                               int& Compare) const {
+    // The size column's texts are rounded kilobytes; the order follows the real sizes.
+    if (lvMain->SortColumn() != colSize || I1->SubItems().empty() || I2->SubItems().empty()) return;
+    const long long K1 = SizeKey(I1->Data()), K2 = SizeKey(I2->Data());
+    if (K1 < 0 && K2 < 0) return;
+    Compare = K1 < K2 ? -1 : (K1 > K2 ? 1 : 0);
+}
+
+// ---- selection and status ----------------------------------------------------------------------
+
+TBasicItem* TfmCatalogMain::GetFocusedItem() const {
+    if (FActiveControl == tvMain) {
+        TTreeViewNode* Node = tvMain->Selected();
+        return Node ? Node->Data() : nullptr;
+    }
+    if (FActiveControl == lvMain || FActiveControl == lvResult) {
+        TListViewItem* Row = static_cast<TCustomListView*>(FActiveControl)->Selected();
+        return Row ? Row->Data() : nullptr;
+    }
+    return nullptr;
+}
+
+std::vector<TBasicItem*> TfmCatalogMain::GetSelectedItems() const {
+    std::vector<TBasicItem*> Items;
+    if (FActiveControl == tvMain) {
+        if (TTreeViewNode* Node = tvMain->Selected(); Node && Node->Data())
+            Items.push_back(Node->Data());
+    } else if (FActiveControl == lvMain) {
+        for (TListViewItem* Row : lvMain->SelectedItems())
+            if (Row->Data()) Items.push_back(Row->Data());
+    }
+    return Items;
+}
+
+void TfmCatalogMain::ShowFolderContents(TBasicItem* Item) {
+    int64_t Folders = 0, Files = 0;
+    uint64_t Size = 0;
+    CountItems(Item->Children(), Folders, Files, Size);
+    SetStatusText(FolderContentsText(Folders, Files, Size));
+}
+
+void TfmCatalogMain::lvMainChange() {
+    if (!StatusBar2->isChecked()) return;
+    int64_t Folders = 0, Files = 0;
+    uint64_t Size = 0;
+    bool Any = false;
+    for (TListViewItem* Row : lvMain->SelectedItems()) {
+        TBasicItem* Item = Row->Data();
+        if (!Item || !Item->Children()) continue;
+        Any = true;
+        CountItems(Item->Children(), Folders, Files, Size);
+    }
+    SetStatusText(Any ? FolderContentsText(Folders, Files, Size) : std::string());
+}
+
+void TfmCatalogMain::SetStatusText(const std::string& S) {
+    FStatusLabel->setText(ToQString(S));
+}
+
+std::string TfmCatalogMain::StatusText() const {
+    return FromQString(FStatusLabel->text());
+}
+
+void TfmCatalogMain::FocusChanged(QWidget* Now) {
+    for (QWidget* W = Now; W; W = W->parentWidget()) {
+        if (W == tvMain || W == lvMain || W == lvKey || W == lvResult) {
+            FActiveControl = W;
+            break;
+        }
+        if (W == this) break;
+    }
+    ScheduleUpdateActions();
+}
+
+void TfmCatalogMain::SetActiveControl(QWidget* Control) {
+    FActiveControl = Control;
+    if (Control) Control->setFocus();
+    UpdateActions();
+}
+
+// ---- keyword pane ------------------------------------------------------------------------------
+
+void TfmCatalogMain::FillKeyWordList() {
+    TUpdateBracket<TCustomListView> Rows(lvKey);
+    lvKey->Clear();
+    if (TKeyWordItems* K = CurrentCatalog->KeyWords())
+        for (int I = 0; I < K->Count(); ++I) {
+            TKeyWordItem* W = K->At(I);
+            TListViewItem* Row = lvKey->Add();
+            Row->SetCaption(W->DisplayName());
+            Row->SetImageIndex(static_cast<int>(W->State()));
+            Row->SetObject(W);
+        }
+}
+
+void TfmCatalogMain::RefreshKeyWordList() {
+    FillKeyWordList();
+}

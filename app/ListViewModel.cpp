@@ -1,0 +1,331 @@
+#include "ListViewModel.h"
+
+#include "app/ListView.h"
+#include "app/UiText.h"
+
+#include <algorithm>
+
+// ---- rows --------------------------------------------------------------------------------------
+
+void TListViewItem::SetCaption(const std::string& Caption) {
+    if (Caption == FCaption) return;
+    FCaption = Caption;
+    FView->ItemChanged(this, true);
+}
+
+void TListViewItem::SetImageIndex(int Index) {
+    if (Index == FImageIndex) return;
+    FImageIndex = Index;
+    FView->ItemChanged(this, false, true);
+}
+
+void TListViewItem::Delete() {
+    // The core deletes the row of an item that is being destroyed: nobody may follow the data.
+    FData = nullptr;
+    FView->DeleteItem(this);
+}
+
+void TListViewItem::SetSubItems(const std::vector<std::string>& Texts) {
+    FSubItems = Texts;
+    FView->ItemChanged(this, false);
+}
+
+void TListViewItem::SetSubItem(int Index, const std::string& Text) {
+    if (Index < 0) return;
+    if (FSubItems.size() <= static_cast<size_t>(Index))
+        FSubItems.resize(static_cast<size_t>(Index) + 1);
+    FSubItems[static_cast<size_t>(Index)] = Text;
+    FView->ItemChanged(this, false);
+}
+
+void TListViewItem::ClearSubItems() {
+    if (FSubItems.empty()) return;
+    FSubItems.clear();
+    FView->ItemChanged(this, false);
+}
+
+void TListViewItem::SetSelected(bool Selected) {
+    FView->SetRowSelected(this, Selected);
+}
+
+bool TListViewItem::Focused() const {
+    return FView->ItemFocused() == this;
+}
+
+// ---- Qt's model --------------------------------------------------------------------------------
+
+TListViewModel::TListViewModel(TCustomListView* View) : QAbstractTableModel(View), FView(View) {}
+
+TListViewModel::~TListViewModel() = default;
+
+int TListViewModel::rowCount(const QModelIndex& Parent) const {
+    return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
+}
+
+int TListViewModel::columnCount(const QModelIndex& Parent) const {
+    return Parent.isValid() ? 0 : std::max(1, FView->ColumnCount());
+}
+
+QVariant TListViewModel::data(const QModelIndex& Index, int Role) const {
+    const TListViewItem* Row = ItemOfIndex(Index);
+    if (!Row || Row->FDeleted) return {};
+    const int Col = Index.column();
+    const TViewStyle Style = FView->ViewStyle();
+    switch (Role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        if (Col == 0) return ToQString(Row->FCaption);
+        if (static_cast<size_t>(Col - 1) < Row->FSubItems.size())
+            return ToQString(Row->FSubItems[static_cast<size_t>(Col - 1)]);
+        return {};
+    case Qt::ToolTipRole:
+        // The icon styles may cut a long name; its whole text is a hover away.
+        if (Col == 0 && Style != vsReport) return ToQString(Row->FCaption);
+        return {};
+    case Qt::DecorationRole: {
+        if (Col != 0 || Row->FImageIndex < 0) return {};
+        const TIconSource* Images = Style == vsIcon ? FView->LargeImages() : FView->SmallImages();
+        return Images ? QVariant(Images->Icon(Row->FImageIndex)) : QVariant();
+    }
+    case Qt::TextAlignmentRole:
+        if (Style != vsReport || Col >= FView->ColumnCount()) return {};
+        return QVariant::fromValue(FView->Column(Col).Alignment | Qt::AlignVCenter);
+    default: return {};
+    }
+}
+
+QVariant TListViewModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+    if (Orientation != Qt::Horizontal || Section >= FView->ColumnCount()) return {};
+    const TListColumn& C = FView->Column(Section);
+    switch (Role) {
+    case Qt::DisplayRole: return ToQString(C.Caption);
+    case Qt::DecorationRole:
+        if (C.ImageIndex < 0 || !FView->HeaderImages()) return {};
+        return FView->HeaderImages()->Icon(C.ImageIndex);
+    case Qt::TextAlignmentRole: return QVariant::fromValue(C.Alignment | Qt::AlignVCenter);
+    default: return {};
+    }
+}
+
+Qt::ItemFlags TListViewModel::flags(const QModelIndex& Index) const {
+    if (!Index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags F = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (Index.column() == 0) F |= Qt::ItemIsEditable;
+    return F;
+}
+
+void TListViewModel::RowChanged(TListViewItem* Row, bool CaptionChanged, bool ImageOnly) {
+    if (Row->FDeleted) return;
+    if (FResetting) {
+        if (CaptionChanged) FNeedsSort = true;
+        return;
+    }
+    const int R = Row->FIndex;
+    if (ImageOnly)
+        emit dataChanged(index(R, 0), index(R, 0), {Qt::DecorationRole});
+    else
+        emit dataChanged(index(R, 0), index(R, columnCount({}) - 1));
+    if (!CaptionChanged || !FSorted) return;
+    if (FUpdateCount > 0)
+        FNeedsSort = true;
+    else
+        Reposition(Row);
+}
+
+void TListViewModel::AllDecorationsChanged() {
+    if (FRows.empty() || FResetting) return;
+    emit dataChanged(index(0, 0), index(static_cast<int>(FRows.size()) - 1, 0),
+                     {Qt::DecorationRole});
+}
+
+void TListViewModel::HeaderChanged(int Section) {
+    emit headerDataChanged(Qt::Horizontal, Section, Section);
+}
+
+void TListViewModel::ColumnAdded(const std::function<void()>& Add) {
+    const int ID = FView->ColumnCount();
+    if (ID == 0) {
+        // The model always shows one column; the first real one takes its place.
+        Add();
+        HeaderChanged(0);
+        return;
+    }
+    beginInsertColumns({}, ID, ID);
+    Add();
+    endInsertColumns();
+}
+
+// ---- rows --------------------------------------------------------------------------------------
+
+void TListViewModel::Renumber(size_t From) const {
+    for (size_t I = From; I < FRows.size(); ++I)
+        FRows[I]->FIndex = static_cast<int>(I);
+}
+
+void TListViewModel::Compact() const {
+    if (!FHasDeleted) return;
+    FHasDeleted = false;
+    FView->DroppingDeletedRows();
+    FRows.erase(
+        std::remove_if(FRows.begin(), FRows.end(), [](const auto& R) { return R->FDeleted; }),
+        FRows.end());
+    Renumber(0);
+}
+
+int TListViewModel::Count() const {
+    Compact();
+    return static_cast<int>(FRows.size());
+}
+
+TListViewItem* TListViewModel::At(int Index) const {
+    Compact();
+    return RowAt(Index);
+}
+
+TListViewItem* TListViewModel::RowAt(int Position) const {
+    if (Position < 0 || static_cast<size_t>(Position) >= FRows.size()) return nullptr;
+    return FRows[static_cast<size_t>(Position)].get();
+}
+
+TListViewItem* TListViewModel::ItemOfIndex(const QModelIndex& Index) const {
+    if (!Index.isValid() || Index.model() != this) return nullptr;
+    return RowAt(Index.row());
+}
+
+QModelIndex TListViewModel::IndexOfItem(const TListViewItem* Row, int Column) const {
+    if (!Row || Row->FDeleted || Row->FIndex < 0) return {};
+    return index(Row->FIndex, Column);
+}
+
+int TListViewModel::IndexOf(const TListItem* Row) const {
+    Compact();
+    for (size_t I = 0; I < FRows.size(); ++I)
+        if (FRows[I].get() == Row) return static_cast<int>(I);
+    return -1;
+}
+
+void TListViewModel::ForEach(const std::function<void(TListViewItem* Row)>& Fn) const {
+    for (const auto& R : FRows)
+        if (!R->FDeleted) Fn(R.get());
+}
+
+void TListViewModel::BeginStructureChange() {
+    if (FResetting || FUpdateCount == 0) return;
+    FView->ResetBegins();
+    FResetting = true;
+    beginResetModel();
+}
+
+TListViewItem* TListViewModel::Add() {
+    Compact();
+    auto Row = std::unique_ptr<TListViewItem>(new TListViewItem(FView));
+    TListViewItem* R = Row.get();
+    const int At = static_cast<int>(FRows.size());
+    if (FUpdateCount > 0) {
+        BeginStructureChange();
+        FRows.push_back(std::move(Row));
+        R->FIndex = At;
+    } else {
+        beginInsertRows({}, At, At);
+        FRows.push_back(std::move(Row));
+        R->FIndex = At;
+        endInsertRows();
+    }
+    return R;
+}
+
+void TListViewModel::Remove(TListViewItem* Row) {
+    if (Row->FDeleted) return;
+    if (FUpdateCount > 0) {
+        BeginStructureChange();
+        Row->FDeleted = true;
+        FHasDeleted = true;
+        return;
+    }
+    const int At = Row->FIndex;
+    beginRemoveRows({}, At, At);
+    Row->FDeleted = true;
+    std::unique_ptr<TListViewItem> Gone = std::move(FRows[static_cast<size_t>(At)]);
+    FRows.erase(FRows.begin() + At);
+    Renumber(static_cast<size_t>(At));
+    endRemoveRows();
+    Gone->FIndex = -1;
+}
+
+void TListViewModel::RemoveAll() {
+    BeginStructureChange();
+    FRows.clear();
+    FHasDeleted = false;
+}
+
+// ---- brackets ----------------------------------------------------------------------------------
+
+void TListViewModel::BeginUpdate() {
+    if (FUpdateCount++ == 0) FNeedsSort = false;
+}
+
+void TListViewModel::EndUpdate() {
+    if (FUpdateCount == 0 || --FUpdateCount > 0) return;
+    Compact();
+    if (FNeedsSort && FSorted) Sort();
+    FNeedsSort = false;
+    if (FResetting) {
+        FResetting = false;
+        endResetModel();
+        FView->ResetEnded();
+    }
+}
+
+// ---- sorting -----------------------------------------------------------------------------------
+
+void TListViewModel::Sort() {
+    Compact();
+    FNeedsSort = false;
+    auto Less = [this](const std::unique_ptr<TListViewItem>& A,
+                       const std::unique_ptr<TListViewItem>& B) {
+        return FView->CompareItems(A.get(), B.get()) < 0;
+    };
+    // Rows are mostly filled in the catalog's own order, which is the caption order: one pass
+    // finds that out and saves the sort.
+    bool InOrder = true;
+    for (size_t I = 1; I < FRows.size() && InOrder; ++I)
+        InOrder = FView->CompareItems(FRows[I - 1].get(), FRows[I].get()) <= 0;
+    if (InOrder) return;
+    auto DoSort = [&] {
+        std::stable_sort(FRows.begin(), FRows.end(), Less);
+        Renumber(0);
+    };
+    if (FResetting)
+        DoSort();
+    else
+        Reorder(DoSort);
+}
+
+void TListViewModel::Reposition(TListViewItem* Row) {
+    // The other rows are in order; the changed one moves to where it belongs among them.
+    const int At = Row->FIndex;
+    const int To = SortedPlace(FRows, At, [this](const TListViewItem* A, const TListViewItem* B) {
+        return FView->CompareItems(A, B);
+    });
+    if (To == At) return;
+    beginMoveRows({}, At, At, {}, To);
+    MoveToPlace(FRows, At, To);
+    Renumber(static_cast<size_t>(std::min(At, To)));
+    endMoveRows();
+}
+
+void TListViewModel::Reorder(const std::function<void()>& Sort) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList Old = persistentIndexList();
+    std::vector<std::pair<TListViewItem*, int>> Held;
+    Held.reserve(static_cast<size_t>(Old.size()));
+    for (const QModelIndex& I : Old)
+        Held.emplace_back(ItemOfIndex(I), I.column());
+    Sort();
+    QModelIndexList New;
+    New.reserve(Old.size());
+    for (const auto& [Row, Col] : Held)
+        New.append(Row ? index(Row->FIndex, Col) : QModelIndex());
+    changePersistentIndexList(Old, New);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
