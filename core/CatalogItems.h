@@ -134,6 +134,8 @@ public:
 
 protected:
     void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+    // An item moved by hand: the next lookup by name sorts again.
+    void Moved() override { FInOrder = false; }
 
 private:
     bool IsInOrder() const;

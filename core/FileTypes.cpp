@@ -28,8 +28,12 @@ std::string TTypeItem::GetDisplayName() const {
 
 void TTypeItem::AddClient(TCustomCatalogItem* Item) {
     if (!Item) return;
+    // An item belongs to one row: it leaves its previous one first, so that no row keeps it as a
+    // client after it has moved on (and its slot in that row's list is given back).
+    auto* B = static_cast<TBasicItem*>(Item);
+    if (B->FTypeRow && B->FTypeRow != this) B->FTypeRow->RemoveClient(Item);
     TCatalogClientItem::AddClient(Item);
-    static_cast<TBasicItem*>(Item)->FTypeRow = this;
+    B->FTypeRow = this;
 }
 
 void TTypeItem::RemoveClient(TCustomCatalogItem* Item) {
@@ -163,9 +167,10 @@ void TTypeItems::AddItem(TBasicItem* Item) {
         Row->SetItemClass(C);
         Row->SetCommentField(PackedString());
         AddKey(IsFile ? Ext : std::string(C->Name), Position);
+        // Defaults only for a new row: a row whose icon the type thread has found keeps it.
+        SetTypeDefaults(Row);
     }
     TTypeItem* Row = At(Position);
-    SetTypeDefaults(Row);
     // An item moving to another type leaves its old row first.
     if (Item->TypeRow() != Row) Item->SetTypeItem(Row);
     StartThread();

@@ -307,7 +307,7 @@ void TBasicFolder::ClearChildren() {
     TTreeNode* Node = TreeNode();
     bool Bracket = Node && Node->InTree();
     if (Bracket) Node->BeginTreeUpdate();
-    FChildren->Clear();
+    DestroyItems(*FChildren);
     if (Bracket && TreeNode()) TreeNode()->EndTreeUpdate();
 }
 
@@ -355,8 +355,8 @@ void TCatFileItem::Clear() {
     FTypes->Clear();
     FKeyWords->Clear();
     FCatFile.clear();
-    // A new catalog must not carry the texts of the previous one.
-    SetNameField(PackedString());
+    // A new catalog must not carry the texts of the previous one; the root keeps its name
+    // ("Desktop" for a catalog made in the window), and a load takes the file's.
     SetCommentField(PackedString());
     ClearKeyWords();
     SetNoteField(PackedString());
@@ -409,7 +409,9 @@ void TFileItem::ReadFields(TReader& Reader) {
     // Most items are named after their file: both share one buffer.
     FFileInfo.Name = FileName == PackedName().View() ? PackedName() : PackedString(FileName);
     FFileInfo.Date = Reader.ReadDate();
-    FFileInfo.Size = static_cast<uint64_t>(Reader.ReadInt64());
+    // A size written in the 32-bit Integer form is unsigned: -1294967296 stands for 3,000,000,000.
+    FFileInfo.Size = Reader.NextValue() == vaInt64 ? static_cast<uint64_t>(Reader.ReadInt64())
+                                                   : static_cast<uint32_t>(Reader.ReadInteger());
     FFileInfo.Attr = static_cast<uint32_t>(Reader.ReadInt64());
 }
 
@@ -432,7 +434,7 @@ TFileFolder::~TFileFolder() {
     TTreeNode* Node = TreeNode();
     bool Bracket = Node && Node->InTree() && FChildren->Count() > 0;
     if (Bracket) Node->BeginTreeUpdate();
-    FChildren->Clear();
+    DestroyItems(*FChildren);
     if (Bracket && TreeNode()) TreeNode()->EndTreeUpdate();
 }
 
@@ -569,6 +571,27 @@ void TFileLocItem::WriteFields(TWriter& Writer) {
 }
 
 // ---- functions ---------------------------------------------------------------------------------
+
+void DestroyItems(TBasicItems& Items) {
+    // Leaves first, always the last item of the deepest collection still holding any: each
+    // deletion is a pop from the end, and no destructor recurses into a deep subtree.
+    Items.BeginUpdate();
+    std::vector<TBasicItems*> Stack{&Items};
+    while (!Stack.empty()) {
+        TBasicItems* C = Stack.back();
+        if (C->Count() == 0) {
+            Stack.pop_back();
+            continue;
+        }
+        TBasicItem* Last = C->At(C->Count() - 1);
+        TBasicItems* Sub = Last->Children();
+        if (Sub && Sub->Count() > 0)
+            Stack.push_back(Sub);
+        else
+            delete Last;
+    }
+    Items.EndUpdate();
+}
 
 std::string GetCatalogPath(const TBasicItem* Item, std::string_view Suffix) {
     // Built from the leaf upwards without recursion (trees may be deep).

@@ -38,8 +38,16 @@ class TTypeItem;
 class TTypeItems;
 
 // Scan marks of an item (never stored). sfKeep: the walk must not delete the item nor anything
-// below it (not a disk entry, or a folder that could not be listed).
-enum : uint8_t { sfMissing = 1, sfSeen = 2, sfRoot = 4, sfKindChanged = 8, sfKeep = 16 };
+// below it (not a disk entry, or a folder that could not be listed or entered). sfWalked: the
+// folder's listing was taken to its end, so its children not found may go.
+enum : uint8_t {
+    sfMissing = 1,
+    sfSeen = 2,
+    sfRoot = 4,
+    sfKindChanged = 8,
+    sfKeep = 16,
+    sfWalked = 32
+};
 
 class TBasicItem : public TCustomCatalogItem {
     QM_ITEM_CLASS(TBasicItem)
@@ -171,8 +179,8 @@ public:
     TKeyWordItems* KeyWords() const { return FKeyWords.get(); }
     TTypeItems* Types() const { return FTypes.get(); }
 
-    // Empties the catalog: children, types, keywords, file name, the root's texts; the root gets
-    // its "Catalog" type row again.
+    // Empties the catalog: children, types, keywords, file name, the root's comment, note, extra
+    // fields and keywords (its name stays); the root gets its "Catalog" type row again.
     void Clear();
     void Assign(const TCollectionItem& Source) override;
 
@@ -276,6 +284,10 @@ private:
 
 // The item's place in the catalog: "\Docs\a.txt"; the root is "\".
 std::string GetCatalogPath(const TBasicItem* Item, std::string_view Suffix = {});
+
+// Deletes every item of Items and everything below them, leaves first, without recursion: trees
+// of any depth are freed on any stack.
+void DestroyItems(TBasicItems& Items);
 
 // Adds the folders, files and bytes below Items to the counters (not reset).
 void CountItems(const TBasicItems* Items, int64_t& Folders, int64_t& Files, uint64_t& TotalSize);

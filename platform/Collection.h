@@ -54,6 +54,11 @@ public:
     void Exchange(int I, int J);
     // Moves an item from one position to another, shifting the ones between.
     void Move(int From, int To);
+    // Deletes every item for which Doomed is true, from the last to the first, and closes the
+    // gaps once at the end: linear in the size of the collection however many items go (deleting
+    // items one by one from the middle costs a shift of the rest each). While the items are
+    // deleted their slots are already empty: their destructors must not walk this collection.
+    void DeleteItems(const std::vector<bool>& Doomed);
     void BeginUpdate() { ++FUpdateCount; }
     void EndUpdate();
     int UpdateCount() const { return FUpdateCount; }
@@ -71,6 +76,8 @@ protected:
     }
     // Reorders the items by a permutation given as the new order; indices are renumbered.
     void Reorder(std::vector<TCollectionItem*> NewOrder);
+    // Told after Exchange or Move (SetIndex included) changed the order of the items.
+    virtual void Moved() {}
     void Changed();
 
 private:
@@ -81,4 +88,5 @@ private:
 
     std::vector<TCollectionItem*> FItems;
     int FUpdateCount = 0;
+    bool FBulkDelete = false; // DeleteItems runs: a removed item leaves an empty slot
 };

@@ -234,9 +234,31 @@ std::string TReader::ReadString() {
         InvalidValue();
     }
     if (static_cast<int64_t>(Len) > Remaining()) throw EReadError(SysConsts::SReadError);
-    std::string S(Len, '\0');
-    Read(S.data(), Len);
+    // A stream whose size is not known before its end (an inflating one) answers its cap for
+    // Remaining: a long string then grows with the bytes really read, never with the length a
+    // damaged file claims.
+    constexpr size_t Step = size_t(1) << 20;
+    std::string S;
+    if (Len <= Step) {
+        S.resize(Len);
+        Read(S.data(), Len);
+        return S;
+    }
+    while (S.size() < Len) {
+        size_t N = std::min(Step + S.size(), Len - S.size());
+        size_t At = S.size();
+        S.resize(At + N);
+        Read(S.data() + At, N);
+    }
     return S;
+}
+
+bool TReader::AtEnd() {
+    if (FBufPos < FBufEnd) return false;
+    uint8_t Probe;
+    if (FStream.Read(&Probe, 1) == 0) return true;
+    FStream.Seek(-1, soFromCurrent);
+    return false;
 }
 
 bool TReader::ReadBoolean() {

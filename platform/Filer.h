@@ -95,6 +95,8 @@ public:
     void SetPosition(int64_t Pos);
     // Bytes between the current position and the end of the stream.
     int64_t Remaining() const;
+    // True when nothing follows the last value read.
+    bool AtEnd();
 
 private:
     int32_t ReadIntegerOfType(TValueType T);
