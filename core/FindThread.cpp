@@ -286,8 +286,14 @@ void TFindThread::Examine(TBasicItem* X) {
     auto Carries = [&Keys](TKeyWordItem* K) {
         return K && std::find(Keys.begin(), Keys.end(), K) != Keys.end();
     };
-    auto InComment = [&](const std::string& W) { return Comment().find(W) != std::string::npos; };
-    auto InNote = [&](const std::string& W) { return Note().find(W) != std::string::npos; };
+    // An empty word names nothing, so it is found in no text (an empty substring would be
+    // found in every one).
+    auto InComment = [&](const std::string& W) {
+        return !W.empty() && Comment().find(W) != std::string::npos;
+    };
+    auto InNote = [&](const std::string& W) {
+        return !W.empty() && Note().find(W) != std::string::npos;
+    };
     auto Matches = [&](const TMask& M) { return M.MatchesEverything() || M.Matches(Folded()); };
 
     bool Add = false;

@@ -493,35 +493,42 @@ void TFolderScanThread::Finalize() {
     FItem->SetScanFlags(0);
     bool Refused = ReturnValue() == -50;
     // Entries the walk did not reach carry no seen mark: a cancelled run deletes nothing.
-    bool MayDelete = FRoDelete && !Refused && !Terminated() && !(RootFlags & sfKeep);
+    bool MayDelete = FRoDelete && !Refused && !Terminated();
     if (TBasicItems* Children = FItem->Children()) {
-        PruneItems(Children, MayDelete && (RootFlags & sfWalked));
+        PruneItems(Children, RootFlags, MayDelete);
         if (!Refused) NotifyViews();
     }
     if (TreeUpdateProc) TreeUpdateProc(false);
     if (EnableMainWindowProc) EnableMainWindowProc(true);
 }
 
-void TFolderScanThread::PruneItems(TBasicItems* Top, bool TopMayDelete) {
+void TFolderScanThread::PruneItems(TBasicItems* Top, uint8_t TopFlags, bool MayDelete) {
     // Every folder is visited once from an explicit stack. A folder's unseen disk items go only
     // when deleting is allowed, the folder was walked to its end and nothing above it is kept.
-    std::vector<std::pair<TBasicItems*, bool>> Stack{{Top, TopMayDelete}};
+    struct TPrune {
+        TBasicItems* Items;
+        uint8_t OwnerFlags; // the scan marks the folder had
+        bool KeptAbove;
+    };
+    std::vector<TPrune> Stack{{Top, TopFlags, false}};
     std::vector<bool> Doomed;
     while (!Stack.empty()) {
-        auto [C, MayDelete] = Stack.back();
+        TPrune P = Stack.back();
         Stack.pop_back();
+        TBasicItems* C = P.Items;
+        bool Kept = P.KeptAbove || (P.OwnerFlags & sfKeep);
+        bool Here = MayDelete && !Kept && (P.OwnerFlags & sfWalked);
         Doomed.assign(static_cast<size_t>(C->Count()), false);
         bool Any = false;
         for (int I = 0; I < C->Count(); ++I) {
             TBasicItem* X = C->At(I);
             uint8_t Flags = X->ScanFlags();
-            if (MayDelete && !(Flags & (sfSeen | sfKeep)) && dynamic_cast<TFileItem*>(X)) {
+            if (Here && !(Flags & (sfSeen | sfKeep)) && dynamic_cast<TFileItem*>(X)) {
                 Doomed[static_cast<size_t>(I)] = Any = true; // a folder goes with all it holds
                 continue;
             }
             X->SetScanFlags(0);
-            if (TBasicItems* Sub = X->Children())
-                Stack.push_back({Sub, MayDelete && !(Flags & sfKeep) && (Flags & sfWalked)});
+            if (TBasicItems* Sub = X->Children()) Stack.push_back({Sub, Flags, Kept});
         }
         if (Any) {
             int Before = C->Count();

@@ -87,7 +87,9 @@ private:
     void SetCurrentPath(const std::string& Path);
     void ApplyFolder(TFolderBatch& B);
     void Finalize();
-    void PruneItems(TBasicItems* Top, bool TopMayDelete);
+    // Clears the marks below Top (whose owner had the marks TopFlags) and deletes the disk items
+    // the walk found gone, where MayDelete and the folder's own marks allow it.
+    void PruneItems(TBasicItems* Top, uint8_t TopFlags, bool MayDelete);
     void NotifyViews();
 
     TBasicItem* FItem;

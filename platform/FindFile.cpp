@@ -64,8 +64,9 @@ bool FindFirst(const std::string& Dir, TSearchRec& Rec, TSearchHandle& H) {
 bool FindFirstAt(int FolderFd, TSearchRec& Rec, TSearchHandle& H) {
     FindClose(H);
     H.Error = 0;
-    // The listing gets a descriptor of its own: closedir closes it, the caller's stays open.
-    int Fd = ::openat(FolderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The listing gets a descriptor of its own: closedir closes it, the caller's stays open. (A
+    // duplicate, not "." opened again: a folder that may be listed but not searched has no ".")
+    int Fd = ::fcntl(FolderFd, F_DUPFD_CLOEXEC, 0);
     if (Fd < 0 || !(H.Dir = ::fdopendir(Fd))) {
         H.Error = errno;
         if (Fd >= 0) ::close(Fd);
