@@ -43,9 +43,9 @@ const char* const STooLarge = "Catalog too large to save: %d bytes (at most %d)"
 // A class table of a real file has eleven names; a newer writer may add a few. Far more than
 // that is a damaged file, and refusing it early keeps the sorted inserts cheap.
 constexpr int32_t MaxClassTableEntries = 1024;
-// The stack a load runs on: the reader recurses once per level of folders, and a catalog may
-// nest as deep as MaxNesting levels (the thread is given this much address space; only the
-// pages used are ever touched).
+// The stack a load or save runs on: both recurse once per level of folders, and a catalog may
+// nest 65536 levels deep (the thread is given this much address space; only the pages used are
+// ever touched).
 constexpr size_t LoadStackSize = size_t(1) << 30;
 
 // Pauses the type-information thread of a catalog while the guard lives (pauses are counted).
@@ -368,7 +368,8 @@ void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
     TStreamState State;
     Body.Clear();
     std::unordered_map<const TKeyWordItem*, int> KeyIndex;
-    {
+    // The writer recurses once per level of folders, as the reader does.
+    RunWithStack(LoadStackSize, [&] {
         TCatalogWriter Writer(Body, 1024);
         Writer.Write(CatalogSignature.data(), CatalogSignature.size());
         WriteClassTable(Writer);
@@ -383,7 +384,7 @@ void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
         Root.SaveToWriter(Writer);
         WriteTrailer(Writer);
         Writer.FlushBuffer();
-    }
+    });
     if (static_cast<uint64_t>(Body.Size()) > MaxCatalogBodySize)
         RaiseCatalogErrorFmt(STooLarge, {Body.Size(), static_cast<int64_t>(MaxCatalogBodySize)});
     Body.SetPosition(0);

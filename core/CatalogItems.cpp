@@ -294,9 +294,10 @@ void TCatalogClientItem::Assign(const TCollectionItem& Source) {
 // ---- the collection record of the catalog file -------------------------------------------------
 
 namespace {
-// Folders nest at most this deep in a catalog file: far more than any disk allows (a path of
-// PATH_MAX bytes holds at most 2048 levels), and little enough for the reader's stack.
-constexpr int MaxNesting = 4096;
+// Folders nest at most this deep in a catalog file: deeper than any tree a scan meets in
+// practice (scans reach any depth, walking folders relative to their parents), and little enough
+// for the stack that loads and saves run on (CatalogFile.cpp).
+constexpr int MaxNesting = 65536;
 int GReadDepth = 0;
 
 struct DepthGuard {

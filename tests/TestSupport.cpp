@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "platform/Thread.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -232,6 +234,8 @@ bool RunTestWithPrivateMounts() {
 
 namespace {
 void* RunFunction(void* P) {
+    // The thread stands in for the UI thread, as the main thread of a process would.
+    SetMainThread();
     (*static_cast<const std::function<void()>*>(P))();
     return nullptr;
 }
@@ -246,4 +250,5 @@ void RunOnStackOf(size_t StackBytes, const std::function<void()>& Fn) {
         throw std::runtime_error("pthread_create failed");
     pthread_attr_destroy(&Attr);
     pthread_join(T, nullptr);
+    SetMainThread();
 }

@@ -39,7 +39,8 @@ bool RunTestUnprivileged(std::initializer_list<const TempDir*> Dirs = {});
 // does), so that its body may mount and bind folders that nobody else sees. The suite must run
 // as root, or the test fails.
 bool RunTestWithPrivateMounts();
-// Runs Fn on a thread whose stack is StackBytes, as a process under `ulimit -s` would have.
+// Runs Fn on a thread whose stack is StackBytes, as the main thread of a process under
+// `ulimit -s` would have; the thread is the UI thread meanwhile. Call on the UI thread.
 void RunOnStackOf(size_t StackBytes, const std::function<void()>& Fn);
 // Hex text of bytes ("0F 00 02 ..."), for readable byte comparisons.
 std::string HexBytes(std::string_view Bytes);
