@@ -44,7 +44,7 @@ const char* const STooLarge = "Catalog too large to save: %d bytes (at most %d)"
 // that is a damaged file, and refusing it early keeps the sorted inserts cheap.
 constexpr int32_t MaxClassTableEntries = 1024;
 // The stack a load or save runs on: both recurse once per level of folders, and a catalog may
-// nest 65536 levels deep (the thread is given this much address space; only the pages used are
+// nest 16384 levels deep (the thread is given this much address space; only the pages used are
 // ever touched).
 constexpr size_t LoadStackSize = size_t(1) << 30;
 

@@ -297,7 +297,7 @@ namespace {
 // Folders nest at most this deep in a catalog file: deeper than any tree a scan meets in
 // practice (scans reach any depth, walking folders relative to their parents), and little enough
 // for the stack that loads and saves run on (CatalogFile.cpp).
-constexpr int MaxNesting = 65536;
+constexpr int MaxNesting = 16384;
 int GReadDepth = 0;
 
 struct DepthGuard {
