@@ -43,10 +43,6 @@ const char* const STooLarge = "Catalog too large to save: %d bytes (at most %d)"
 // A class table of a real file has eleven names; a newer writer may add a few. Far more than
 // that is a damaged file, and refusing it early keeps the sorted inserts cheap.
 constexpr int32_t MaxClassTableEntries = 1024;
-// The stack a load or save runs on: both recurse once per level of folders, and a catalog may
-// nest 16384 levels deep (the thread is given this much address space; only the pages used are
-// ever touched).
-constexpr size_t LoadStackSize = size_t(1) << 30;
 
 // Pauses the type-information thread of a catalog while the guard lives (pauses are counted).
 class TTypesPause {
@@ -368,8 +364,7 @@ void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
     TStreamState State;
     Body.Clear();
     std::unordered_map<const TKeyWordItem*, int> KeyIndex;
-    // The writer recurses once per level of folders, as the reader does.
-    RunWithStack(LoadStackSize, [&] {
+    {
         TCatalogWriter Writer(Body, 1024);
         Writer.Write(CatalogSignature.data(), CatalogSignature.size());
         WriteClassTable(Writer);
@@ -384,7 +379,7 @@ void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
         Root.SaveToWriter(Writer);
         WriteTrailer(Writer);
         Writer.FlushBuffer();
-    });
+    }
     if (static_cast<uint64_t>(Body.Size()) > MaxCatalogBodySize)
         RaiseCatalogErrorFmt(STooLarge, {Body.Size(), static_cast<int64_t>(MaxCatalogBodySize)});
     Body.SetPosition(0);
@@ -409,9 +404,9 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
         LoadingTypes = nullptr;
     };
     try {
-        // Nesting is bounded by memory, not by the stack of the thread that loads.
-        RunWithStack(LoadStackSize, [&] {
-            TCatalogReader Reader(Body, 1024);
+        {
+            // A reader buffer of 64 KiB: most strings are then read where they lie.
+            TCatalogReader Reader(Body, 64 << 10);
             ReadClassTable(Reader);
             TKeyWordItems* Keys = Root.KeyWords();
             Keys->ReadItems(Reader);
@@ -430,7 +425,7 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
             // The body ends with the trailer: a longer one (a current body behind an old
             // signature, for one) is not what it claims to be.
             if (!Reader.AtEnd()) throw EReadError(SysConsts::SReadError);
-        });
+        }
     } catch (...) {
         Reset();
         bool Inflate = false;

@@ -100,8 +100,9 @@ void TCustomCatalogItem::Assign(const TCollectionItem& Source) {
 }
 
 void TCustomCatalogItem::LoadFromReader(TReader& Reader) {
-    SetNameField(PackedString(Reader.ReadString()));
-    FComment = PackedString(Reader.ReadString());
+    std::string Scratch;
+    SetNameField(PackedString(Reader.ReadStringView(Scratch)));
+    FComment = PackedString(Reader.ReadStringView(Scratch));
     ReadFields(Reader);
 }
 
@@ -295,24 +296,45 @@ void TCatalogClientItem::Assign(const TCollectionItem& Source) {
 
 namespace {
 // Folders nest at most this deep in a catalog file: deeper than any tree a scan meets in
-// practice (scans reach any depth, walking folders relative to their parents), and little enough
-// for the stack that loads and saves run on (CatalogFile.cpp).
-constexpr int MaxNesting = 16384;
-int GReadDepth = 0;
+// practice (scans reach any depth, walking folders relative to their parents).
+constexpr int MaxNesting = 65536;
+// Reading and writing recurse once per level. Every StackSpan levels the rest of the subtree is
+// read or written on a helper thread with a stack of SpanStackSize, so the depth a catalog may
+// have does not depend on the stack of the thread that loads it (a process under `ulimit -s
+// 512` included), while the catalogs of every day never leave the caller's thread.
+constexpr int StackSpan = 128;
+constexpr size_t SpanStackSize = size_t(16) << 20;
+int GReadDepth = 0, GWriteDepth = 0;
 
 struct DepthGuard {
-    DepthGuard() {
-        if (++GReadDepth > MaxNesting) {
-            --GReadDepth;
+    explicit DepthGuard(int& Depth) : FDepth(Depth) {
+        if (++FDepth > MaxNesting) {
+            --FDepth;
             throw EReadError(SysConsts::SReadError);
         }
     }
-    ~DepthGuard() { --GReadDepth; }
+    ~DepthGuard() { --FDepth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    // Runs Fn here, or on a fresh stack at every StackSpan-th level.
+    void Run(const std::function<void()>& Fn) const {
+        if (FDepth % StackSpan == 0)
+            RunWithStack(SpanStackSize, Fn);
+        else
+            Fn();
+    }
+
+private:
+    int& FDepth;
 };
 } // namespace
 
 void TCustomCatalogItems::ReadItems(TReader& Reader) {
-    DepthGuard Depth;
+    DepthGuard Depth(GReadDepth);
+    Depth.Run([&] { ReadItemsHere(Reader); });
+}
+
+void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
     BeginUpdate();
     try {
         SetSorted(true);
@@ -355,6 +377,11 @@ void TCustomCatalogItems::ReadItems(TReader& Reader) {
 }
 
 void TCustomCatalogItems::WriteItems(TWriter& Writer) {
+    DepthGuard Depth(GWriteDepth);
+    Depth.Run([&] { WriteItemsHere(Writer); });
+}
+
+void TCustomCatalogItems::WriteItemsHere(TWriter& Writer) {
     Sort();
     // Registry position -> position in the class table of the file being written.
     std::vector<int> TableIndex(ItemFormats().Count(), -1);

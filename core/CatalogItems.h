@@ -138,6 +138,8 @@ protected:
     void Moved() override { FInOrder = false; }
 
 private:
+    void ReadItemsHere(TReader& Reader);
+    void WriteItemsHere(TWriter& Writer);
     bool IsInOrder() const;
     int Compare(int I, int J) const;
     int LinearIndexOfName(std::string_view Name, const TCustomCatalogItem* Skip) const;

@@ -121,15 +121,30 @@ void TTypeItems::AddItem(TBasicItem* Item) {
     int Position = -1;
     std::string Ext;
     bool IsFile = false;
-    if (dynamic_cast<TBasicFolder*>(Item) || dynamic_cast<TFileFolder*>(Item)) {
-        Position = IndexOfClass(Item->ClassType());
-    } else if (auto* F = dynamic_cast<TFileItem*>(Item)) {
+    std::string_view Spelling;
+    bool Learn = false;
+    TItemClass C = Item->ClassType();
+    // Plain files first: they are nearly every item of a catalog.
+    bool Folder = C != &TFileItem::Class &&
+                  (C->InheritsFrom(&TBasicFolder::Class) || C->InheritsFrom(&TFileFolder::Class));
+    if (Folder) {
+        Position = IndexOfClass(C);
+    } else if (C->InheritsFrom(&TFileItem::Class)) {
         IsFile = true;
+        auto* F = static_cast<TFileItem*>(Item);
         // The type follows the file record's name, never the display name.
         std::string_view Name =
             F->FileInfo().Name.empty() ? Item->Name() : F->FileInfo().Name.View();
-        Ext = ExtensionKey(Name);
-        Position = IndexOfExtension(Ext);
+        size_t Dot = Name.rfind('.');
+        Spelling = Dot == std::string_view::npos ? std::string_view() : Name.substr(Dot);
+        auto Known = FSpellings.find(Spelling);
+        if (Known != FSpellings.end()) {
+            Position = Known->second;
+        } else {
+            Ext = ExtensionKey(Name);
+            Position = IndexOfExtension(Ext);
+            Learn = true;
+        }
     } else {
         // Only tree items of the known kinds have a type; nothing else joins a row.
         Item->SetTypeItem(nullptr);
@@ -138,7 +153,6 @@ void TTypeItems::AddItem(TBasicItem* Item) {
     if (Position == -1) {
         auto* Row = new TTypeItem(this);
         Position = Row->Index();
-        TItemClass C = Item->ClassType();
         // The built-in rows of the folder kinds: name and images.
         struct TBuiltIn {
             TItemClass Class;
@@ -170,6 +184,7 @@ void TTypeItems::AddItem(TBasicItem* Item) {
         // Defaults only for a new row: a row whose icon the type thread has found keeps it.
         SetTypeDefaults(Row);
     }
+    if (Learn) FSpellings.emplace(std::string(Spelling), Position);
     TTypeItem* Row = At(Position);
     // An item moving to another type leaves its old row first.
     if (Item->TypeRow() != Row) Item->SetTypeItem(Row);
@@ -181,6 +196,7 @@ void TTypeItems::Clear() {
     if (!WasPaused) StopThread();
     TCustomCatalogItems::Clear();
     FKeyList.clear();
+    FSpellings.clear();
     if (!WasPaused) StartThread();
 }
 

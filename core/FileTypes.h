@@ -14,6 +14,7 @@
 #include "core/CatalogItems.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 class TBasicItem;
@@ -110,6 +111,13 @@ private:
     // Key text (folded case) -> row position: the class name for built-in rows, the upper-case
     // extension for file rows.
     std::unordered_map<std::string, int> FKeyList;
+    // The extension exactly as a file name spells it -> row position: the key work (upper-casing,
+    // folding, hashing the folded text) is done once per spelling, not once per item.
+    struct TViewHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view S) const { return std::hash<std::string_view>()(S); }
+    };
+    std::unordered_map<std::string, int, TViewHash, std::equal_to<>> FSpellings;
 };
 
 // The upper-case extension (dot included, ASCII letters only upper-cased) of a file name; empty

@@ -1,17 +1,19 @@
 // TInflateStream: the body of a catalog file, inflated while it is read.
 //
 // The compressed bytes come from a source stream (the file, or a memory stream) in steps of
-// 256 KiB and are inflated into a window of the same size, so a load holds neither the whole
-// file nor the whole body: the parser sees the signature after the first step, and a body that
-// fails to parse is refused without inflating the rest. The stream checks the zlib trailer
-// (Adler-32) at its end, refuses bytes after the end of the zlib stream, and refuses a body
-// above MaxSize bytes whatever the data claims.
+// 256 KiB and are inflated, on a thread of the stream's own, into three windows of the same size
+// that the reader takes in turn: the load costs about the slower of inflating and parsing, and
+// holds neither the whole file nor the whole body. The parser sees the signature after the first
+// step, and a body that fails to parse is refused with at most three more windows inflated. The
+// stream checks the zlib trailer (Adler-32) at its end, refuses bytes after the end of the zlib
+// stream, and refuses a body above MaxSize bytes whatever the data claims.
 //
 // Reading is sequential; Seek moves forward (skipping bytes) or back within the current window
 // (as the filer's reader does when it gives back what it buffered). Size() is not known before
 // the end: it answers the cap. Errors raise EInflateError.
 //
-// One thread; the source must outlive the stream.
+// The reading side belongs to one thread; the source must outlive the stream and is read only by
+// the stream's own thread while the stream exists.
 #pragma once
 
 #include "core/CatalogItems.h"
@@ -40,21 +42,20 @@ public:
 
     // True once every byte of the body was read (the zlib stream ended and its checksum held).
     bool AtEnd();
-    // Seconds spent inflating (and reading the source), for the load benchmark.
-    double InflateSeconds() const { return FInflateSeconds; }
+    // Seconds the inflating thread spent reading the source and inflating, for the benchmark.
+    double InflateSeconds() const;
 
 private:
     struct State;
-    // Inflates the next window; false at the end of the body.
+    // The inflating thread's loop.
+    void Produce();
+    // Takes the next inflated window; false at the end of the body.
     bool Refill();
 
     TStream& FSource;
     uint64_t FMaxSize;
     std::unique_ptr<State> FZ;
-    std::unique_ptr<uint8_t[]> FIn, FOut;
-    size_t FInPos = 0, FInEnd = 0;
+    const uint8_t* FCurrent = nullptr; // the window being read
     size_t FOutPos = 0, FOutEnd = 0;
-    uint64_t FWindowStart = 0; // body offset of FOut[0]
-    bool FStreamEnd = false, FSourceEnd = false;
-    double FInflateSeconds = 0;
+    uint64_t FWindowStart = 0; // body offset of FCurrent[0]
 };

@@ -226,8 +226,9 @@ void TBasicItem::Assign(const TCollectionItem& Source) {
 }
 
 void TBasicItem::ReadFields(TReader& Reader) {
-    PackedString NoteText(Reader.ReadString());
-    PackedString Text(Reader.ReadString());
+    std::string Scratch;
+    PackedString NoteText(Reader.ReadStringView(Scratch));
+    PackedString Text(Reader.ReadStringView(Scratch));
     int32_t Int = Reader.ReadInteger();
     bool Flag = Reader.ReadBoolean();
     SetNoteField(NoteText);
@@ -405,7 +406,8 @@ void TFileItem::Assign(const TCollectionItem& Source) {
 
 void TFileItem::ReadFields(TReader& Reader) {
     TBasicItem::ReadFields(Reader);
-    std::string FileName = Reader.ReadString();
+    std::string Scratch;
+    std::string_view FileName = Reader.ReadStringView(Scratch);
     // Most items are named after their file: both share one buffer.
     FFileInfo.Name = FileName == PackedName().View() ? PackedName() : PackedString(FileName);
     FFileInfo.Date = Reader.ReadDate();

@@ -158,8 +158,8 @@ int64_t TReader::Remaining() const {
     return std::max<int64_t>(0, StreamLeft) + static_cast<int64_t>(FBufEnd - FBufPos);
 }
 
-uint8_t TReader::ReadByte() {
-    if (FBufPos == FBufEnd) FillBuffer();
+uint8_t TReader::ReadByteSlow() {
+    FillBuffer();
     return FBuffer[FBufPos++];
 }
 
@@ -223,7 +223,7 @@ int64_t TReader::ReadInt64() {
     return ReadIntegerOfType(T);
 }
 
-std::string TReader::ReadString() {
+size_t TReader::ReadStringLength() {
     TValueType T = ReadValue();
     size_t Len;
     if (T == vaString) {
@@ -234,6 +234,25 @@ std::string TReader::ReadString() {
         InvalidValue();
     }
     if (static_cast<int64_t>(Len) > Remaining()) throw EReadError(SysConsts::SReadError);
+    return Len;
+}
+
+std::string_view TReader::ReadStringView(std::string& Scratch) {
+    size_t Len = ReadStringLength();
+    if (FBufEnd - FBufPos >= Len) {
+        std::string_view V(reinterpret_cast<const char*>(FBuffer.data()) + FBufPos, Len);
+        FBufPos += Len;
+        return V;
+    }
+    Scratch = ReadStringOfLength(Len);
+    return Scratch;
+}
+
+std::string TReader::ReadString() {
+    return ReadStringOfLength(ReadStringLength());
+}
+
+std::string TReader::ReadStringOfLength(size_t Len) {
     // A stream whose size is not known before its end (an inflating one) answers its cap for
     // Remaining: a long string then grows with the bytes really read, never with the length a
     // damaged file claims.

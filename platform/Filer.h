@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum TValueType : uint8_t {
@@ -86,6 +87,9 @@ public:
     int32_t ReadInteger();
     int64_t ReadInt64();
     std::string ReadString();
+    // The same string as a view that stays valid until the next read: into the reader's buffer
+    // when the string lies whole in it (no copy), else into Scratch.
+    std::string_view ReadStringView(std::string& Scratch);
     bool ReadBoolean();
     TDateTime ReadDate();
     void Read(void* Buf, size_t Count);
@@ -100,7 +104,11 @@ public:
 
 private:
     int32_t ReadIntegerOfType(TValueType T);
-    uint8_t ReadByte();
+    uint8_t ReadByte() { return FBufPos < FBufEnd ? FBuffer[FBufPos++] : ReadByteSlow(); }
+    uint8_t ReadByteSlow();
+    // The length of the string whose tag comes next.
+    size_t ReadStringLength();
+    std::string ReadStringOfLength(size_t Len);
     void FillBuffer();
 
     TStream& FStream;

@@ -314,8 +314,8 @@ TEST_F(CatalogFile, HostileBodiesAreDamageAndLeaveAnEmptyCatalog) {
 }
 
 TEST_F(CatalogFile, NestingIsCapped) {
-    // The root's children are the first level; 16384 levels are read, one more is not.
-    const int Cap = 16384;
+    // The root's children are the first level; 65536 levels are read, one more is not.
+    const int Cap = 65536;
     LoadBody(NestedBody(Cap - 1));
     int Depth = 0;
     for (TBasicItem* I = Cat.get(); I->Children()->Count(); I = I->Children()->At(0))
