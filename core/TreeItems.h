@@ -22,6 +22,7 @@
 
 #include "core/CatalogItems.h"
 #include "core/FileRecords.h"
+#include "platform/SmallPool.h"
 
 #include <memory>
 #include <string>
@@ -55,6 +56,11 @@ public:
     explicit TBasicItem(TCustomCatalogItems* Collection);
     ~TBasicItem() override;
     std::string ClassCaption() const override { return "BasicItem"; }
+
+    // Tree items live in the small-object pool (platform/SmallPool.h); a delete gives back the
+    // size of the object's own class through the virtual destructor.
+    static void* operator new(size_t Size) { return AllocateSmall(Size); }
+    static void operator delete(void* P, size_t Size) noexcept { FreeSmall(P, Size); }
 
     // The item whose children hold this one (its parent), null for the root.
     TBasicItem* OwnerItem() const;
