@@ -30,7 +30,7 @@
 #include <unordered_map>
 #include <vector>
 
-double LastLoadInflateSeconds = 0;
+double LastLoadInflateSeconds = 0, LastLoadWaitSeconds = 0;
 
 namespace {
 
@@ -489,4 +489,5 @@ void TCatFileItem::LoadFromFile() {
         RaiseCatalogError(SNotCatalogOrDamaded); // the file could not be read halfway
     }
     LastLoadInflateSeconds = Body.InflateSeconds();
+    LastLoadWaitSeconds = Body.WaitSeconds();
 }

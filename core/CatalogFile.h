@@ -38,8 +38,9 @@ public:
 // takes about 0.65 GB; a body beyond the cap is refused before it can exhaust memory.
 inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
 
-// Seconds the last LoadFromFile spent reading and inflating the file (the rest is parsing).
-extern double LastLoadInflateSeconds;
+// Of the last LoadFromFile: the seconds its inflating thread was busy reading and inflating the
+// file, and the seconds the parser waited for it.
+extern double LastLoadInflateSeconds, LastLoadWaitSeconds;
 
 // Replaces the contents of Stream by their zlib compression at level 9, position 0: one
 // RFC 1950 stream. Bodies above 1 MiB are deflated in blocks on several threads and joined (the

@@ -169,6 +169,10 @@ public:
     // The base Assign; clients are never copied (this item's are cleared).
     void Assign(const TCollectionItem& Source) override;
 
+protected:
+    // For a subclass that unlinks all of its clients at once.
+    TClientList& MutableClients() { return FClients; }
+
 private:
     TClientList FClients;
 };

@@ -43,6 +43,15 @@ void TTypeItem::RemoveClient(TCustomCatalogItem* Item) {
     if (B->FTypeRow == this) B->FTypeRow = nullptr;
 }
 
+void TTypeItem::DropClients() {
+    for (TCustomCatalogItem* C : Clients()) {
+        auto* B = static_cast<TBasicItem*>(C);
+        if (B->FTypeRow == this) B->FTypeRow = nullptr;
+        B->FTypeSlot = -1;
+    }
+    MutableClients().Clear();
+}
+
 void TTypeItem::SetImageIndex(int32_t V) {
     if (V == FImageIndex) return;
     FImageIndex = V;
@@ -189,6 +198,11 @@ void TTypeItems::AddItem(TBasicItem* Item) {
     // An item moving to another type leaves its old row first.
     if (Item->TypeRow() != Row) Item->SetTypeItem(Row);
     StartThread();
+}
+
+void TTypeItems::DropAllClients() {
+    for (int I = 0; I < Count(); ++I)
+        At(I)->DropClients();
 }
 
 void TTypeItems::Clear() {

@@ -43,6 +43,8 @@ public:
     // Client links also set and clear the item's TypeRow.
     void AddClient(TCustomCatalogItem* Item) override;
     void RemoveClient(TCustomCatalogItem* Item) override;
+    // Unlinks every client at once (their rows become none), in one pass over the list.
+    void DropClients();
 
     int32_t ImageIndex() const { return FImageIndex; }
     int32_t SelectedIndex() const { return FSelectedIndex; }
@@ -82,6 +84,9 @@ public:
         return static_cast<TTypeItem*>(TCustomCatalogItems::Items(Index));
     }
     bool AcceptsClass(TItemClass) const override { return false; }
+    // Every item of the catalog leaves its row in one pass per row: a catalog that is closed
+    // then frees its items without unlinking them one by one.
+    void DropAllClients();
 
     // Finds or creates the row of Item and links Item to it; restarts an ended thread.
     void AddItem(TBasicItem* Item);

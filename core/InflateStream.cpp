@@ -137,7 +137,11 @@ bool TInflateStream::Refill() {
     }
     FWindowStart += FOutEnd;
     FOutPos = FOutEnd = 0;
-    S.Cv.wait(L, [&] { return S.Ring[S.NextRead].Full || S.Ended; });
+    if (!S.Ring[S.NextRead].Full && !S.Ended) {
+        double T0 = Now();
+        S.Cv.wait(L, [&] { return S.Ring[S.NextRead].Full || S.Ended; });
+        FWaitSeconds += Now() - T0;
+    }
     if (!S.Ring[S.NextRead].Full) {
         if (S.Error) std::rethrow_exception(S.Error);
         return false; // the end of the body

@@ -44,6 +44,8 @@ public:
     bool AtEnd();
     // Seconds the inflating thread spent reading the source and inflating, for the benchmark.
     double InflateSeconds() const;
+    // Seconds the reader waited for inflated bytes.
+    double WaitSeconds() const { return FWaitSeconds; }
 
 private:
     struct State;
@@ -58,4 +60,5 @@ private:
     const uint8_t* FCurrent = nullptr; // the window being read
     size_t FOutPos = 0, FOutEnd = 0;
     uint64_t FWindowStart = 0; // body offset of FCurrent[0]
+    double FWaitSeconds = 0;
 };

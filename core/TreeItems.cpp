@@ -341,7 +341,9 @@ TCatFileItem::TCatFileItem(TCustomCatalogItems* Collection)
 }
 
 TCatFileItem::~TCatFileItem() {
-    // Children first, while the keywords and type rows they link to still exist.
+    // Children first, while the keywords and type rows they link to still exist; the type links
+    // of every item go in one pass per row.
+    FTypes->DropAllClients();
     ClearChildren();
     FTypes.reset();
     FKeyWords.reset();
@@ -352,6 +354,7 @@ std::string TCatFileItem::ClassCaption() const {
 }
 
 void TCatFileItem::Clear() {
+    FTypes->DropAllClients();
     ClearChildren();
     FTypes->Clear();
     FKeyWords->Clear();

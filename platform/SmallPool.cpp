@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 #include <sys/mman.h>
+#include <thread>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -59,6 +60,16 @@ public:
 
 private:
     void NewBlock() {
+        char* B = TakeSpare();
+        if (!B) B = MapBlock(false);
+        FBlocks.push_back(B);
+        FNext = B;
+        FLeft = BlockSize;
+        // The kernel clears a fresh page when it is first written, which costs as much as
+        // filling it: the next block is mapped and written on a helper thread meanwhile.
+        StartSpare();
+    }
+    static char* MapBlock(bool Populate) {
         // Twice the size, so that a 2 MiB-aligned block can be cut out (huge pages need it).
         void* Raw = ::mmap(nullptr, 2 * BlockSize, PROT_READ | PROT_WRITE,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -69,12 +80,32 @@ private:
         uintptr_t End = Start + 2 * BlockSize;
         if (End > Aligned + BlockSize)
             ::munmap(reinterpret_cast<void*>(Aligned + BlockSize), End - Aligned - BlockSize);
-        ::madvise(reinterpret_cast<void*>(Aligned), BlockSize, MADV_HUGEPAGE);
-        FBlocks.push_back(reinterpret_cast<char*>(Aligned));
-        FNext = reinterpret_cast<char*>(Aligned);
-        FLeft = BlockSize;
+        auto* B = reinterpret_cast<char*>(Aligned);
+        ::madvise(B, BlockSize, MADV_HUGEPAGE);
+        if (Populate) ::madvise(B, BlockSize, MADV_POPULATE_WRITE);
+        return B;
+    }
+    char* TakeSpare() {
+        if (!FSpareThread.joinable()) return nullptr;
+        FSpareThread.join();
+        char* B = FSpare;
+        FSpare = nullptr;
+        return B;
+    }
+    void StartSpare() {
+        try {
+            FSpareThread = std::thread([this] {
+                try {
+                    FSpare = MapBlock(true);
+                } catch (...) {
+                    FSpare = nullptr; // the next block is then mapped where it is needed
+                }
+            });
+        } catch (...) {
+        }
     }
     void ReleaseAll() noexcept {
+        if (char* Spare = TakeSpare()) ::munmap(Spare, BlockSize);
         for (char* B : FBlocks)
             ::munmap(B, BlockSize);
         FBlocks.clear();
@@ -86,6 +117,8 @@ private:
 
     std::mutex FM;
     std::vector<char*> FBlocks;
+    std::thread FSpareThread; // maps and writes FSpare, the next block, ahead of need
+    char* FSpare = nullptr;
     char* FNext = nullptr;
     size_t FLeft = 0;
     size_t FLive = 0;

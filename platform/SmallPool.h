@@ -3,7 +3,8 @@
 // together when the catalog closes.
 //
 // Objects are carved from blocks of 2 MiB (transparent huge pages where the system offers them,
-// so a load of a million items takes a few hundred page faults instead of tens of thousands) and
+// so a load of a million items takes a few hundred page faults instead of tens of thousands; the
+// next block is mapped and its pages cleared on a helper thread while the current one fills) and
 // a freed object goes to a free list of its size, from which the next object of that size is
 // made. When the last object is freed every block goes back to the system. Sizes above 512 bytes,
 // and builds with AddressSanitizer (which must see every object), use the ordinary heap.
