@@ -22,6 +22,7 @@
 
 #include "core/CatalogItems.h"
 #include "core/FileRecords.h"
+#include "core/TreeWalks.h"
 #include "platform/SmallPool.h"
 
 #include <memory>
@@ -287,16 +288,6 @@ public:
 private:
     std::unique_ptr<TVolumeInfo> FVolume;
 };
-
-// The item's place in the catalog: "\Docs\a.txt"; the root is "\".
-std::string GetCatalogPath(const TBasicItem* Item, std::string_view Suffix = {});
-
-// Deletes every item of Items and everything below them, leaves first, without recursion: trees
-// of any depth are freed on any stack.
-void DestroyItems(TBasicItems& Items);
-
-// Adds the folders, files and bytes below Items to the counters (not reset).
-void CountItems(const TBasicItems* Items, int64_t& Folders, int64_t& Files, uint64_t& TotalSize);
 
 // The separator of a stored root path: '\' for paths made on Windows, '/' otherwise.
 char PathSeparatorOf(std::string_view RootPath);
