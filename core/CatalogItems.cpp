@@ -343,6 +343,10 @@ void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
         // Each record takes at least its size, a class index and two strings.
         if (N < 0 || N > Reader.Remaining() / 10) throw EReadError(SysConsts::SReadError);
         for (int32_t I = 0; I < N; ++I) {
+            // Room from the stored count, but never far ahead of the records really read: a
+            // count a damaged file claims costs at most a few times what its records cost.
+            if (I == Count() && I == Capacity())
+                Reserve(static_cast<size_t>(std::min<int64_t>(N, std::max(16, 8 * I))));
             int64_t Start = Reader.Position();
             int64_t RecordSize = Reader.ReadRaw32();
             int64_t End = Start + RecordSize;

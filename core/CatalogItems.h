@@ -14,6 +14,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
 #include "platform/PackedString.h"
+#include "platform/SmallPool.h"
 
 #include <functional>
 #include <string>
@@ -94,6 +95,9 @@ class TCustomCatalogItems : public TCollection {
 public:
     TCustomCatalogItems(TItemClass ItemClass);
     ~TCustomCatalogItems() override;
+    // Every folder has a collection: they live in the small-object pool, as the items do.
+    static void* operator new(size_t Size) { return AllocateSmall(Size); }
+    static void operator delete(void* P, size_t Size) noexcept { FreeSmall(P, Size); }
 
     const char* ClassName() const override { return "TCustomCatalogItems"; }
     TItemClass ItemClass() const { return FItemClass; }

@@ -5,6 +5,7 @@
 // is kept in the item, so it is read in constant time. Single-threaded: the owner's thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
     TCollection& operator=(const TCollection&) = delete;
 
     int Count() const { return static_cast<int>(FItems.size()); }
+    int Capacity() const { return static_cast<int>(FItems.capacity()); }
+    // Room for N items without growing again.
+    void Reserve(size_t N) { FItems.reserve(N); }
     // Raises EListError outside 0 .. Count-1.
     TCollectionItem* GetItem(int Index) const;
     TCollectionItem* operator[](int Index) const { return FItems[Index]; }
