@@ -1,5 +1,6 @@
 #include "SmallPool.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -28,11 +29,26 @@ struct TFree {
     TFree* Next;
 };
 
+// The lists are held for a few instructions at a time, by one thread nearly always: a spin lock
+// costs less than a mutex there.
+class TSpinLock {
+public:
+    void lock() noexcept {
+        while (FBusy.exchange(true, std::memory_order_acquire))
+            while (FBusy.load(std::memory_order_relaxed))
+                std::this_thread::yield();
+    }
+    void unlock() noexcept { FBusy.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> FBusy{false};
+};
+
 class TPool {
 public:
     void* Allocate(size_t Size) {
         size_t Class = (Size + Granule - 1) / Granule;
-        std::lock_guard<std::mutex> L(FM);
+        std::lock_guard<TSpinLock> L(FM);
         ++FLive;
         if (TFree* F = FFree[Class]) {
             FFree[Class] = F->Next;
@@ -47,14 +63,14 @@ public:
     }
     void Free(void* P, size_t Size) noexcept {
         size_t Class = (Size + Granule - 1) / Granule;
-        std::lock_guard<std::mutex> L(FM);
+        std::lock_guard<TSpinLock> L(FM);
         auto* F = static_cast<TFree*>(P);
         F->Next = FFree[Class];
         FFree[Class] = F;
         if (--FLive == 0) ReleaseAll();
     }
     size_t Bytes() {
-        std::lock_guard<std::mutex> L(FM);
+        std::lock_guard<TSpinLock> L(FM);
         return FBlocks.size() * BlockSize;
     }
 
@@ -115,7 +131,7 @@ private:
         FLeft = 0;
     }
 
-    std::mutex FM;
+    TSpinLock FM;
     std::vector<char*> FBlocks;
     std::thread FSpareThread; // maps and writes FSpare, the next block, ahead of need
     char* FSpare = nullptr;

@@ -9,7 +9,7 @@
 // made. When the last object is freed every block goes back to the system. Sizes above 512 bytes,
 // and builds with AddressSanitizer (which must see every object), use the ordinary heap.
 //
-// Any thread: a mutex guards the lists.
+// Any thread: a spin lock guards the lists.
 #pragma once
 
 #include <cstddef>
