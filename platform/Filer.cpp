@@ -184,18 +184,14 @@ void TReader::Read(void* Buf, size_t Count) {
     }
 }
 
-uint32_t TReader::ReadRaw32() {
+uint32_t TReader::ReadRaw32Slow() {
     uint8_t B[4];
     Read(B, 4);
     return GetLE<uint32_t>(B);
 }
 
-TValueType TReader::ReadValue() {
-    return static_cast<TValueType>(ReadByte());
-}
-
-TValueType TReader::NextValue() {
-    if (FBufPos == FBufEnd) FillBuffer();
+TValueType TReader::NextValueSlow() {
+    FillBuffer();
     return static_cast<TValueType>(FBuffer[FBufPos]);
 }
 
@@ -209,7 +205,7 @@ int32_t TReader::ReadIntegerOfType(TValueType T) {
     }
 }
 
-int32_t TReader::ReadInteger() {
+int32_t TReader::ReadIntegerSlow() {
     return ReadIntegerOfType(ReadValue());
 }
 

@@ -17,6 +17,7 @@
 #include "SysUtils.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,9 +83,28 @@ public:
     TReader(const TReader&) = delete;
     TReader& operator=(const TReader&) = delete;
 
-    TValueType ReadValue();
-    TValueType NextValue();
-    int32_t ReadInteger();
+    TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
+    TValueType NextValue() {
+        return FBufPos < FBufEnd ? static_cast<TValueType>(FBuffer[FBufPos]) : NextValueSlow();
+    }
+    // The common case inline: a tag and its payload lie whole in the buffer.
+    int32_t ReadInteger() {
+        if (FBufEnd - FBufPos >= 5) {
+            const uint8_t* P = FBuffer.data() + FBufPos;
+            switch (P[0]) {
+            case vaInt8: FBufPos += 2; return static_cast<int8_t>(P[1]);
+            case vaInt16:
+                FBufPos += 3;
+                return static_cast<int16_t>(static_cast<uint16_t>(P[1] | P[2] << 8));
+            case vaInt32:
+                FBufPos += 5;
+                return static_cast<int32_t>(static_cast<uint32_t>(P[1]) | uint32_t(P[2]) << 8 |
+                                            uint32_t(P[3]) << 16 | uint32_t(P[4]) << 24);
+            default: break;
+            }
+        }
+        return ReadIntegerSlow();
+    }
     int64_t ReadInt64();
     std::string ReadString();
     // The same string as a view that stays valid until the next read: into the reader's buffer
@@ -93,7 +113,15 @@ public:
     bool ReadBoolean();
     TDateTime ReadDate();
     void Read(void* Buf, size_t Count);
-    uint32_t ReadRaw32();
+    uint32_t ReadRaw32() {
+        if (FBufEnd - FBufPos >= 4) {
+            const uint8_t* P = FBuffer.data() + FBufPos;
+            FBufPos += 4;
+            return uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 |
+                   uint32_t(P[3]) << 24;
+        }
+        return ReadRaw32Slow();
+    }
 
     int64_t Position() const;
     void SetPosition(int64_t Pos);
@@ -106,6 +134,9 @@ private:
     int32_t ReadIntegerOfType(TValueType T);
     uint8_t ReadByte() { return FBufPos < FBufEnd ? FBuffer[FBufPos++] : ReadByteSlow(); }
     uint8_t ReadByteSlow();
+    TValueType NextValueSlow();
+    int32_t ReadIntegerSlow();
+    uint32_t ReadRaw32Slow();
     // The length of the string whose tag comes next.
     size_t ReadStringLength();
     std::string ReadStringOfLength(size_t Len);
