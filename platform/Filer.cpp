@@ -142,8 +142,14 @@ TReader::TReader(TStream& Stream, size_t BufSize)
       FStreamPos(Stream.Position()) {}
 
 TReader::~TReader() {
-    // Give back what was buffered but not read, so the stream stands after the last value.
-    if (FBufEnd > FBufPos) FStream.Seek(-static_cast<int64_t>(FBufEnd - FBufPos), soFromCurrent);
+    // Give back what was buffered but not read, so the stream stands after the last value. A
+    // stream that cannot go back that far (one inflated as it is read) stays where it is: a
+    // destructor raises nothing.
+    try {
+        if (FBufEnd > FBufPos)
+            FStream.Seek(-static_cast<int64_t>(FBufEnd - FBufPos), soFromCurrent);
+    } catch (...) {
+    }
 }
 
 void TReader::FillBuffer() {

@@ -78,7 +78,7 @@ private:
 class TReader {
 public:
     explicit TReader(TStream& Stream, size_t BufSize = 1024);
-    // Leaves the stream positioned just after the last value read.
+    // Leaves the stream positioned just after the last value read, where the stream can go back.
     ~TReader();
     TReader(const TReader&) = delete;
     TReader& operator=(const TReader&) = delete;

@@ -157,7 +157,7 @@ void* AllocateSmall(size_t Size) {
 void FreeSmall(void* P, size_t Size) noexcept {
     if (!P) return;
     if (!QM_SMALL_POOL || Size > MaxPooled) {
-        ::operator delete(P, Size);
+        ::operator delete(P);
         return;
     }
     Pool().Free(P, Size);

@@ -67,6 +67,23 @@ TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
               "File is not a catalog file or damaded");
 }
 
+TEST_F(CatalogFile, FailuresLateInALongCompressedBodyAreDamageNotACrash) {
+    // A record with bytes of a newer writer moves the reader off the inflater's steps, so a
+    // failure far into the body leaves the reader's buffer across two of them.
+    std::string Padded = Named("new") + Basic() + FileFields("new", 1) + std::string(1001, 'x');
+    std::vector<std::string> Files{Record(ciFileItem, Padded)};
+    for (int I = 0; I < 20000; ++I)
+        Files.push_back(File("f" + std::to_string(I)));
+    std::string Good = Body({}, Files);
+    for (const std::string& Bad : {Good.substr(0, Good.size() - 2) + Int(5), Good + "x"}) {
+        std::string Z = Compress(Bad);
+        TMemoryStream S;
+        S.Write(Z.data(), Z.size());
+        Cat->Clear();
+        EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
+    }
+}
+
 TEST_F(CatalogFile, DeepCatalogsLoadAndSaveOnASmallStack) {
     // As under `ulimit -s 512`: the caller's stack holds far fewer levels than the file has.
     std::string Deep = NestedBody(4096);
