@@ -1,9 +1,12 @@
 // qm-bench scan DIR OUT.qlmk: the first scan of DIR as a new scanned folder, then the save.
 // qm-bench sync CATALOG: synchronises every scanned folder of a catalog against the disk.
 // Options for both: --descriptions (every description reader on), --no-save (scan only).
+// Options of sync: --no-add, --no-delete (switch roAdd, roDelete off), --check (roCheck on; the
+// volume question has no one to answer it, so a volume that differs is refused: Abort).
 #include "BenchCommands.h"
 
 #include "core/CatalogGlobals.h"
+#include "core/FileRecords.h"
 #include "core/FileTypes.h"
 #include "core/FolderScan.h"
 #include "core/TreeItems.h"
@@ -16,6 +19,7 @@ namespace {
 struct TScanOptions {
     bool Descriptions = false;
     bool Save = true;
+    bool Add = true, Delete = true, Check = false;
     std::vector<std::string> Args;
 };
 
@@ -26,6 +30,12 @@ TScanOptions ParseOptions(const std::vector<std::string>& Args) {
             O.Descriptions = true;
         else if (A == "--no-save")
             O.Save = false;
+        else if (A == "--no-add")
+            O.Add = false;
+        else if (A == "--no-delete")
+            O.Delete = false;
+        else if (A == "--check")
+            O.Check = true;
         else
             O.Args.push_back(A);
     }
@@ -89,7 +99,10 @@ int Sync(const std::vector<std::string>& RawArgs) {
     Root.Clear();
     Root.SetCatFile(O.Args[0]);
     Root.LoadFromFile();
-    roCheck = false;
+    roAdd = O.Add;
+    roDelete = O.Delete;
+    roCheck = O.Check;
+    VolumeQuestionProc = nullptr; // headless: the answer is Abort
     TFolderScanThread::TStats Total;
     double T0 = BenchSeconds();
     for (int I = 0; I < Root.Children()->Count(); ++I) {
@@ -100,9 +113,10 @@ int Sync(const std::vector<std::string>& RawArgs) {
         Total.Refreshed += S.Refreshed;
         Total.Deleted += S.Deleted;
     }
-    std::printf("added %lld\nrefreshed %lld\ndeleted %lld\nsync_seconds %.3f\n",
+    std::printf("added %lld\nrefreshed %lld\ndeleted %lld\nsync_seconds %.3f\nentries %lld\n",
                 static_cast<long long>(Total.Added), static_cast<long long>(Total.Refreshed),
-                static_cast<long long>(Total.Deleted), BenchSeconds() - T0);
+                static_cast<long long>(Total.Deleted), BenchSeconds() - T0,
+                static_cast<long long>(CountEntries(&Root)));
     if (O.Save) Root.SaveToFile();
     CurrentCatalog = nullptr;
     return 0;
@@ -112,5 +126,6 @@ int Sync(const std::vector<std::string>& RawArgs) {
 
 QM_BENCH_COMMAND(RegScan, "scan", "DIR OUT.qlmk [--descriptions] [--no-save]",
                  "first scan of DIR as a scanned folder, then save", Scan);
-QM_BENCH_COMMAND(RegSync, "sync", "CATALOG [--descriptions] [--no-save]",
+QM_BENCH_COMMAND(RegSync, "sync",
+                 "CATALOG [--descriptions] [--no-save] [--no-add] [--no-delete] [--check]",
                  "synchronise every scanned folder of CATALOG and save it", Sync);

@@ -2,12 +2,15 @@
 
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
+#include "core/InflateStream.h"
 #include "core/ItemFormats.h"
 #include "core/KeyWords.h"
 #include "core/ProgressWindow.h"
 #include "core/TreeItems.h"
 #include "platform/Exceptions.h"
+#include "platform/SafeSave.h"
 #include "platform/StringList.h"
+#include "platform/Thread.h"
 
 #include <zlib.h>
 
@@ -27,6 +30,8 @@
 #include <unordered_map>
 #include <vector>
 
+double LastLoadInflateSeconds = 0, LastLoadWaitSeconds = 0;
+
 namespace {
 
 const char* const SNotCatalogOrDamaded = "File is not a catalog file or damaded";
@@ -38,9 +43,6 @@ const char* const STooLarge = "Catalog too large to save: %d bytes (at most %d)"
 // A class table of a real file has eleven names; a newer writer may add a few. Far more than
 // that is a damaged file, and refusing it early keeps the sorted inserts cheap.
 constexpr int32_t MaxClassTableEntries = 1024;
-// The compressed file can be only a little larger than the body it holds (deflate adds at most a
-// few bytes per 16 KiB block); a file beyond this cannot hold an acceptable body.
-constexpr uint64_t MaxCatalogFileSize = MaxCatalogBodySize + MaxCatalogBodySize / 64;
 
 // Pauses the type-information thread of a catalog while the guard lives (pauses are counted).
 class TTypesPause {
@@ -118,84 +120,6 @@ private:
     uint8_t* FData = nullptr;
     size_t FSize = 0;
 };
-
-// ---- replacing the file on disk ----------------------------------------------------------------
-
-// Gives the temporary file the old file's permission bits (when there is one), writes
-// Bytes, flushes them to disk and closes the file; returns 0 or the errno of the first failure.
-int WriteAndSync(int Fd, std::string_view Bytes, const struct stat* Old) {
-    int Error = 0;
-    if (Old && ::fchmod(Fd, Old->st_mode & 07777) != 0) Error = errno;
-    size_t Done = 0;
-    while (!Error && Done < Bytes.size()) {
-        ssize_t N = ::write(Fd, Bytes.data() + Done, Bytes.size() - Done);
-        if (N < 0 && errno == EINTR) continue;
-        if (N <= 0)
-            Error = N < 0 ? errno : EIO;
-        else
-            Done += static_cast<size_t>(N);
-    }
-    if (!Error && ::fsync(Fd) != 0) Error = errno;
-    // A delayed write error may show up only when the file is closed.
-    if (::close(Fd) != 0 && !Error) Error = errno;
-    return Error;
-}
-
-std::string TemporaryNameBeside(const std::string& Target) {
-    static std::atomic<unsigned> Counter{0};
-    auto Tick = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    unsigned long long Mix = Tick * 6364136223846793005ULL +
-                             (static_cast<unsigned>(::getpid()) << 16) + Counter.fetch_add(1);
-    char Buf[32];
-    std::snprintf(Buf, sizeof Buf, "%012llx", Mix & 0xFFFFFFFFFFFFULL);
-    // A short hidden name in the same folder: the rename stays on one file system, and a long
-    // catalog name cannot push the temporary name over the name length limit.
-    size_t Slash = Target.rfind('/');
-    std::string Dir = Slash == std::string::npos ? std::string() : Target.substr(0, Slash + 1);
-    return Dir + ".quillmark-" + Buf + ".tmp";
-}
-
-// Writes Bytes as the new contents of FileName without ever leaving a partial or empty file
-// under that name: a temporary file beside it is written, flushed to disk and renamed over the
-// old one. The new file keeps the old one's permission bits (a new file gets 0666 less the
-// umask); a symbolic link is followed, so the file it points to is replaced and the link stays.
-// Failures raise the class library's file error naming FileName; the old file is then intact.
-// (File names are bytes here and may be any bytes, which Qt's file classes cannot name.)
-void ReplaceFileContents(const std::string& FileName, std::string_view Bytes) {
-    std::string Target = FileName;
-    if (char* Real = ::realpath(FileName.c_str(), nullptr)) {
-        Target = Real;
-        std::free(Real);
-    }
-    struct stat Old;
-    bool Exists = ::stat(Target.c_str(), &Old) == 0;
-    if (Exists && !S_ISREG(Old.st_mode))
-        RaiseFileCreateError(FileName, S_ISDIR(Old.st_mode) ? EISDIR : EINVAL);
-
-    std::string Temp;
-    int Fd = -1;
-    for (int Attempt = 0; Fd < 0 && Attempt < 100; ++Attempt) {
-        Temp = TemporaryNameBeside(Target);
-        Fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (Fd < 0 && errno != EEXIST) RaiseFileCreateError(FileName, errno);
-    }
-    if (Fd < 0) RaiseFileCreateError(FileName, EEXIST);
-    int Error = WriteAndSync(Fd, Bytes, Exists ? &Old : nullptr);
-    if (!Error && ::rename(Temp.c_str(), Target.c_str()) != 0) Error = errno;
-    if (Error) {
-        ::unlink(Temp.c_str());
-        RaiseFileCreateError(FileName, Error);
-    }
-    // The rename itself reaches the disk with the folder; a failure here loses nothing.
-    size_t Slash = Target.rfind('/');
-    std::string Dir = Slash == std::string::npos ? "." : Target.substr(0, Slash + 1);
-    int DirFd = ::open(Dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (DirFd >= 0) {
-        ::fsync(DirFd);
-        ::close(DirFd);
-    }
-}
 
 } // namespace
 
@@ -359,12 +283,42 @@ void CheckSignature(std::string_view Signature) {
 }
 
 namespace {
+
+// The class table's order: case-insensitive over ASCII letters only, the same on every system
+// and in every locale (a table sorted by the user's collation would give other class indices
+// elsewhere, and a catalog saved there would be read wrong).
+int ClassNameOrder(std::string_view A, std::string_view B) {
+    size_t N = std::min(A.size(), B.size());
+    for (size_t I = 0; I < N; ++I) {
+        unsigned char X = static_cast<unsigned char>(A[I]), Y = static_cast<unsigned char>(B[I]);
+        if (X >= 'a' && X <= 'z') X = static_cast<unsigned char>(X - 32);
+        if (Y >= 'a' && Y <= 'z') Y = static_cast<unsigned char>(Y - 32);
+        if (X != Y) return X < Y ? -1 : 1;
+    }
+    return A.size() == B.size() ? 0 : A.size() < B.size() ? -1 : 1;
+}
+
+// Enters Name in the table in that order; a name already there (in any letter case) keeps its
+// first entry.
+void AddClassName(TStringList& L, std::string Name, intptr_t RegistryIndex) {
+    int Lo = 0, Hi = L.Count();
+    while (Lo < Hi) {
+        int Mid = (Lo + Hi) / 2;
+        int C = ClassNameOrder(L[Mid], Name);
+        if (C == 0) return;
+        if (C < 0)
+            Lo = Mid + 1;
+        else
+            Hi = Mid;
+    }
+    L.Insert(Lo, std::move(Name), reinterpret_cast<void*>(RegistryIndex));
+}
+
 void PrepareClassNames(TStringList& L) {
     L.Clear();
-    L.SetCaseSensitive(false);
-    L.SetDuplicates(dupIgnore);
-    L.SetSorted(true);
+    L.SetSorted(false);
 }
+
 } // namespace
 
 void WriteClassTable(TWriter& Writer) {
@@ -373,7 +327,7 @@ void WriteClassTable(TWriter& Writer) {
     PrepareClassNames(L);
     TItemFormatsList& Formats = ItemFormats();
     for (int I = 0; I < Formats.Count(); ++I)
-        L.AddObject(Formats.GetClass(I)->Name, reinterpret_cast<void*>(static_cast<intptr_t>(I)));
+        AddClassName(L, Formats.GetClass(I)->Name, I);
     Writer.WriteInteger(L.Count());
     for (int I = 0; I < L.Count(); ++I)
         Writer.WriteString(L[I]);
@@ -390,8 +344,7 @@ void ReadClassTable(TReader& Reader) {
     for (int32_t I = 0; I < N; ++I) {
         std::string Name = Reader.ReadString();
         intptr_t R = ItemFormats().IndexOfClassName(Name);
-        // A name already present (in any letter case) keeps its first entry.
-        L.AddObject(std::move(Name), reinterpret_cast<void*>(R));
+        AddClassName(L, std::move(Name), R);
     }
 }
 
@@ -401,7 +354,8 @@ void WriteTrailer(TWriter& Writer) {
 
 void ReadTrailer(TReader& Reader) {
     if (FileVersion == 101) return;
-    Reader.ReadInteger();
+    // The trailer is Integer 0; anything else is a body this reader does not understand.
+    if (Reader.ReadInteger() != 0) throw EReadError(SysConsts::SReadError);
 }
 
 // ---- the body ----------------------------------------------------------------------------------
@@ -431,52 +385,80 @@ void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
     Body.SetPosition(0);
 }
 
-void LoadCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
+namespace {
+
+// Reads a body from Body (positioned at its start) into Root, which the caller has cleared.
+// The signature errors and decompression errors pass unchanged; every other failure raises
+// "File damaded" and leaves Root cleared (its name, file name and CatalogModified as they were).
+void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
     TTypesPause Pause(Root.Types());
     TStreamState State;
-    Body.SetPosition(0);
     char Signature[8];
     size_t Got = Body.Read(Signature, sizeof Signature);
     CheckSignature(std::string_view(Signature, Got));
     const bool WasModified = CatalogModified;
+    const PackedString OldName = Root.PackedName();
+    auto Reset = [&] {
+        LoadingKeyWordList = nullptr;
+        LoadingKeyWords = nullptr;
+        LoadingTypes = nullptr;
+    };
     try {
-        TCatalogReader Reader(Body, 1024);
-        ReadClassTable(Reader);
-        TKeyWordItems* Keys = Root.KeyWords();
-        Keys->ReadItems(Reader);
-        // Keyword indices of items are positions in the records as they were read; this copy of
-        // that order stays fixed whatever sorts the collection meanwhile.
-        std::vector<TKeyWordItem*> KeyList;
-        KeyList.reserve(static_cast<size_t>(Keys->Count()));
-        for (int I = 0; I < Keys->Count(); ++I)
-            KeyList.push_back(Keys->At(I));
-        LoadingKeyWordList = &KeyList;
-        LoadingKeyWords = Keys;
-        LoadingTypes = Root.Types();
-        Root.LoadFromReader(Reader);
-        ReadTrailer(Reader);
-        LoadingKeyWordList = nullptr;
-        LoadingKeyWords = nullptr;
-        LoadingTypes = nullptr;
+        {
+            // A reader buffer of 64 KiB: most strings are then read where they lie.
+            TCatalogReader Reader(Body, 64 << 10);
+            ReadClassTable(Reader);
+            TKeyWordItems* Keys = Root.KeyWords();
+            Keys->ReadItems(Reader);
+            // Keyword indices of items are positions in the records as they were read; this
+            // copy of that order stays fixed whatever sorts the collection meanwhile.
+            std::vector<TKeyWordItem*> KeyList;
+            KeyList.reserve(static_cast<size_t>(Keys->Count()));
+            for (int I = 0; I < Keys->Count(); ++I)
+                KeyList.push_back(Keys->At(I));
+            LoadingKeyWordList = &KeyList;
+            LoadingKeyWords = Keys;
+            LoadingTypes = Root.Types();
+            Root.LoadFromReader(Reader);
+            Reset();
+            ReadTrailer(Reader);
+            // The body ends with the trailer: a longer one (a current body behind an old
+            // signature, for one) is not what it claims to be.
+            if (!Reader.AtEnd()) throw EReadError(SysConsts::SReadError);
+        }
     } catch (...) {
-        LoadingKeyWordList = nullptr;
-        LoadingKeyWords = nullptr;
-        LoadingTypes = nullptr;
+        Reset();
+        bool Inflate = false;
+        try {
+            throw;
+        } catch (const EInflateError&) {
+            Inflate = true;
+        } catch (...) {
+        }
         // No half-read catalog is left behind for the user to save over the good file.
         std::string FileName = Root.CatFile();
         Root.Clear();
+        Root.SetNameField(OldName);
         Root.SetCatFile(FileName);
         CatalogModified = WasModified;
-        RaiseCatalogError(SDamaded);
+        RaiseCatalogError(Inflate ? SNotCatalogOrDamaded : SDamaded);
     }
     CatalogModified = false;
+}
+
+} // namespace
+
+void LoadCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
+    Body.SetPosition(0);
+    ReadCatalogBody(Root, Body);
 }
 
 void LoadCatalogData(TCatFileItem& Root, TMemoryStream& Data, uint64_t MaxBodySize) {
     TTypesPause Pause(Root.Types());
     FileVersion = -1;
-    DecompressStream(Data, MaxBodySize);
-    LoadCatalogBody(Root, Data);
+    Data.SetPosition(0);
+    TInflateStream Body(Data, MaxBodySize);
+    ReadCatalogBody(Root, Body);
 }
 
 // ---- TCatFileItem ------------------------------------------------------------------------------
@@ -497,12 +479,15 @@ void TCatFileItem::LoadFromFile() {
     TAnimationGuard Animation("Loading ...", 1, 1);
     TTypesPause Pause(Types());
     FileVersion = -1;
-    TMemoryStream Data;
+    // The file is read in steps while it is inflated and parsed: its first bytes decide whether
+    // it is a catalog at all, and neither the file nor its body is ever held whole.
+    TFileStream File(FCatFile, fmOpenRead);
+    TInflateStream Body(File, MaxCatalogBodySize);
     try {
-        Data.LoadFromFile(FCatFile, MaxCatalogFileSize);
+        ReadCatalogBody(*this, Body);
     } catch (const EReadError&) {
-        // Larger than any acceptable catalog, or unreadable halfway.
-        RaiseCatalogError(SNotCatalogOrDamaded);
+        RaiseCatalogError(SNotCatalogOrDamaded); // the file could not be read halfway
     }
-    LoadCatalogData(*this, Data);
+    LastLoadInflateSeconds = Body.InflateSeconds();
+    LastLoadWaitSeconds = Body.WaitSeconds();
 }

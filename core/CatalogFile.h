@@ -4,9 +4,12 @@
 // are built here from the pieces below; doc/catalog-file-format.md describes the bytes.
 //
 // Saving never destroys the previous file: the new one is written beside it, flushed to disk
-// and renamed over it. Loading checks every length, count, class and nesting level against the
-// bytes really there, caps the decompressed body at MaxCatalogBodySize, and on any failure of
-// the body leaves an empty catalog rather than a half-read one. The loading globals
+// and renamed over it (platform/SafeSave.h says what else it keeps). Loading inflates the file
+// in steps while it parses it (core/InflateStream.h): the signature is checked from the first
+// bytes, a damaged body is refused without inflating the rest, every length, count, class and
+// nesting level is checked against the bytes really there, the body is capped at
+// MaxCatalogBodySize, the trailer and the end of the body are checked, and on any failure of
+// the body the catalog is left empty rather than half-read. The loading globals
 // (FileVersion, StreamClassNames, LoadingKeyWords, LoadingTypes, the keyword lists) are set only
 // while one load or save runs and are reset on every path.
 //
@@ -34,6 +37,10 @@ public:
 // The largest decompressed body accepted (and written): 2 GiB. A catalog of ten million entries
 // takes about 0.65 GB; a body beyond the cap is refused before it can exhaust memory.
 inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
+
+// Of the last LoadFromFile: the seconds its inflating thread was busy reading and inflating the
+// file, and the seconds the parser waited for it.
+extern double LastLoadInflateSeconds, LastLoadWaitSeconds;
 
 // Replaces the contents of Stream by their zlib compression at level 9, position 0: one
 // RFC 1950 stream. Bodies above 1 MiB are deflated in blocks on several threads and joined (the

@@ -100,8 +100,9 @@ void TCustomCatalogItem::Assign(const TCollectionItem& Source) {
 }
 
 void TCustomCatalogItem::LoadFromReader(TReader& Reader) {
-    SetNameField(PackedString(Reader.ReadString()));
-    FComment = PackedString(Reader.ReadString());
+    std::string Scratch;
+    SetNameField(PackedString(Reader.ReadStringView(Scratch)));
+    FComment = PackedString(Reader.ReadStringView(Scratch));
     ReadFields(Reader);
 }
 
@@ -294,24 +295,46 @@ void TCatalogClientItem::Assign(const TCollectionItem& Source) {
 // ---- the collection record of the catalog file -------------------------------------------------
 
 namespace {
-// Folders nest at most this deep in a catalog file: far more than any disk allows (a path of
-// PATH_MAX bytes holds at most 2048 levels), and little enough for the reader's stack.
-constexpr int MaxNesting = 4096;
-int GReadDepth = 0;
+// Folders nest at most this deep in a catalog file: deeper than any tree a scan meets in
+// practice (scans reach any depth, walking folders relative to their parents).
+constexpr int MaxNesting = 65536;
+// Reading and writing recurse once per level. Every StackSpan levels the rest of the subtree is
+// read or written on a helper thread with a stack of SpanStackSize, so the depth a catalog may
+// have does not depend on the stack of the thread that loads it (a process under `ulimit -s
+// 512` included), while the catalogs of every day never leave the caller's thread.
+constexpr int StackSpan = 128;
+constexpr size_t SpanStackSize = size_t(16) << 20;
+int GReadDepth = 0, GWriteDepth = 0;
 
 struct DepthGuard {
-    DepthGuard() {
-        if (++GReadDepth > MaxNesting) {
-            --GReadDepth;
+    explicit DepthGuard(int& Depth) : FDepth(Depth) {
+        if (++FDepth > MaxNesting) {
+            --FDepth;
             throw EReadError(SysConsts::SReadError);
         }
     }
-    ~DepthGuard() { --GReadDepth; }
+    ~DepthGuard() { --FDepth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    // Runs Fn here, or on a fresh stack at every StackSpan-th level.
+    void Run(const std::function<void()>& Fn) const {
+        if (FDepth % StackSpan == 0)
+            RunWithStack(SpanStackSize, Fn);
+        else
+            Fn();
+    }
+
+private:
+    int& FDepth;
 };
 } // namespace
 
 void TCustomCatalogItems::ReadItems(TReader& Reader) {
-    DepthGuard Depth;
+    DepthGuard Depth(GReadDepth);
+    Depth.Run([&] { ReadItemsHere(Reader); });
+}
+
+void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
     BeginUpdate();
     try {
         SetSorted(true);
@@ -320,6 +343,10 @@ void TCustomCatalogItems::ReadItems(TReader& Reader) {
         // Each record takes at least its size, a class index and two strings.
         if (N < 0 || N > Reader.Remaining() / 10) throw EReadError(SysConsts::SReadError);
         for (int32_t I = 0; I < N; ++I) {
+            // Room from the stored count, but never far ahead of the records really read: a
+            // count a damaged file claims costs at most a few times what its records cost.
+            if (I == Count() && I == Capacity())
+                Reserve(static_cast<size_t>(std::min<int64_t>(N, std::max(16, 8 * I))));
             int64_t Start = Reader.Position();
             int64_t RecordSize = Reader.ReadRaw32();
             int64_t End = Start + RecordSize;
@@ -354,6 +381,11 @@ void TCustomCatalogItems::ReadItems(TReader& Reader) {
 }
 
 void TCustomCatalogItems::WriteItems(TWriter& Writer) {
+    DepthGuard Depth(GWriteDepth);
+    Depth.Run([&] { WriteItemsHere(Writer); });
+}
+
+void TCustomCatalogItems::WriteItemsHere(TWriter& Writer) {
     Sort();
     // Registry position -> position in the class table of the file being written.
     std::vector<int> TableIndex(ItemFormats().Count(), -1);

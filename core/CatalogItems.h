@@ -14,6 +14,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
 #include "platform/PackedString.h"
+#include "platform/SmallPool.h"
 
 #include <functional>
 #include <string>
@@ -94,6 +95,9 @@ class TCustomCatalogItems : public TCollection {
 public:
     TCustomCatalogItems(TItemClass ItemClass);
     ~TCustomCatalogItems() override;
+    // Every folder has a collection: they live in the small-object pool, as the items do.
+    static void* operator new(size_t Size) { return AllocateSmall(Size); }
+    static void operator delete(void* P, size_t Size) noexcept { FreeSmall(P, Size); }
 
     const char* ClassName() const override { return "TCustomCatalogItems"; }
     TItemClass ItemClass() const { return FItemClass; }
@@ -134,8 +138,12 @@ public:
 
 protected:
     void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+    // An item moved by hand: the next lookup by name sorts again.
+    void Moved() override { FInOrder = false; }
 
 private:
+    void ReadItemsHere(TReader& Reader);
+    void WriteItemsHere(TWriter& Writer);
     bool IsInOrder() const;
     int Compare(int I, int J) const;
     int LinearIndexOfName(std::string_view Name, const TCustomCatalogItem* Skip) const;
@@ -164,6 +172,10 @@ public:
     void ClearClients();
     // The base Assign; clients are never copied (this item's are cleared).
     void Assign(const TCollectionItem& Source) override;
+
+protected:
+    // For a subclass that unlinks all of its clients at once.
+    TClientList& MutableClients() { return FClients; }
 
 private:
     TClientList FClients;

@@ -28,8 +28,12 @@ std::string TTypeItem::GetDisplayName() const {
 
 void TTypeItem::AddClient(TCustomCatalogItem* Item) {
     if (!Item) return;
+    // An item belongs to one row: it leaves its previous one first, so that no row keeps it as a
+    // client after it has moved on (and its slot in that row's list is given back).
+    auto* B = static_cast<TBasicItem*>(Item);
+    if (B->FTypeRow && B->FTypeRow != this) B->FTypeRow->RemoveClient(Item);
     TCatalogClientItem::AddClient(Item);
-    static_cast<TBasicItem*>(Item)->FTypeRow = this;
+    B->FTypeRow = this;
 }
 
 void TTypeItem::RemoveClient(TCustomCatalogItem* Item) {
@@ -37,6 +41,15 @@ void TTypeItem::RemoveClient(TCustomCatalogItem* Item) {
     TCatalogClientItem::RemoveClient(Item);
     auto* B = static_cast<TBasicItem*>(Item);
     if (B->FTypeRow == this) B->FTypeRow = nullptr;
+}
+
+void TTypeItem::DropClients() {
+    for (TCustomCatalogItem* C : Clients()) {
+        auto* B = static_cast<TBasicItem*>(C);
+        if (B->FTypeRow == this) B->FTypeRow = nullptr;
+        B->FTypeSlot = -1;
+    }
+    MutableClients().Clear();
 }
 
 void TTypeItem::SetImageIndex(int32_t V) {
@@ -117,15 +130,30 @@ void TTypeItems::AddItem(TBasicItem* Item) {
     int Position = -1;
     std::string Ext;
     bool IsFile = false;
-    if (dynamic_cast<TBasicFolder*>(Item) || dynamic_cast<TFileFolder*>(Item)) {
-        Position = IndexOfClass(Item->ClassType());
-    } else if (auto* F = dynamic_cast<TFileItem*>(Item)) {
+    std::string_view Spelling;
+    bool Learn = false;
+    TItemClass C = Item->ClassType();
+    // Plain files first: they are nearly every item of a catalog.
+    bool Folder = C != &TFileItem::Class &&
+                  (C->InheritsFrom(&TBasicFolder::Class) || C->InheritsFrom(&TFileFolder::Class));
+    if (Folder) {
+        Position = IndexOfClass(C);
+    } else if (C->InheritsFrom(&TFileItem::Class)) {
         IsFile = true;
+        auto* F = static_cast<TFileItem*>(Item);
         // The type follows the file record's name, never the display name.
         std::string_view Name =
             F->FileInfo().Name.empty() ? Item->Name() : F->FileInfo().Name.View();
-        Ext = ExtensionKey(Name);
-        Position = IndexOfExtension(Ext);
+        size_t Dot = Name.rfind('.');
+        Spelling = Dot == std::string_view::npos ? std::string_view() : Name.substr(Dot);
+        auto Known = FSpellings.find(Spelling);
+        if (Known != FSpellings.end()) {
+            Position = Known->second;
+        } else {
+            Ext = ExtensionKey(Name);
+            Position = IndexOfExtension(Ext);
+            Learn = true;
+        }
     } else {
         // Only tree items of the known kinds have a type; nothing else joins a row.
         Item->SetTypeItem(nullptr);
@@ -134,7 +162,6 @@ void TTypeItems::AddItem(TBasicItem* Item) {
     if (Position == -1) {
         auto* Row = new TTypeItem(this);
         Position = Row->Index();
-        TItemClass C = Item->ClassType();
         // The built-in rows of the folder kinds: name and images.
         struct TBuiltIn {
             TItemClass Class;
@@ -163,12 +190,19 @@ void TTypeItems::AddItem(TBasicItem* Item) {
         Row->SetItemClass(C);
         Row->SetCommentField(PackedString());
         AddKey(IsFile ? Ext : std::string(C->Name), Position);
+        // Defaults only for a new row: a row whose icon the type thread has found keeps it.
+        SetTypeDefaults(Row);
     }
+    if (Learn) FSpellings.emplace(std::string(Spelling), Position);
     TTypeItem* Row = At(Position);
-    SetTypeDefaults(Row);
     // An item moving to another type leaves its old row first.
     if (Item->TypeRow() != Row) Item->SetTypeItem(Row);
     StartThread();
+}
+
+void TTypeItems::DropAllClients() {
+    for (int I = 0; I < Count(); ++I)
+        At(I)->DropClients();
 }
 
 void TTypeItems::Clear() {
@@ -176,6 +210,7 @@ void TTypeItems::Clear() {
     if (!WasPaused) StopThread();
     TCustomCatalogItems::Clear();
     FKeyList.clear();
+    FSpellings.clear();
     if (!WasPaused) StartThread();
 }
 

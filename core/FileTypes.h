@@ -14,6 +14,7 @@
 #include "core/CatalogItems.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 class TBasicItem;
@@ -42,6 +43,8 @@ public:
     // Client links also set and clear the item's TypeRow.
     void AddClient(TCustomCatalogItem* Item) override;
     void RemoveClient(TCustomCatalogItem* Item) override;
+    // Unlinks every client at once (their rows become none), in one pass over the list.
+    void DropClients();
 
     int32_t ImageIndex() const { return FImageIndex; }
     int32_t SelectedIndex() const { return FSelectedIndex; }
@@ -81,6 +84,9 @@ public:
         return static_cast<TTypeItem*>(TCustomCatalogItems::Items(Index));
     }
     bool AcceptsClass(TItemClass) const override { return false; }
+    // Every item of the catalog leaves its row in one pass per row: a catalog that is closed
+    // then frees its items without unlinking them one by one.
+    void DropAllClients();
 
     // Finds or creates the row of Item and links Item to it; restarts an ended thread.
     void AddItem(TBasicItem* Item);
@@ -110,6 +116,13 @@ private:
     // Key text (folded case) -> row position: the class name for built-in rows, the upper-case
     // extension for file rows.
     std::unordered_map<std::string, int> FKeyList;
+    // The extension exactly as a file name spells it -> row position: the key work (upper-casing,
+    // folding, hashing the folded text) is done once per spelling, not once per item.
+    struct TViewHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view S) const { return std::hash<std::string_view>()(S); }
+    };
+    std::unordered_map<std::string, int, TViewHash, std::equal_to<>> FSpellings;
 };
 
 // The upper-case extension (dot included, ASCII letters only upper-cased) of a file name; empty

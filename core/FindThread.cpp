@@ -130,16 +130,32 @@ TFindThread::~TFindThread() {
 }
 
 void TFindThread::AddResult(TBasicItem* Item) {
+    if (!FSetBuilt) {
+        // The set is built only when a caller other than the walk adds results.
+        for (TBasicItem* X : FResults)
+            FResultSet.Insert(X);
+        FSetBuilt = true;
+    }
     if (!FResultSet.Insert(Item)) return;
     FResults.push_back(Item);
     FFoundIndex = static_cast<int>(FResults.size()) - 1;
 }
 
+void TFindThread::AddFound(TBasicItem* Item) {
+    // The walk reaches every item once, so what it adds is new: no duplicate check.
+    if (FSetBuilt) {
+        AddResult(Item);
+        return;
+    }
+    FResults.push_back(Item);
+    FFoundIndex = static_cast<int>(FResults.size()) - 1;
+}
+
 void TFindThread::RemoveResult(TBasicItem* Item) {
-    if (FResultSet.Erase(Item)) {
+    if (!FSetBuilt || FResultSet.Erase(Item)) {
         // The item removed is nearly always the one just added.
         auto It = std::find(FResults.rbegin(), FResults.rend(), Item);
-        FResults.erase(std::next(It).base());
+        if (It != FResults.rend()) FResults.erase(std::next(It).base());
     }
     FFoundIndex = -1;
 }
@@ -177,6 +193,7 @@ void TFindThread::PrepareCriteria() {
 void TFindThread::Execute() {
     FResults.clear();
     FResultSet.Clear();
+    FSetBuilt = false;
     if (Terminated()) return;
     std::exception_ptr Error;
     try {
@@ -286,8 +303,14 @@ void TFindThread::Examine(TBasicItem* X) {
     auto Carries = [&Keys](TKeyWordItem* K) {
         return K && std::find(Keys.begin(), Keys.end(), K) != Keys.end();
     };
-    auto InComment = [&](const std::string& W) { return Comment().find(W) != std::string::npos; };
-    auto InNote = [&](const std::string& W) { return Note().find(W) != std::string::npos; };
+    // An empty word names nothing, so it is found in no text (an empty substring would be
+    // found in every one).
+    auto InComment = [&](const std::string& W) {
+        return !W.empty() && Comment().find(W) != std::string::npos;
+    };
+    auto InNote = [&](const std::string& W) {
+        return !W.empty() && Note().find(W) != std::string::npos;
+    };
     auto Matches = [&](const TMask& M) { return M.MatchesEverything() || M.Matches(Folded()); };
 
     bool Add = false;
@@ -304,7 +327,7 @@ void TFindThread::Examine(TBasicItem* X) {
               std::any_of(FMasksIn.begin(), FMasksIn.end(), Matches);
     }
     if (!Add) return;
-    AddResult(X);
+    AddFound(X);
     if (FFoundIndex == -1) return;
     bool Out = std::any_of(FKeysOut.begin(), FKeysOut.end(), Carries) ||
                std::any_of(FCommentOut.begin(), FCommentOut.end(), InComment) ||

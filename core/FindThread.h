@@ -84,6 +84,8 @@ private:
 
     void Search();
     void Examine(TBasicItem* X);
+    // AddResult for an item the walk has just reached (never one found before).
+    void AddFound(TBasicItem* Item);
     void ShowFound();
     void BeginFind();
     void FillResults();
@@ -93,6 +95,7 @@ private:
     std::unique_ptr<TProgressWindow> FForm;
     std::vector<TBasicItem*> FResults;
     TItemSet FResultSet;
+    bool FSetBuilt = false; // FResultSet holds FResults (built on the first AddResult)
     int FFoundIndex = -1;
 
     // The prepared criteria.

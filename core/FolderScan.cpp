@@ -8,8 +8,8 @@
 #include "platform/FindFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <sys/stat.h>
 
 namespace {
 
@@ -33,11 +33,6 @@ std::string_view DiskName(const TBasicItem* X) {
     return F->FileInfo().Name.empty() ? X->Name() : F->FileInfo().Name.View();
 }
 
-dev_t DeviceOf(const std::string& Path) {
-    struct stat St;
-    return ::stat(Path.c_str(), &St) == 0 ? St.st_dev : 0;
-}
-
 } // namespace
 
 struct TFolderScanThread::TEntry {
@@ -46,6 +41,8 @@ struct TFolderScanThread::TEntry {
     int32_t NewFolderId = -1;   // the id under which the folder item made here is remembered
     bool IsFolder = false;
     bool Described = false;
+    bool HasFacts = true;    // false: listed, but its facts could not be read
+    bool NotEntered = false; // a folder the walk does not enter (other file system, no facts)
     std::string Comment, Note;
 };
 
@@ -56,6 +53,7 @@ struct TFolderScanThread::TFolderBatch {
     std::vector<int32_t> Missing;    // existing children not found on disk
     std::vector<int32_t> Keep;       // existing children that are not disk entries
     std::vector<TEntry> Entries;
+    bool Complete = false; // listed and processed to the end (not cut short by a cancel)
 };
 
 TFolderScanThread::TFolderScanThread(TBasicItem* Item, uint8_t Mode) : FItem(Item), FMode(Mode) {
@@ -116,8 +114,13 @@ void TFolderScanThread::Execute() {
         ScanItem(FItem);
         Flush();
     } catch (...) {
+        // What the walk decided before the failure is still applied; folders it did not finish
+        // carry no walked mark, so nothing in them is deleted.
         Failure = std::current_exception();
-        FPending.clear(); // a batch that failed half-way is not applied again
+        try {
+            Flush();
+        } catch (...) {
+        }
     }
     try {
         Synchronize([this] { Finalize(); });
@@ -149,8 +152,15 @@ void TFolderScanThread::Flush() {
     std::string Label = FCurrentPath;
     bool NewLabel = Label != FShownPath;
     Synchronize([&] {
-        for (auto& Op : Ops)
-            Op();
+        // A step that fails costs only its own folder (which is then not pruned): the others of
+        // the batch still apply.
+        for (auto& Op : Ops) {
+            try {
+                Op();
+            } catch (...) {
+                ++FStats.Failed;
+            }
+        }
         if (NewLabel) FForm->SetText(Label);
     });
     FShownPath = Label;
@@ -163,10 +173,22 @@ void TFolderScanThread::SetCurrentPath(const std::string& Path) {
 }
 
 void TFolderScanThread::ScanItem(TBasicItem* X) {
-    if (Terminated()) return;
-    auto* Coll = dynamic_cast<TFileCollection*>(X);
-    auto* File = dynamic_cast<TFileItem*>(X);
-    if (Coll || File) {
+    // Virtual folders and the catalog root hold the walk's roots; their own children are walked
+    // in turn from an explicit stack, so nesting of any depth costs no thread stack.
+    struct TFrame {
+        TBasicItem* Folder;
+        int Next, Count;
+    };
+    std::vector<TFrame> Stack;
+    auto Visit = [&](TBasicItem* Y) {
+        auto* Coll = dynamic_cast<TFileCollection*>(Y);
+        auto* File = dynamic_cast<TFileItem*>(Y);
+        if (!Coll && !File) {
+            Queue([Y] { Y->SetScanFlags(Y->ScanFlags() | sfSeen); }, 1);
+            TBasicItems* Children = Y->Children();
+            Stack.push_back({Y, 0, Children ? Children->Count() : 0});
+            return;
+        }
         TVolumeInfo* V = File ? File->GetVolume() : &Coll->Volume();
         if (FRoCheck && V) {
             Flush();
@@ -177,18 +199,21 @@ void TFolderScanThread::ScanItem(TBasicItem* X) {
         // Once refused, every later volume is asked about and then skipped the same way.
         if (ReturnValue() == -50) return;
         if (File) RescanItem(File);
-        if (TBasicItems* Children = X->Children()) {
-            std::string Path = File ? File->GetFullPath() : Coll->GetRootPath();
-            ScanFolder(Path, Children, -1, DeviceOf(Path));
+        if (TBasicItems* Children = Y->Children())
+            Walk(File ? File->GetFullPath() : Coll->GetRootPath(), Children);
+    };
+    Visit(X);
+    while (!Stack.empty() && !Terminated()) {
+        TFrame& F = Stack.back();
+        if (F.Next < F.Count) {
+            Visit(F.Folder->Children()->At(F.Next++));
+            continue;
         }
-        return;
+        // Every child was reached: the end of the run may drop those found gone.
+        TBasicItem* Done = F.Folder;
+        Queue([Done] { Done->SetScanFlags(Done->ScanFlags() | sfWalked); }, 1);
+        Stack.pop_back();
     }
-    // Virtual folders and the catalog root: walk their children.
-    Queue([X] { X->SetScanFlags(X->ScanFlags() | sfSeen); }, 1);
-    TBasicItems* Children = X->Children();
-    int N = Children ? Children->Count() : 0;
-    for (int I = 0; I < N && !Terminated(); ++I)
-        ScanItem(Children->At(I));
 }
 
 void TFolderScanThread::RescanItem(TFileItem* X) {
@@ -202,7 +227,9 @@ void TFolderScanThread::RescanItem(TFileItem* X) {
         },
         1);
     auto Info = std::make_shared<TFileInfo>();
-    if (GetFileInfo(X->GetFullPath(), *Info)) {
+    TSearchRec R;
+    if (FindEntry(X->GetFullPath(), R)) {
+        FindDataToFileInfo(R, *Info);
         Queue(
             [this, X, Info] {
                 bool Located = dynamic_cast<TFileLocItem*>(X) != nullptr;
@@ -212,21 +239,79 @@ void TFolderScanThread::RescanItem(TFileItem* X) {
                 ++FStats.Refreshed;
             },
             1);
-    } else {
+    } else if (errno == ENOENT || errno == ENOTDIR) {
         // Gone from the disk: unseen, so the end of the run may delete it.
         Queue([X] { X->SetScanFlags(0); }, 1);
+    } else {
+        // There, but out of reach (a folder on the way cannot be searched): kept as it is.
+        Queue([X] { X->SetScanFlags(X->ScanFlags() | sfSeen | sfKeep); }, 1);
     }
 }
 
-void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Children, int32_t ParentId,
-                                   dev_t Device) {
+struct TFolderScanThread::TPendingFolder {
+    TFolderHandles::TRef Parent; // the open folder that holds it
+    std::string Name, Path;      // its name there, and its whole path ending with '/'
+    TBasicItems* Children;       // the existing children, or
+    int32_t ParentId;            // the id of the folder item this run creates for it
+};
+
+void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children) {
+    TFolderHandles Handles;
+    TSearchRec RootRec;
+    std::string Dir = IncludeTrailingPathDelimiter(RootPath);
+    TFolderHandles::TRef Root = Handles.OpenRoot(Dir, RootRec);
+    if (!Root) {
+        // Unreadable, vanished or unmounted: nothing in it is marked missing or deleted.
+        KeepUnlisted(Children, -1);
+        return;
+    }
+    FWalkDevice = RootRec.Device;
+    FWalkMount = RootRec.MountId;
+    std::vector<TPendingFolder> Stack;
+    ScanFolder(Handles, Root, Dir, Children, -1, Stack);
+    while (!Stack.empty() && !Terminated()) {
+        TPendingFolder P = std::move(Stack.back());
+        Stack.pop_back();
+        try {
+            TSearchRec R;
+            TFolderHandles::TRef Node = Handles.OpenChild(P.Parent, P.Name, R);
+            // The parent's descriptor is no longer needed once its last subfolder is open.
+            if (P.Parent.use_count() <= 2) Handles.Release(P.Parent);
+            P.Parent.reset();
+            if (!Node || !OnWalkFileSystem(R)) {
+                KeepUnlisted(P.Children, P.ParentId);
+                continue;
+            }
+            ScanFolder(Handles, Node, P.Path, P.Children, P.ParentId, Stack);
+        } catch (...) {
+            // A subfolder that fails keeps what was done in it; the walk goes on.
+        }
+    }
+}
+
+bool TFolderScanThread::OnWalkFileSystem(const TSearchRec& R) const {
+    // Another file system, or a bind mount of the same one, is recorded but not entered.
+    return R.Device == FWalkDevice && (!R.MountId || !FWalkMount || R.MountId == FWalkMount);
+}
+
+void TFolderScanThread::KeepUnlisted(TBasicItems* Children, int32_t ParentId) {
+    auto B = std::make_shared<TFolderBatch>();
+    B->Children = Children;
+    B->ParentId = ParentId;
+    B->Unlisted = true;
+    Queue([this, B] { ApplyFolder(*B); }, 1);
+}
+
+void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
+                                   const std::string& Dir, TBasicItems* Children, int32_t ParentId,
+                                   std::vector<TPendingFolder>& Stack) {
     if (Terminated()) return;
     ++FStats.Folders;
-    std::string Dir = IncludeTrailingPathDelimiter(Path);
     SetCurrentPath(Dir + "*.*");
     auto B = std::make_shared<TFolderBatch>();
     B->Children = Children;
     B->ParentId = ParentId;
+    const int Fd = Handles.Fd(Node);
 
     // The existing children that stand for disk entries, by their exact names.
     std::vector<std::pair<std::string_view, int32_t>> Existing;
@@ -246,10 +331,14 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
     };
     std::vector<TDiskEntry> Disk;
     auto ByName = [](const TDiskEntry& A, const TDiskEntry& E) { return A.Rec.Name < E.Rec.Name; };
+    if (Fd < 0) {
+        KeepUnlisted(Children, ParentId);
+        return;
+    }
     if (FRoAdd) {
         TSearchRec R;
         TSearchHandle H;
-        bool Any = FindFirst(Dir, R, H);
+        bool Any = FindFirstAt(Fd, R, H);
         bool Listed = Any || H.Error == 0;
         while (Any && !Terminated()) {
             Disk.push_back({std::move(R), -1});
@@ -258,9 +347,7 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
         if (H.Error) Listed = false; // a folder read only in part is kept whole
         FindClose(H);
         if (!Listed) {
-            // Unreadable, vanished or unmounted: nothing in it is marked missing or deleted.
-            B->Unlisted = true;
-            Queue([this, B] { ApplyFolder(*B); }, 1);
+            KeepUnlisted(Children, ParentId);
             return;
         }
         std::sort(Disk.begin(), Disk.end(), ByName);
@@ -282,7 +369,7 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
         for (auto& [Name, Index] : Existing) {
             if (Terminated()) break;
             TSearchRec R;
-            if (FindEntry(Dir + std::string(Name), R))
+            if (FindEntryAt(Fd, std::string(Name), R))
                 Disk.push_back({std::move(R), Index});
             else
                 B->Missing.push_back(Index);
@@ -290,12 +377,7 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
         std::sort(Disk.begin(), Disk.end(), ByName);
     }
 
-    struct TSubFolder {
-        std::string Path;
-        TBasicItems* Children;
-        int32_t ParentId;
-    };
-    std::vector<TSubFolder> Subs;
+    std::vector<TPendingFolder> Subs;
     if (!Terminated()) {
         std::unique_ptr<TDescriptionList> Desc = LoadDescriptionFiles(Dir);
         B->Entries.reserve(Disk.size());
@@ -305,34 +387,33 @@ void TFolderScanThread::ScanFolder(const std::string& Path, TBasicItems* Childre
             FindDataToFileInfo(D.Rec, E.Info);
             E.IsFolder = (D.Rec.Attr & faDirectory) != 0;
             E.ExistingIndex = D.ExistingIndex;
+            E.HasFacts = D.Rec.HasFacts;
             std::string Full = Dir + D.Rec.Name;
             E.Described =
                 GetEntryDescription(Desc.get(), D.Rec.Name, E.IsFolder, Full, E.Comment, E.Note);
-            // A mount point below the walk's root is recorded as a folder but not entered.
-            if (E.IsFolder && D.Rec.Device == Device) {
+            // A folder is entered only when its facts are known and it lies on the walk's own
+            // file system; a folder not entered keeps what the catalog holds of it.
+            if (E.IsFolder && E.HasFacts && OnWalkFileSystem(D.Rec)) {
                 TBasicItem* Old = E.ExistingIndex >= 0 ? Children->At(E.ExistingIndex) : nullptr;
                 if (Old && Old->Children()) {
-                    Subs.push_back({Full, Old->Children(), -1});
+                    Subs.push_back({Node, D.Rec.Name, Full + '/', Old->Children(), -1});
                 } else {
                     E.NewFolderId = static_cast<int32_t>(FNewFolders.size());
                     FNewFolders.push_back(nullptr);
-                    Subs.push_back({Full, nullptr, E.NewFolderId});
+                    Subs.push_back({Node, D.Rec.Name, Full + '/', nullptr, E.NewFolderId});
                 }
+            } else if (E.IsFolder) {
+                E.NotEntered = true;
             }
             B->Entries.push_back(std::move(E));
         }
     }
     size_t Weight = B->Entries.size() + B->Missing.size() + 1;
+    B->Complete = !Terminated();
     Queue([this, B] { ApplyFolder(*B); }, Weight);
-
-    for (TSubFolder& S : Subs) {
-        if (Terminated()) break;
-        try {
-            ScanFolder(S.Path, S.Children, S.ParentId, Device);
-        } catch (...) {
-            // A subfolder that fails keeps what was done in it; the walk goes on.
-        }
-    }
+    // Walked in name order: the first subfolder is taken from the stack first.
+    for (auto It = Subs.rbegin(); It != Subs.rend(); ++It)
+        Stack.push_back(std::move(*It));
 }
 
 void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
@@ -354,6 +435,11 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
         int32_t Existing = E.ExistingIndex, Old = -1;
         if (Existing > -1) {
             Cur = C->At(Existing);
+            if (!E.HasFacts) {
+                // Listed but out of reach: the stored record and everything below stay.
+                Cur->SetScanFlags(Cur->ScanFlags() | sfSeen | sfKeep);
+                continue;
+            }
             if (E.IsFolder != (Cur->Children() != nullptr)) {
                 // A file became a folder or the reverse: a new item takes the old one's place.
                 Old = Existing;
@@ -366,7 +452,7 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
             Cur = E.IsFolder ? static_cast<TBasicItem*>(new TFileFolder(nullptr))
                              : new TFileItem(nullptr);
         }
-        Cur->SetScanFlags(Cur->ScanFlags() | sfSeen);
+        Cur->SetScanFlags(Cur->ScanFlags() | sfSeen | (E.NotEntered ? sfKeep : 0));
         if (Old > -1) {
             TBasicItem* Replaced = C->At(Old);
             Cur->Assign(*Replaced);
@@ -382,7 +468,12 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
         }
         auto* F = static_cast<TFileItem*>(Cur);
         F->SetNameField(E.Info.Name);
-        F->FileInfoRef() = E.Info;
+        if (E.HasFacts) {
+            F->FileInfoRef() = E.Info;
+        } else {
+            F->FileInfoRef().Name = E.Info.Name;
+            F->FileInfoRef().Attr = E.Info.Attr;
+        }
         if (FTypes) FTypes->AddItem(F);
         if (E.Described) {
             if (!E.Note.empty()) F->SetNoteField(PackedString(E.Note));
@@ -391,34 +482,63 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
         if (E.NewFolderId >= 0) FNewFolders[E.NewFolderId] = F;
     }
     C->SetSorted(true);
+    // Only a folder whose listing was taken to its end may lose the children found missing.
+    if (B.Complete)
+        if (TBasicItem* Owner = C->OwnerItem()) Owner->SetScanFlags(Owner->ScanFlags() | sfWalked);
 }
 
 void TFolderScanThread::Finalize() {
     if (TreeUpdateProc) TreeUpdateProc(true);
-    bool RootKept = FItem->ScanFlags() & sfKeep;
+    uint8_t RootFlags = FItem->ScanFlags();
     FItem->SetScanFlags(0);
     bool Refused = ReturnValue() == -50;
     // Entries the walk did not reach carry no seen mark: a cancelled run deletes nothing.
-    bool MayDelete = FRoDelete && !Refused && !Terminated() && !RootKept;
+    bool MayDelete = FRoDelete && !Refused && !Terminated();
     if (TBasicItems* Children = FItem->Children()) {
-        PruneItems(Children, MayDelete);
+        PruneItems(Children, RootFlags, MayDelete);
         if (!Refused) NotifyViews();
     }
     if (TreeUpdateProc) TreeUpdateProc(false);
     if (EnableMainWindowProc) EnableMainWindowProc(true);
 }
 
-void TFolderScanThread::PruneItems(TBasicItems* C, bool MayDelete) {
-    for (int I = C->Count() - 1; I >= 0; --I) {
-        TBasicItem* X = C->At(I);
-        uint8_t Flags = X->ScanFlags();
-        if (MayDelete && !(Flags & (sfSeen | sfKeep)) && dynamic_cast<TFileItem*>(X)) {
-            delete X; // a folder goes with everything in it
-            ++FStats.Deleted;
-            continue;
+void TFolderScanThread::PruneItems(TBasicItems* Top, uint8_t TopFlags, bool MayDelete) {
+    // Every folder is visited once from an explicit stack. A folder's unseen disk items go only
+    // when deleting is allowed, the folder was walked to its end and nothing above it is kept.
+    struct TPrune {
+        TBasicItems* Items;
+        uint8_t OwnerFlags; // the scan marks the folder had
+        bool KeptAbove;
+    };
+    std::vector<TPrune> Stack{{Top, TopFlags, false}};
+    std::vector<bool> Doomed;
+    while (!Stack.empty()) {
+        TPrune P = Stack.back();
+        Stack.pop_back();
+        TBasicItems* C = P.Items;
+        bool Kept = P.KeptAbove || (P.OwnerFlags & sfKeep);
+        bool Here = MayDelete && !Kept && (P.OwnerFlags & sfWalked);
+        Doomed.assign(static_cast<size_t>(C->Count()), false);
+        bool Any = false;
+        for (int I = 0; I < C->Count(); ++I) {
+            TBasicItem* X = C->At(I);
+            uint8_t Flags = X->ScanFlags();
+            if (Here && !(Flags & (sfSeen | sfKeep)) && dynamic_cast<TFileItem*>(X)) {
+                Doomed[static_cast<size_t>(I)] = Any = true; // a folder goes with all it holds
+                continue;
+            }
+            X->SetScanFlags(0);
+            if (TBasicItems* Sub = X->Children()) Stack.push_back({Sub, Flags, Kept});
         }
-        X->SetScanFlags(0);
-        if (TBasicItems* Sub = X->Children()) PruneItems(Sub, MayDelete && !(Flags & sfKeep));
+        if (Any) {
+            int Before = C->Count();
+            // Children of a doomed folder go first, leaves first, without recursion.
+            for (int I = 0; I < C->Count(); ++I)
+                if (Doomed[static_cast<size_t>(I)])
+                    if (TBasicItems* Sub = C->At(I)->Children()) DestroyItems(*Sub);
+            C->DeleteItems(Doomed);
+            FStats.Deleted += Before - C->Count();
+        }
     }
 }
 

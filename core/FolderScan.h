@@ -22,6 +22,7 @@
 
 #include "core/FileRecords.h"
 #include "core/ProgressWindow.h"
+#include "platform/FolderHandles.h"
 #include "platform/Thread.h"
 
 #include <atomic>
@@ -53,7 +54,7 @@ public:
 
     // Figures of the run, for tests and benchmarks (read after the end).
     struct TStats {
-        int64_t Added = 0, Refreshed = 0, Deleted = 0, Folders = 0, Batches = 0;
+        int64_t Added = 0, Refreshed = 0, Deleted = 0, Folders = 0, Batches = 0, Failed = 0;
     };
     const TStats& Stats() const { return FStats; }
     // Called on the UI thread when the run has ended, with its figures.
@@ -65,18 +66,30 @@ protected:
 private:
     struct TEntry;
     struct TFolderBatch;
+    struct TPendingFolder;
 
     void ScanItem(TBasicItem* X);
     void RescanItem(TFileItem* X);
-    // Walks folder Path whose children are Children (an existing collection) or, for a folder
-    // created in this run, the children of the item that ParentId will name.
-    void ScanFolder(const std::string& Path, TBasicItems* Children, int32_t ParentId, dev_t Device);
+    // Walks the tree below RootPath, whose existing children are Children, depth first from an
+    // explicit stack; each folder is opened relative to its parent.
+    void Walk(const std::string& RootPath, TBasicItems* Children);
+    // Lists the open folder Node (path Dir, ending with '/') whose children are Children (an
+    // existing collection) or, for a folder created in this run, the children of the item that
+    // ParentId will name; queues its batch and pushes its subfolders onto Stack.
+    void ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
+                    const std::string& Dir, TBasicItems* Children, int32_t ParentId,
+                    std::vector<TPendingFolder>& Stack);
+    // A folder that could not be listed or entered keeps everything the catalog holds of it.
+    void KeepUnlisted(TBasicItems* Children, int32_t ParentId);
+    bool OnWalkFileSystem(const TSearchRec& R) const;
     void Queue(std::function<void()> Op, size_t Weight);
     void Flush();
     void SetCurrentPath(const std::string& Path);
     void ApplyFolder(TFolderBatch& B);
     void Finalize();
-    void PruneItems(TBasicItems* C, bool MayDelete);
+    // Clears the marks below Top (whose owner had the marks TopFlags) and deletes the disk items
+    // the walk found gone, where MayDelete and the folder's own marks allow it.
+    void PruneItems(TBasicItems* Top, uint8_t TopFlags, bool MayDelete);
     void NotifyViews();
 
     TBasicItem* FItem;
@@ -86,6 +99,8 @@ private:
     bool FRoAdd, FRoDelete, FRoCheck;
     std::atomic<bool> FAbandoned{false};
     std::string FCurrentPath, FShownPath;
+    dev_t FWalkDevice = 0; // the file system and mount of the walk being made
+    uint64_t FWalkMount = 0;
 
     // Work waiting for the next synchronous call, in walk order.
     std::vector<std::function<void()>> FPending;

@@ -226,8 +226,9 @@ void TBasicItem::Assign(const TCollectionItem& Source) {
 }
 
 void TBasicItem::ReadFields(TReader& Reader) {
-    PackedString NoteText(Reader.ReadString());
-    PackedString Text(Reader.ReadString());
+    std::string Scratch;
+    PackedString NoteText(Reader.ReadStringView(Scratch));
+    PackedString Text(Reader.ReadStringView(Scratch));
     int32_t Int = Reader.ReadInteger();
     bool Flag = Reader.ReadBoolean();
     SetNoteField(NoteText);
@@ -307,7 +308,7 @@ void TBasicFolder::ClearChildren() {
     TTreeNode* Node = TreeNode();
     bool Bracket = Node && Node->InTree();
     if (Bracket) Node->BeginTreeUpdate();
-    FChildren->Clear();
+    DestroyItems(*FChildren);
     if (Bracket && TreeNode()) TreeNode()->EndTreeUpdate();
 }
 
@@ -340,7 +341,9 @@ TCatFileItem::TCatFileItem(TCustomCatalogItems* Collection)
 }
 
 TCatFileItem::~TCatFileItem() {
-    // Children first, while the keywords and type rows they link to still exist.
+    // Children first, while the keywords and type rows they link to still exist; the type links
+    // of every item go in one pass per row.
+    FTypes->DropAllClients();
     ClearChildren();
     FTypes.reset();
     FKeyWords.reset();
@@ -351,12 +354,13 @@ std::string TCatFileItem::ClassCaption() const {
 }
 
 void TCatFileItem::Clear() {
+    FTypes->DropAllClients();
     ClearChildren();
     FTypes->Clear();
     FKeyWords->Clear();
     FCatFile.clear();
-    // A new catalog must not carry the texts of the previous one.
-    SetNameField(PackedString());
+    // A new catalog must not carry the texts of the previous one; the root keeps its name
+    // ("Desktop" for a catalog made in the window), and a load takes the file's.
     SetCommentField(PackedString());
     ClearKeyWords();
     SetNoteField(PackedString());
@@ -405,11 +409,14 @@ void TFileItem::Assign(const TCollectionItem& Source) {
 
 void TFileItem::ReadFields(TReader& Reader) {
     TBasicItem::ReadFields(Reader);
-    std::string FileName = Reader.ReadString();
+    std::string Scratch;
+    std::string_view FileName = Reader.ReadStringView(Scratch);
     // Most items are named after their file: both share one buffer.
     FFileInfo.Name = FileName == PackedName().View() ? PackedName() : PackedString(FileName);
     FFileInfo.Date = Reader.ReadDate();
-    FFileInfo.Size = static_cast<uint64_t>(Reader.ReadInt64());
+    // A size written in the 32-bit Integer form is unsigned: -1294967296 stands for 3,000,000,000.
+    FFileInfo.Size = Reader.NextValue() == vaInt64 ? static_cast<uint64_t>(Reader.ReadInt64())
+                                                   : static_cast<uint32_t>(Reader.ReadInteger());
     FFileInfo.Attr = static_cast<uint32_t>(Reader.ReadInt64());
 }
 
@@ -432,7 +439,7 @@ TFileFolder::~TFileFolder() {
     TTreeNode* Node = TreeNode();
     bool Bracket = Node && Node->InTree() && FChildren->Count() > 0;
     if (Bracket) Node->BeginTreeUpdate();
-    FChildren->Clear();
+    DestroyItems(*FChildren);
     if (Bracket && TreeNode()) TreeNode()->EndTreeUpdate();
 }
 
@@ -566,39 +573,4 @@ void TFileLocItem::ReadFields(TReader& Reader) {
 void TFileLocItem::WriteFields(TWriter& Writer) {
     TFileItem::WriteFields(Writer);
     WriteVolumeFields(Writer, *FVolume);
-}
-
-// ---- functions ---------------------------------------------------------------------------------
-
-std::string GetCatalogPath(const TBasicItem* Item, std::string_view Suffix) {
-    // Built from the leaf upwards without recursion (trees may be deep).
-    std::vector<std::string> Parts;
-    if (!Suffix.empty()) Parts.emplace_back(Suffix);
-    for (const TBasicItem* I = Item; I && I->Collection(); I = I->OwnerItem())
-        Parts.push_back(I->DisplayName());
-    std::string R = "\\";
-    for (auto It = Parts.rbegin(); It != Parts.rend(); ++It) {
-        R += *It;
-        if (It + 1 != Parts.rend()) R += '\\';
-    }
-    return R;
-}
-
-void CountItems(const TBasicItems* Items, int64_t& Folders, int64_t& Files, uint64_t& TotalSize) {
-    if (!Items) return;
-    std::vector<const TBasicItems*> Stack{Items};
-    while (!Stack.empty()) {
-        const TBasicItems* C = Stack.back();
-        Stack.pop_back();
-        for (int I = 0; I < C->Count(); ++I) {
-            TBasicItem* X = C->At(I);
-            if (TBasicItems* Sub = X->Children()) {
-                ++Folders;
-                Stack.push_back(Sub);
-            } else {
-                ++Files;
-                if (auto* F = dynamic_cast<TFileItem*>(X)) TotalSize += F->FileInfo().Size;
-            }
-        }
-    }
 }

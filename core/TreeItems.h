@@ -22,6 +22,8 @@
 
 #include "core/CatalogItems.h"
 #include "core/FileRecords.h"
+#include "core/TreeWalks.h"
+#include "platform/SmallPool.h"
 
 #include <memory>
 #include <string>
@@ -38,8 +40,16 @@ class TTypeItem;
 class TTypeItems;
 
 // Scan marks of an item (never stored). sfKeep: the walk must not delete the item nor anything
-// below it (not a disk entry, or a folder that could not be listed).
-enum : uint8_t { sfMissing = 1, sfSeen = 2, sfRoot = 4, sfKindChanged = 8, sfKeep = 16 };
+// below it (not a disk entry, or a folder that could not be listed or entered). sfWalked: the
+// folder's listing was taken to its end, so its children not found may go.
+enum : uint8_t {
+    sfMissing = 1,
+    sfSeen = 2,
+    sfRoot = 4,
+    sfKindChanged = 8,
+    sfKeep = 16,
+    sfWalked = 32
+};
 
 class TBasicItem : public TCustomCatalogItem {
     QM_ITEM_CLASS(TBasicItem)
@@ -47,6 +57,11 @@ public:
     explicit TBasicItem(TCustomCatalogItems* Collection);
     ~TBasicItem() override;
     std::string ClassCaption() const override { return "BasicItem"; }
+
+    // Tree items live in the small-object pool (platform/SmallPool.h); a delete gives back the
+    // size of the object's own class through the virtual destructor.
+    static void* operator new(size_t Size) { return AllocateSmall(Size); }
+    static void operator delete(void* P, size_t Size) noexcept { FreeSmall(P, Size); }
 
     // The item whose children hold this one (its parent), null for the root.
     TBasicItem* OwnerItem() const;
@@ -171,8 +186,8 @@ public:
     TKeyWordItems* KeyWords() const { return FKeyWords.get(); }
     TTypeItems* Types() const { return FTypes.get(); }
 
-    // Empties the catalog: children, types, keywords, file name, the root's texts; the root gets
-    // its "Catalog" type row again.
+    // Empties the catalog: children, types, keywords, file name, the root's comment, note, extra
+    // fields and keywords (its name stays); the root gets its "Catalog" type row again.
     void Clear();
     void Assign(const TCollectionItem& Source) override;
 
@@ -273,12 +288,6 @@ public:
 private:
     std::unique_ptr<TVolumeInfo> FVolume;
 };
-
-// The item's place in the catalog: "\Docs\a.txt"; the root is "\".
-std::string GetCatalogPath(const TBasicItem* Item, std::string_view Suffix = {});
-
-// Adds the folders, files and bytes below Items to the counters (not reset).
-void CountItems(const TBasicItems* Items, int64_t& Folders, int64_t& Files, uint64_t& TotalSize);
 
 // The separator of a stored root path: '\' for paths made on Windows, '/' otherwise.
 char PathSeparatorOf(std::string_view RootPath);

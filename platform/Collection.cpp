@@ -71,6 +71,7 @@ void TCollection::Exchange(int I, int J) {
     std::swap(FItems[I], FItems[J]);
     FItems[I]->FIndex = I;
     FItems[J]->FIndex = J;
+    if (I != J) Moved();
 }
 
 void TCollection::Move(int From, int To) {
@@ -82,6 +83,27 @@ void TCollection::Move(int From, int To) {
         std::rotate(FItems.begin() + To, FItems.begin() + From, FItems.begin() + From + 1);
     (void)Item;
     Renumber(std::min(From, To), std::max(From, To));
+    if (From != To) Moved();
+}
+
+void TCollection::DeleteItems(const std::vector<bool>& Doomed) {
+    if (FBulkDelete) return; // not re-entered from a destructor
+    size_t N = std::min(Doomed.size(), FItems.size());
+    bool Any = false;
+    BeginUpdate();
+    FBulkDelete = true;
+    // Destructors do not throw, so the gaps are always closed below.
+    for (size_t I = N; I-- > 0;) {
+        if (!Doomed[I] || !FItems[I]) continue;
+        Any = true;
+        delete FItems[I];
+    }
+    FBulkDelete = false;
+    if (Any) {
+        FItems.erase(std::remove(FItems.begin(), FItems.end(), nullptr), FItems.end());
+        Renumber(0, Count() - 1);
+    }
+    EndUpdate();
 }
 
 void TCollection::EndUpdate() {
@@ -113,7 +135,9 @@ void TCollection::InsertItem(TCollectionItem* Item) {
 void TCollection::RemoveItem(TCollectionItem* Item) {
     Notify(Item, cnExtracting);
     int I = Item->FIndex;
-    if (I == Count() - 1) {
+    if (FBulkDelete && FItems[I] == Item) {
+        FItems[I] = nullptr; // DeleteItems closes the gaps once at its end
+    } else if (I == Count() - 1) {
         FItems.pop_back();
     } else {
         FItems.erase(FItems.begin() + I);

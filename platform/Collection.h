@@ -5,6 +5,7 @@
 // is kept in the item, so it is read in constant time. Single-threaded: the owner's thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
     TCollection& operator=(const TCollection&) = delete;
 
     int Count() const { return static_cast<int>(FItems.size()); }
+    int Capacity() const { return static_cast<int>(FItems.capacity()); }
+    // Room for N items without growing again.
+    void Reserve(size_t N) { FItems.reserve(N); }
     // Raises EListError outside 0 .. Count-1.
     TCollectionItem* GetItem(int Index) const;
     TCollectionItem* operator[](int Index) const { return FItems[Index]; }
@@ -54,6 +58,11 @@ public:
     void Exchange(int I, int J);
     // Moves an item from one position to another, shifting the ones between.
     void Move(int From, int To);
+    // Deletes every item for which Doomed is true, from the last to the first, and closes the
+    // gaps once at the end: linear in the size of the collection however many items go (deleting
+    // items one by one from the middle costs a shift of the rest each). While the items are
+    // deleted their slots are already empty: their destructors must not walk this collection.
+    void DeleteItems(const std::vector<bool>& Doomed);
     void BeginUpdate() { ++FUpdateCount; }
     void EndUpdate();
     int UpdateCount() const { return FUpdateCount; }
@@ -71,6 +80,8 @@ protected:
     }
     // Reorders the items by a permutation given as the new order; indices are renumbered.
     void Reorder(std::vector<TCollectionItem*> NewOrder);
+    // Told after Exchange or Move (SetIndex included) changed the order of the items.
+    virtual void Moved() {}
     void Changed();
 
 private:
@@ -81,4 +92,5 @@ private:
 
     std::vector<TCollectionItem*> FItems;
     int FUpdateCount = 0;
+    bool FBulkDelete = false; // DeleteItems runs: a removed item leaves an empty slot
 };

@@ -142,8 +142,14 @@ TReader::TReader(TStream& Stream, size_t BufSize)
       FStreamPos(Stream.Position()) {}
 
 TReader::~TReader() {
-    // Give back what was buffered but not read, so the stream stands after the last value.
-    if (FBufEnd > FBufPos) FStream.Seek(-static_cast<int64_t>(FBufEnd - FBufPos), soFromCurrent);
+    // Give back what was buffered but not read, so the stream stands after the last value. A
+    // stream that cannot go back that far (one inflated as it is read) stays where it is: a
+    // destructor raises nothing.
+    try {
+        if (FBufEnd > FBufPos)
+            FStream.Seek(-static_cast<int64_t>(FBufEnd - FBufPos), soFromCurrent);
+    } catch (...) {
+    }
 }
 
 void TReader::FillBuffer() {
@@ -158,8 +164,8 @@ int64_t TReader::Remaining() const {
     return std::max<int64_t>(0, StreamLeft) + static_cast<int64_t>(FBufEnd - FBufPos);
 }
 
-uint8_t TReader::ReadByte() {
-    if (FBufPos == FBufEnd) FillBuffer();
+uint8_t TReader::ReadByteSlow() {
+    FillBuffer();
     return FBuffer[FBufPos++];
 }
 
@@ -184,18 +190,14 @@ void TReader::Read(void* Buf, size_t Count) {
     }
 }
 
-uint32_t TReader::ReadRaw32() {
+uint32_t TReader::ReadRaw32Slow() {
     uint8_t B[4];
     Read(B, 4);
     return GetLE<uint32_t>(B);
 }
 
-TValueType TReader::ReadValue() {
-    return static_cast<TValueType>(ReadByte());
-}
-
-TValueType TReader::NextValue() {
-    if (FBufPos == FBufEnd) FillBuffer();
+TValueType TReader::NextValueSlow() {
+    FillBuffer();
     return static_cast<TValueType>(FBuffer[FBufPos]);
 }
 
@@ -209,7 +211,7 @@ int32_t TReader::ReadIntegerOfType(TValueType T) {
     }
 }
 
-int32_t TReader::ReadInteger() {
+int32_t TReader::ReadIntegerSlow() {
     return ReadIntegerOfType(ReadValue());
 }
 
@@ -223,7 +225,7 @@ int64_t TReader::ReadInt64() {
     return ReadIntegerOfType(T);
 }
 
-std::string TReader::ReadString() {
+size_t TReader::ReadStringLength() {
     TValueType T = ReadValue();
     size_t Len;
     if (T == vaString) {
@@ -234,9 +236,50 @@ std::string TReader::ReadString() {
         InvalidValue();
     }
     if (static_cast<int64_t>(Len) > Remaining()) throw EReadError(SysConsts::SReadError);
-    std::string S(Len, '\0');
-    Read(S.data(), Len);
+    return Len;
+}
+
+std::string_view TReader::ReadStringView(std::string& Scratch) {
+    size_t Len = ReadStringLength();
+    if (FBufEnd - FBufPos >= Len) {
+        std::string_view V(reinterpret_cast<const char*>(FBuffer.data()) + FBufPos, Len);
+        FBufPos += Len;
+        return V;
+    }
+    Scratch = ReadStringOfLength(Len);
+    return Scratch;
+}
+
+std::string TReader::ReadString() {
+    return ReadStringOfLength(ReadStringLength());
+}
+
+std::string TReader::ReadStringOfLength(size_t Len) {
+    // A stream whose size is not known before its end (an inflating one) answers its cap for
+    // Remaining: a long string then grows with the bytes really read, never with the length a
+    // damaged file claims.
+    constexpr size_t Step = size_t(1) << 20;
+    std::string S;
+    if (Len <= Step) {
+        S.resize(Len);
+        Read(S.data(), Len);
+        return S;
+    }
+    while (S.size() < Len) {
+        size_t N = std::min(Step + S.size(), Len - S.size());
+        size_t At = S.size();
+        S.resize(At + N);
+        Read(S.data() + At, N);
+    }
     return S;
+}
+
+bool TReader::AtEnd() {
+    if (FBufPos < FBufEnd) return false;
+    uint8_t Probe;
+    if (FStream.Read(&Probe, 1) == 0) return true;
+    FStream.Seek(-1, soFromCurrent);
+    return false;
 }
 
 bool TReader::ReadBoolean() {

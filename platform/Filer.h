@@ -17,7 +17,9 @@
 #include "SysUtils.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum TValueType : uint8_t {
@@ -76,29 +78,68 @@ private:
 class TReader {
 public:
     explicit TReader(TStream& Stream, size_t BufSize = 1024);
-    // Leaves the stream positioned just after the last value read.
+    // Leaves the stream positioned just after the last value read, where the stream can go back.
     ~TReader();
     TReader(const TReader&) = delete;
     TReader& operator=(const TReader&) = delete;
 
-    TValueType ReadValue();
-    TValueType NextValue();
-    int32_t ReadInteger();
+    TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
+    TValueType NextValue() {
+        return FBufPos < FBufEnd ? static_cast<TValueType>(FBuffer[FBufPos]) : NextValueSlow();
+    }
+    // The common case inline: a tag and its payload lie whole in the buffer.
+    int32_t ReadInteger() {
+        if (FBufEnd - FBufPos >= 5) {
+            const uint8_t* P = FBuffer.data() + FBufPos;
+            switch (P[0]) {
+            case vaInt8: FBufPos += 2; return static_cast<int8_t>(P[1]);
+            case vaInt16:
+                FBufPos += 3;
+                return static_cast<int16_t>(static_cast<uint16_t>(P[1] | P[2] << 8));
+            case vaInt32:
+                FBufPos += 5;
+                return static_cast<int32_t>(static_cast<uint32_t>(P[1]) | uint32_t(P[2]) << 8 |
+                                            uint32_t(P[3]) << 16 | uint32_t(P[4]) << 24);
+            default: break;
+            }
+        }
+        return ReadIntegerSlow();
+    }
     int64_t ReadInt64();
     std::string ReadString();
+    // The same string as a view that stays valid until the next read: into the reader's buffer
+    // when the string lies whole in it (no copy), else into Scratch.
+    std::string_view ReadStringView(std::string& Scratch);
     bool ReadBoolean();
     TDateTime ReadDate();
     void Read(void* Buf, size_t Count);
-    uint32_t ReadRaw32();
+    uint32_t ReadRaw32() {
+        if (FBufEnd - FBufPos >= 4) {
+            const uint8_t* P = FBuffer.data() + FBufPos;
+            FBufPos += 4;
+            return uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 |
+                   uint32_t(P[3]) << 24;
+        }
+        return ReadRaw32Slow();
+    }
 
     int64_t Position() const;
     void SetPosition(int64_t Pos);
     // Bytes between the current position and the end of the stream.
     int64_t Remaining() const;
+    // True when nothing follows the last value read.
+    bool AtEnd();
 
 private:
     int32_t ReadIntegerOfType(TValueType T);
-    uint8_t ReadByte();
+    uint8_t ReadByte() { return FBufPos < FBufEnd ? FBuffer[FBufPos++] : ReadByteSlow(); }
+    uint8_t ReadByteSlow();
+    TValueType NextValueSlow();
+    int32_t ReadIntegerSlow();
+    uint32_t ReadRaw32Slow();
+    // The length of the string whose tag comes next.
+    size_t ReadStringLength();
+    std::string ReadStringOfLength(size_t Len);
     void FillBuffer();
 
     TStream& FStream;

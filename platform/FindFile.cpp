@@ -4,6 +4,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 uint32_t AttributesOf(const char* Name, mode_t Mode) {
     uint32_t A = 0;
@@ -22,14 +24,28 @@ uint32_t AttributesOf(const char* Name, mode_t Mode) {
 
 namespace {
 
-void FillRec(const char* Name, const struct stat& St, TSearchRec& Rec) {
+// The mount id of a statx result (kernels before 5.8 do not give it).
+uint64_t MountIdOf(const struct statx& X) {
+    return X.stx_mask & STATX_MNT_ID ? X.stx_mnt_id : 0;
+}
+
+void FillRec(const char* Name, const struct statx& X, TSearchRec& Rec) {
+    mode_t Mode = X.stx_mode;
     Rec.Name = Name;
-    Rec.Attr = AttributesOf(Name, St.st_mode);
-    Rec.Size = S_ISDIR(St.st_mode) ? 0 : static_cast<uint64_t>(St.st_size);
-    Rec.MTimeSec = St.st_mtim.tv_sec;
-    Rec.MTimeNsec = St.st_mtim.tv_nsec;
-    Rec.Device = St.st_dev;
-    Rec.Inode = St.st_ino;
+    Rec.Attr = AttributesOf(Name, Mode);
+    Rec.Size = S_ISDIR(Mode) ? 0 : static_cast<uint64_t>(X.stx_size);
+    Rec.MTimeSec = X.stx_mtime.tv_sec;
+    Rec.MTimeNsec = X.stx_mtime.tv_nsec;
+    Rec.Device = makedev(X.stx_dev_major, X.stx_dev_minor);
+    Rec.Inode = X.stx_ino;
+    Rec.MountId = MountIdOf(X);
+    Rec.HasFacts = true;
+}
+
+int StatAt(int Fd, const char* Name, int Flags, struct statx& X) {
+    return ::statx(Fd, Name, Flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                   STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_INO | STATX_MNT_ID,
+                   &X);
 }
 
 } // namespace
@@ -40,6 +56,20 @@ bool FindFirst(const std::string& Dir, TSearchRec& Rec, TSearchHandle& H) {
     H.Dir = ::opendir(Dir.empty() ? "." : Dir.c_str());
     if (!H.Dir) {
         H.Error = errno;
+        return false;
+    }
+    return FindNext(Rec, H);
+}
+
+bool FindFirstAt(int FolderFd, TSearchRec& Rec, TSearchHandle& H) {
+    FindClose(H);
+    H.Error = 0;
+    // The listing gets a descriptor of its own: closedir closes it, the caller's stays open. (A
+    // duplicate, not "." opened again: a folder that may be listed but not searched has no ".")
+    int Fd = ::fcntl(FolderFd, F_DUPFD_CLOEXEC, 0);
+    if (Fd < 0 || !(H.Dir = ::fdopendir(Fd))) {
+        H.Error = errno;
+        if (Fd >= 0) ::close(Fd);
         return false;
     }
     return FindNext(Rec, H);
@@ -56,17 +86,36 @@ bool FindNext(TSearchRec& Rec, TSearchHandle& H) {
         }
         const char* N = E->d_name;
         if (N[0] == '.' && (N[1] == 0 || (N[1] == '.' && N[2] == 0))) continue;
-        struct stat St;
-        if (::fstatat(::dirfd(H.Dir), N, &St, AT_SYMLINK_NOFOLLOW) != 0) {
+        struct statx X;
+        if (StatAt(::dirfd(H.Dir), N, 0, X) != 0) {
             // The entry vanished between readdir and stat; it is no longer there to report.
             if (errno == ENOENT) continue;
-            // Otherwise report what the directory entry says, without facts.
-            std::memset(&St, 0, sizeof St);
-            St.st_mode = E->d_type == DT_DIR ? S_IFDIR | 0755 : S_IFREG | 0644;
+            // Listed but not searchable: only the name and the kind are known.
+            Rec = TSearchRec();
+            Rec.Name = N;
+            Rec.Attr = AttributesOf(N, E->d_type == DT_DIR ? S_IFDIR | 0755 : S_IFREG | 0644);
+            Rec.HasFacts = false;
+            return true;
         }
-        FillRec(N, St, Rec);
+        FillRec(N, X, Rec);
         return true;
     }
+}
+
+int OpenFolderAt(int ParentFd, const char* Name, TSearchRec* Rec) {
+    // O_NOFOLLOW: a folder swapped for a link after it was listed is not followed.
+    int Fd = ::openat(ParentFd, Name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (Fd < 0 || !Rec) return Fd;
+    struct statx X;
+    if (StatAt(Fd, "", AT_EMPTY_PATH, X) != 0) {
+        int E = errno;
+        ::close(Fd);
+        errno = E;
+        return -1;
+    }
+    const char* Slash = std::strrchr(Name, '/');
+    FillRec(Slash && Slash[1] ? Slash + 1 : Name, X, *Rec);
+    return Fd;
 }
 
 void FindClose(TSearchHandle& H) {
@@ -80,11 +129,24 @@ bool FindEntry(const std::string& Path, TSearchRec& Rec) {
     // "dir/" names the folder itself.
     while (P.size() > 1 && P.back() == '/')
         P.pop_back();
-    struct stat St;
-    if (::fstatat(AT_FDCWD, P.c_str(), &St, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    struct statx X;
+    if (StatAt(AT_FDCWD, P.c_str(), 0, X) != 0) return false;
     size_t Slash = P.rfind('/');
     std::string Name = Slash == std::string::npos ? P : P.substr(Slash + 1);
     if (Name.empty()) Name = P;
-    FillRec(Name.c_str(), St, Rec);
+    FillRec(Name.c_str(), X, Rec);
+    return true;
+}
+
+bool FindEntryAt(int FolderFd, const std::string& Name, TSearchRec& Rec) {
+    struct statx X;
+    if (StatAt(FolderFd, Name.c_str(), 0, X) == 0) {
+        FillRec(Name.c_str(), X, Rec);
+        return true;
+    }
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    Rec = TSearchRec();
+    Rec.Name = Name;
+    Rec.HasFacts = false;
     return true;
 }

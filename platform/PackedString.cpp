@@ -1,5 +1,7 @@
 #include "PackedString.h"
 
+#include "SmallPool.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -9,8 +11,7 @@ void PackedString::Assign(std::string_view S) {
     FRep = nullptr;
     if (S.empty()) return;
     if (S.size() > UINT32_MAX) throw std::length_error("PackedString too long");
-    void* Mem = std::malloc(sizeof(Rep) + S.size());
-    if (!Mem) throw std::bad_alloc();
+    void* Mem = AllocateSmall(sizeof(Rep) + S.size());
     Rep* R = new (Mem) Rep;
     R->Refs.store(1, std::memory_order_relaxed);
     R->Len = static_cast<uint32_t>(S.size());
@@ -20,8 +21,9 @@ void PackedString::Assign(std::string_view S) {
 
 void PackedString::Release() noexcept {
     if (FRep && FRep->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        size_t Size = sizeof(Rep) + FRep->Len;
         FRep->~Rep();
-        std::free(FRep);
+        FreeSmall(FRep, Size);
     }
     FRep = nullptr;
 }

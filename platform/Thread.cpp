@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -97,6 +98,44 @@ bool IsMainThread() {
 
 void SetMainThread() {
     MainId() = std::this_thread::get_id();
+}
+
+namespace {
+struct TStackRun {
+    const std::function<void()>* Fn;
+    bool ActAsMain;
+    std::exception_ptr Error;
+};
+
+void* StackRunProc(void* P) {
+    auto* R = static_cast<TStackRun*>(P);
+    if (R->ActAsMain) SetMainThread();
+    try {
+        (*R->Fn)();
+    } catch (...) {
+        R->Error = std::current_exception();
+    }
+    return nullptr;
+}
+} // namespace
+
+void RunWithStack(size_t StackBytes, const std::function<void()>& Fn) {
+    TStackRun Run{&Fn, IsMainThread(), nullptr};
+    pthread_attr_t Attr;
+    pthread_t T;
+    bool Made = pthread_attr_init(&Attr) == 0;
+    if (Made) {
+        Made = pthread_attr_setstacksize(&Attr, StackBytes) == 0 &&
+               pthread_create(&T, &Attr, &StackRunProc, &Run) == 0;
+        pthread_attr_destroy(&Attr);
+    }
+    if (!Made) {
+        Fn();
+        return;
+    }
+    pthread_join(T, nullptr);
+    if (Run.ActAsMain) SetMainThread();
+    if (Run.Error) std::rethrow_exception(Run.Error);
 }
 
 bool CheckSynchronize(int TimeoutMs) {

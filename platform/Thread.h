@@ -90,3 +90,9 @@ void SynchronizeCall(const std::function<void()>& Method);
 bool IsMainThread();
 // Makes the calling thread the UI thread (the program's main thread is by default).
 void SetMainThread();
+// Runs Fn on a helper thread with a stack of StackBytes and waits for it, so that deep recursion
+// (a catalog nested thousands of levels) does not depend on the caller's stack limit. While Fn
+// runs, the helper stands in for the calling thread: when that is the UI thread, the helper is
+// the UI thread meanwhile. An exception of Fn is raised again in the caller. When no thread can
+// be made, Fn runs directly.
+void RunWithStack(size_t StackBytes, const std::function<void()>& Fn);

@@ -2,6 +2,8 @@
 // writers for building fixtures on disk.
 #pragma once
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -22,7 +24,23 @@ private:
 void WriteFile(const std::string& Path, std::string_view Bytes);
 std::string ReadFile(const std::string& Path);
 void MakeDir(const std::string& Path);
-// The make-tree tool of the workplace (QM_MAKE_TREE overrides); tests skip when it is absent.
-std::string MakeTreeTool();
+
+// Runs the current test as the unprivileged user nobody (65534) when the suite runs as root, for
+// cases that depend on what such a user cannot see. Use as the first line of a test:
+//     if (RunTestUnprivileged()) return;
+// As root, the test is run again in a child process of this program (the same test, chosen by
+// its name), which drops its privileges before the test's body runs; the child's failures fail
+// this test, and true is returned. In that child, and when the suite runs as another user
+// already, false is returned and the body runs here. A child that cannot drop its privileges
+// fails the test: it never runs as root in disguise. Dirs are the folders the body uses, which
+// the child hands to nobody first.
+bool RunTestUnprivileged(std::initializer_list<const TempDir*> Dirs = {});
+// Runs the current test in a child process of its own mount namespace (as RunTestUnprivileged
+// does), so that its body may mount and bind folders that nobody else sees. The suite must run
+// as root, or the test fails.
+bool RunTestWithPrivateMounts();
+// Runs Fn on a thread whose stack is StackBytes, as the main thread of a process under
+// `ulimit -s` would have; the thread is the UI thread meanwhile. Call on the UI thread.
+void RunOnStackOf(size_t StackBytes, const std::function<void()>& Fn);
 // Hex text of bytes ("0F 00 02 ..."), for readable byte comparisons.
 std::string HexBytes(std::string_view Bytes);

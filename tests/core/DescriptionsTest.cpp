@@ -6,10 +6,7 @@
 #include "platform/StringList.h"
 #include "platform/SysUtils.h"
 #include "tests/TestSupport.h"
-
-#include <QByteArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "tests/TreeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -47,50 +44,6 @@ std::string TextOf(const TDescriptionList* List, std::string_view Name) {
     if (!List) return "<no list>";
     const TDescription* D = List->Find(Name);
     return D ? D->Text : "<none>";
-}
-
-// ---- byte writers for hand-made image headers ------------------------------------------------
-
-std::string LE16(unsigned V) {
-    return {static_cast<char>(V & 0xFF), static_cast<char>(V >> 8)};
-}
-std::string LE32(uint32_t V) {
-    return LE16(V & 0xFFFF) + LE16(V >> 16);
-}
-std::string BE32(uint32_t V) {
-    return {static_cast<char>(V >> 24), static_cast<char>(V >> 16), static_cast<char>(V >> 8),
-            static_cast<char>(V)};
-}
-
-std::string Bmp(int32_t Width, int32_t Height, unsigned Bits) {
-    std::string H = "BM" + LE32(54) + LE32(0) + LE32(54) + LE32(40) +
-                    LE32(static_cast<uint32_t>(Width)) + LE32(static_cast<uint32_t>(Height)) +
-                    LE16(1) + LE16(Bits);
-    return H + std::string(54 - H.size(), '\0');
-}
-std::string Os2Bmp(unsigned Width, unsigned Height, unsigned Bits) {
-    return "BM" + LE32(26) + LE32(0) + LE32(26) + LE32(12) + LE16(Width) + LE16(Height) + LE16(1) +
-           LE16(Bits);
-}
-std::string Pcx(unsigned XMin, unsigned YMin, unsigned XMax, unsigned YMax, int Bits, int Planes) {
-    std::string H = std::string("\x0A\x05\x01", 3) + static_cast<char>(Bits) + LE16(XMin) +
-                    LE16(YMin) + LE16(XMax) + LE16(YMax);
-    H.resize(128, '\0');
-    H[65] = static_cast<char>(Planes);
-    return H;
-}
-std::string Gif(unsigned Width, unsigned Height, unsigned char Packed) {
-    return "GIF89a" + LE16(Width) + LE16(Height) + static_cast<char>(Packed) + std::string(2, '\0');
-}
-std::string Tga(unsigned Width, unsigned Height, int Depth) {
-    std::string H(12, '\0');
-    H[2] = 2;
-    return H + LE16(Width) + LE16(Height) + static_cast<char>(Depth) + '\0';
-}
-std::string Png(uint32_t Width, uint32_t Height, int Depth, int ColourType) {
-    return std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + "IHDR" + BE32(Width) + BE32(Height) +
-           static_cast<char>(Depth) + static_cast<char>(ColourType) + std::string(3, '\0') +
-           BE32(0);
 }
 
 std::string ImageComment(const std::string& Path) {
@@ -688,125 +641,44 @@ TEST_F(Descriptions, HeadersWrittenByNetpbm) {
     if (!Run) GTEST_SKIP() << "netpbm is not installed";
 }
 
-// ---- the trees of the benchmark tool -----------------------------------------------------------
+// ---- a generated hostile tree -------------------------------------------------------------------
 
-namespace {
-
-std::string Str(const QJsonObject& O, const char* Key) {
-    return O.value(Key).toString().toStdString();
-}
-
-std::string Crlf(const std::string& Lf) {
-    std::string R;
-    for (char C : Lf) {
-        if (C == '\n') R += '\r';
-        R += C;
-    }
-    return R;
-}
-
-std::string TrimLineEnds(std::string S) {
-    std::string R;
-    for (char C : S)
-        if (C != '\r') R += C;
-    while (!R.empty() && R.back() == '\n')
-        R.pop_back();
-    return R;
-}
-
-} // namespace
-
-// What the readers find in a generated tree, against the tool's own list of what is there. The
-// description lists, folder texts and image headers must match exactly wherever their encoding is
-// one the options can read; HTML files are checked where their tags are written the one way the
-// reader looks for.
+// What the readers find in a generated tree, against the builder's own list of what is there:
+// description lists (ASCII, UTF-8, CP866), folder texts, HTML titles and meta descriptions, and
+// the image headers of every format.
 TEST_F(Descriptions, ReadersFindWhatTheTreeManifestLists) {
-    std::string Tool = MakeTreeTool();
-    if (::access(Tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no make-tree at " << Tool;
-    std::string Tree = Dir / "tree", Manifest = Dir / "manifest.jsonl";
-    std::string Line =
-        "'" + Tool + "' -q '" + Tree + "' 2000 7 --manifest '" + Manifest + "' > /dev/null";
-    ASSERT_EQ(std::system(Line.c_str()), 0);
-    TStringList Lines;
-    Lines.LoadFromFile(Manifest);
-
+    THostileTree Tree = BuildHostileTree(Dir / "tree", 1500, 7);
     FileDescription = FolderDescription = HTMLDescription = GraphicDescription = true;
-    int Images = 0, TgaWithId = 0, Lists = 0, Folders = 0, Titles = 0, Metas = 0;
-    for (const auto& L : Lines) {
-        QJsonObject O = QJsonDocument::fromJson(QByteArray::fromStdString(L.Str)).object();
-        std::string Kind = Str(O, "kind");
-        if (Kind == "image") {
-            std::string Path = Tree + "/" + Str(O, "path");
-            // Targa files that carry an image identification field are not taken for images.
-            if (Str(O, "format") == "TGA" && ReadFile(Path).substr(0, 1) != std::string(1, '\0')) {
-                ++TgaWithId;
-                continue;
-            }
-            std::string Expected =
-                Format("%dx%dx%s ", {O.value("width").toInteger(), O.value("height").toInteger(),
-                                     ColorCountStr(O.value("bpp").toInt())}) +
-                LowerCase(Str(O, "format"));
-            EXPECT_EQ(ImageComment(Path), Expected) << Str(O, "path");
-            ++Images;
-        } else if (Kind == "image-corrupt") {
-            ImageComment(Tree + "/" + Str(O, "path")); // must neither crash nor hang
-        } else if (Kind == "desc" || Kind == "folder-desc") {
-            std::string Encoding = Str(O, "encoding");
-            if (Encoding != "ascii" && Encoding != "utf-8" && Encoding != "cp437" &&
-                Encoding != "cp866")
-                continue; // KOI8-R and windows-1251 lists have no option that reads them
-            ConvertOEMtoAnsi = Encoding == "cp437" || Encoding == "cp866";
-            SetOemCodePage(Encoding == "cp866" ? 866 : 437);
-            std::string Target = Tree + "/" + Str(O, "target");
-            std::string Comment, Note;
-            if (Kind == "desc") {
-                ActiveFileDescriptionFiles = AnsiQuotedStr(Str(O, "source"), '"');
-                auto List = LoadDescriptionFiles(ExtractFilePath(Target));
-                ASSERT_TRUE(FindListDescription(List.get(), ExtractFileName(Target), Comment, Note))
-                    << Target;
-                // Multi-line entries that end in Ctrl-D keep their "\n" marks as written;
-                // continuation lines become lines of the text.
-                std::string Text = Str(O, "text");
-                if (O.value("multiline").toBool()) {
-                    for (size_t P = 0; (P = Text.find('\n', P)) != std::string::npos; P += 2)
-                        Text.replace(P, 1, "\\n");
-                }
-                EXPECT_EQ(Comment, Crlf(Text)) << Target;
-                ++Lists;
-            } else {
-                ActiveFolderDescriptionFiles = AnsiQuotedStr(Str(O, "source"), '"');
-                ASSERT_TRUE(LoadFolderDescription(Target, Note)) << Target;
-                EXPECT_EQ(TrimLineEnds(Note), Str(O, "text")) << Target;
-                ++Folders;
-            }
-        } else if (Kind == "html" && Str(O, "charset") == "utf-8") {
-            std::string Path = Tree + "/" + Str(O, "path");
-            std::string Ext = UpperCase(ExtractFileExt(Path));
-            if (Ext != ".HTM" && Ext != ".HTML") continue; // HTML text under another name
-            std::string Html = LowerCase(ReadFile(Path));
-            std::string Title = Str(O, "title"), Meta = Str(O, "description");
-            std::string Comment, Note;
-            ASSERT_TRUE(ReadFileDescription(Path, Comment, Note)) << Path;
-            if (!Title.empty() &&
-                Html.find("<title>" + LowerCase(Title) + "</title>") != std::string::npos) {
-                EXPECT_EQ(Comment, Title) << Path;
-                ++Titles;
-            }
-            if (!Meta.empty() && Html.find("<meta name=\"description\" content=\"" +
-                                           LowerCase(Meta) + "\">") != std::string::npos) {
-                EXPECT_EQ(Note, Meta) << Path;
-                ++Metas;
-            }
-        }
+    for (const auto& I : Tree.Images) {
+        std::string Expected =
+            Format("%dx%dx%s ", {I.Width, I.Height, ColorCountStr(I.Bits)}) + LowerCase(I.Format);
+        EXPECT_EQ(ImageComment(I.Path), Expected) << I.Path;
     }
-    EXPECT_GT(Images, 0);
-    EXPECT_GT(Lists, 0);
-    EXPECT_GT(Titles, 0);
-    EXPECT_GT(Metas, 0);
-    RecordProperty("Images", Images);
-    RecordProperty("TgaWithId", TgaWithId);
-    RecordProperty("Titles", Titles);
-    RecordProperty("Metas", Metas);
-    RecordProperty("ListEntries", Lists);
-    RecordProperty("FolderTexts", Folders);
+    for (const auto& L : Tree.Listed) {
+        ConvertOEMtoAnsi = L.Oem;
+        SetOemCodePage(L.Oem ? CP_DOS866 : CP_DOS437);
+        ActiveFileDescriptionFiles = L.List;
+        auto List = LoadDescriptionFiles(ExtractFilePath(L.Target));
+        std::string Comment, Note;
+        ASSERT_TRUE(FindListDescription(List.get(), ExtractFileName(L.Target), Comment, Note))
+            << L.Target;
+        EXPECT_EQ(Comment, L.Text) << L.Target;
+    }
+    for (const auto& F : Tree.FolderTexts) {
+        ActiveFolderDescriptionFiles = F.Source;
+        std::string Note;
+        ASSERT_TRUE(LoadFolderDescription(F.Folder, Note)) << F.Folder;
+        while (!Note.empty() && (Note.back() == '\n' || Note.back() == '\r'))
+            Note.pop_back();
+        EXPECT_EQ(Note, F.Text) << F.Folder;
+    }
+    for (const auto& H : Tree.Html) {
+        std::string Comment, Note;
+        ASSERT_TRUE(ReadFileDescription(H.Path, Comment, Note)) << H.Path;
+        EXPECT_EQ(Comment, H.Title) << H.Path;
+        EXPECT_EQ(Note, H.Meta) << H.Path;
+    }
+    EXPECT_GT(Tree.Images.size(), 100u);
+    EXPECT_GT(Tree.Listed.size(), 50u);
+    EXPECT_GT(Tree.FolderTexts.size(), 20u);
 }

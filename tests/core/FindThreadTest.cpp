@@ -222,6 +222,16 @@ TEST(FindThread, WordsMatchInsideLongerWordsInAnyCase) {
     EXPECT_EQ(Find(C), V{"README"});
     C.NotComments = "2023";
     EXPECT_EQ(Find(C), V{});
+    // An empty word ("" or two commas in a row) is found in no text, included or excluded.
+    C.NotComments = "\"\"";
+    EXPECT_EQ(Find(C), V{"README"});
+    C.NotComments = "";
+    C.Comments = "\"\"";
+    EXPECT_EQ(Find(C), V{});
+    C.Mode = 1;
+    C.Comments = "PLAN,,ZZZ";
+    C.Notes = "\"\"";
+    EXPECT_EQ(Find(C), V{"plan.doc"});
 }
 
 TEST(FindThread, ExcludedItemsStillHaveTheirChildrenSearched) {

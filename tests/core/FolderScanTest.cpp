@@ -1,12 +1,15 @@
 #include "core/FolderScan.h"
 #include "CatalogTestSupport.h"
 #include "tests/TestSupport.h"
+#include "tests/TreeFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,30 +207,172 @@ TEST_F(Scan, FileReplacedByFolderKeepsItsTextsAndPlace) {
     EXPECT_EQ(ChildNames(C), (std::vector<std::string>{"a", "thing", "z"}));
 }
 
-TEST_F(Scan, UnreadableOrVanishedFoldersLoseNothing) {
-    MakeDir(D / "locked");
-    WriteFile(D / "locked/secret", "");
-    MakeDir(D / "vanishing/sub");
-    TFileCollection* C = FirstScan(D.Path());
-    ASSERT_NE(Child(Child(C, "vanishing"), "sub"), nullptr);
+TEST_F(Scan, FoldersThatCannotBeListedLoseNothing) {
+    MakeDir(D / "root/vanishing/sub");
+    WriteFile(D / "root/a", "12345");
+    TFileCollection* C = FirstScan(D / "root");
+    Child(C, "a")->SetComment("annotated");
     // A folder item whose folder is gone, synchronised directly: it cannot be listed.
     TBasicItem* Vanishing = Child(C, "vanishing");
-    std::filesystem::remove_all(D / "vanishing");
+    std::filesystem::remove_all(D / "root/vanishing");
     roCheck = false;
     Synchronise(Vanishing);
-    ASSERT_NE(Child(C, "vanishing"), nullptr);
-    EXPECT_NE(Child(Child(C, "vanishing"), "sub"), nullptr);
-    if (::geteuid() != 0) {
-        ::chmod((D / "locked").c_str(), 0);
+    ASSERT_EQ(Child(C, "vanishing"), Vanishing);
+    EXPECT_NE(Child(Vanishing, "sub"), nullptr);
+    // The scanned folder's root renamed away: with or without adding, nothing is marked missing.
+    ASSERT_EQ(::rename((D / "root").c_str(), (D / "moved").c_str()), 0);
+    for (bool Add : {false, true}) {
+        roAdd = Add;
+        roDelete = true;
         Synchronise(C);
-        EXPECT_NE(Child(Child(C, "locked"), "secret"), nullptr);
-        ::chmod((D / "locked").c_str(), 0755);
+        EXPECT_EQ(ChildNames(C), (std::vector<std::string>{"a", "vanishing"})) << Add;
+        EXPECT_EQ(Child(C, "a")->Comment(), "annotated");
+        EXPECT_EQ(static_cast<TFileItem*>(Child(C, "a"))->FileInfo().Size, 5u);
     }
-    // A scanned folder whose root is gone keeps everything too.
-    std::filesystem::remove_all(D / "locked");
-    C->Volume().Path = D / "no-such-root/";
+    // The same after "Ignore" in the volume question.
+    C->Volume().VolumeName = "ANOTHER DISK";
+    VolumeQuestionProc = [](const std::string&) { return TVolumeAnswer::Ignore; };
+    roCheck = true;
+    roAdd = false;
     Synchronise(C);
-    EXPECT_EQ(C->Children()->Count(), 2);
+    EXPECT_EQ(ChildNames(C), (std::vector<std::string>{"a", "vanishing"}));
+}
+
+// What a user who is not root cannot see: a folder without permissions (mode 000), and one that
+// may be listed but not searched (mode 0644). Their entries keep their records and children.
+TEST_F(Scan, FoldersOutOfReachOfTheUserKeepWhatTheCatalogHolds) {
+    if (RunTestUnprivileged({&D})) return;
+    ASSERT_NE(::geteuid(), 0u) << "must run unprivileged";
+    MakeDir(D / "tree/keep/sub");
+    MakeDir(D / "tree/locked");
+    WriteFile(D / "tree/keep/a", "12345");
+    WriteFile(D / "tree/keep/sub/b", "");
+    WriteFile(D / "tree/locked/secret", "");
+    TFileCollection* C = FirstScan(D / "tree");
+    auto* A = static_cast<TFileItem*>(Child(Child(C, "keep"), "a"));
+    A->SetComment("mine");
+    const TFileInfo Before = A->FileInfo();
+    ASSERT_EQ(::chmod((D / "tree/keep").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod((D / "tree/locked").c_str(), 0), 0);
+    roCheck = false;
+    roDelete = true;
+    for (bool Add : {true, false}) {
+        roAdd = Add;
+        Synchronise(C);
+        TBasicItem* Keep = Child(C, "keep");
+        ASSERT_NE(Keep, nullptr) << Add;
+        A = static_cast<TFileItem*>(Child(Keep, "a"));
+        ASSERT_NE(A, nullptr) << Add;
+        EXPECT_EQ(A->FileInfo().Size, 5u) << Add;
+        EXPECT_EQ(A->FileInfo().Date, Before.Date) << Add;
+        EXPECT_EQ(A->Comment(), "mine");
+        ASSERT_NE(Child(Keep, "sub"), nullptr) << Add;
+        EXPECT_NE(Child(Child(Keep, "sub"), "b"), nullptr) << Add;
+        EXPECT_NE(Child(Child(C, "locked"), "secret"), nullptr) << Add;
+    }
+    // A first scan records such folders without what it cannot see, and still ends well.
+    TFileCollection* Second = FirstScan(D / "tree");
+    EXPECT_EQ(ChildNames(Child(Second, "keep")), (std::vector<std::string>{"a", "sub"}));
+    EXPECT_EQ(Child(Second, "locked")->Children()->Count(), 0);
+    ::chmod((D / "tree/keep").c_str(), 0755);
+    ::chmod((D / "tree/locked").c_str(), 0755);
+}
+
+// A catalogued folder that became a mount point (another file system, or a bind mount of the
+// same one) is recorded but not entered, and keeps its children.
+TEST_F(Scan, FoldersThatBecameMountPointsKeepTheirChildren) {
+    if (RunTestWithPrivateMounts()) return;
+    MakeDir(D / "tree/bound");
+    MakeDir(D / "tree/tmpfs");
+    MakeDir(D / "elsewhere");
+    WriteFile(D / "tree/bound/old", "");
+    WriteFile(D / "tree/tmpfs/old", "");
+    WriteFile(D / "elsewhere/new", "");
+    TFileCollection* C = FirstScan(D / "tree");
+    ASSERT_EQ(
+        ::mount((D / "elsewhere").c_str(), (D / "tree/bound").c_str(), nullptr, MS_BIND, nullptr),
+        0)
+        << std::strerror(errno);
+    ASSERT_EQ(::mount("none", (D / "tree/tmpfs").c_str(), "tmpfs", 0, nullptr), 0)
+        << std::strerror(errno);
+    roCheck = false;
+    roAdd = roDelete = true;
+    Synchronise(C);
+    EXPECT_EQ(ChildNames(Child(C, "bound")), std::vector<std::string>{"old"});
+    EXPECT_EQ(ChildNames(Child(C, "tmpfs")), std::vector<std::string>{"old"});
+    ::umount2((D / "tree/bound").c_str(), MNT_DETACH);
+    ::umount2((D / "tree/tmpfs").c_str(), MNT_DETACH);
+}
+
+// A failure that ends the walk early deletes nothing the walk had not finished.
+TEST_F(Scan, AWalkEndedByAnErrorDeletesNothingUnreached) {
+    TempDir E;
+    WriteFile(D / "first-gone", "");
+    WriteFile(E / "second-gone", "");
+    auto* V = new TBasicFolder(Cat->Children());
+    auto* First = new TFileCollection(V->Children());
+    First->SetRootPath(D.Path());
+    auto* Second = new TFileCollection(V->Children());
+    Second->SetRootPath(E.Path());
+    roCheck = false;
+    Synchronise(V);
+    ASSERT_EQ(First->Children()->Count(), 1);
+    ASSERT_EQ(Second->Children()->Count(), 1);
+    ::unlink((D / "first-gone").c_str());
+    ::unlink((E / "second-gone").c_str());
+    // The second volume's question fails: the walk ends there.
+    Second->Volume().VolumeName = "ANOTHER DISK";
+    VolumeQuestionProc = [](const std::string&) -> TVolumeAnswer {
+        throw std::runtime_error("no answer");
+    };
+    roCheck = roDelete = true;
+    Synchronise(V);
+    EXPECT_EQ(First->Children()->Count(), 0); // walked to its end
+    EXPECT_EQ(Second->Children()->Count(), 1);
+    EXPECT_EQ(Second->Children()->At(0)->ScanFlags(), 0);
+}
+
+namespace {
+// Makes Depth nested folders named Name below Dir, each holding one file, relative to its
+// parent (the path soon grows past the system's limit).
+void MakeChain(const std::string& Dir, const std::string& Name, int Depth) {
+    int Fd = ::open(Dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(Fd, 0);
+    for (int I = 0; I < Depth; ++I) {
+        ASSERT_EQ(::mkdirat(Fd, Name.c_str(), 0755), 0) << I;
+        int Sub = ::openat(Fd, Name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(Fd);
+        ASSERT_GE(Sub, 0) << I;
+        Fd = Sub;
+        int F = ::openat(Fd, "f", O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(F, 0);
+        ::close(F);
+    }
+    ::close(Fd);
+}
+
+int64_t Entries(TBasicItem* X) {
+    int64_t Folders = 0, Files = 0;
+    uint64_t Size = 0;
+    CountItems(X->Children(), Folders, Files, Size);
+    return Folders + Files;
+}
+} // namespace
+
+// Paths far beyond the system's limit, and nesting far beyond the thread's stack, are walked.
+TEST_F(Scan, DeepChainsAndLongNamesAreScannedWhole) {
+    MakeDir(D / "deep");
+    MakeChain(D / "deep", "d", 10000);
+    EXPECT_EQ(Entries(FirstScan(D / "deep")), 20000);
+    MakeDir(D / "long");
+    MakeChain(D / "long", std::string(255, 'n'), 20);
+    TFileCollection* Long = FirstScan(D / "long");
+    EXPECT_EQ(Entries(Long), 40);
+    // A synchronise of the whole chain finds everything there and deletes nothing.
+    roCheck = false;
+    roDelete = true;
+    Synchronise(Long);
+    EXPECT_EQ(Entries(Long), 40);
 }
 
 TEST_F(Scan, CancelledRunDeletesNothing) {
@@ -345,25 +490,17 @@ TEST_F(Scan, DestroyingTheFolderStopsItsScanWithoutADialog) {
 }
 
 TEST_F(Scan, HostileGeneratedTreeIsCatalogedWhole) {
-    std::string Tool = MakeTreeTool();
-    if (::access(Tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no make-tree at " << Tool;
-    std::string Tree = D / "tree", Summary = D / "summary.txt";
-    std::string Line = "'" + Tool + "' -q '" + Tree + "' 3000 5 --hostile > '" + Summary + "'";
-    ASSERT_EQ(std::system(Line.c_str()), 0);
-    // "make-tree: DIR files=N folders=N symlinks=N fifos=N hardlinks=N ..."
-    std::string S = ReadFile(Summary);
-    auto Field = [&](const std::string& Key) {
-        size_t P = S.find(" " + Key + "=");
-        return P == std::string::npos ? -1LL : std::stoll(S.substr(P + Key.size() + 2));
-    };
+    std::string Tree = D / "tree";
+    THostileTree T = BuildHostileTree(Tree, 3000, 5);
     FileDescription = FolderDescription = HTMLDescription = GraphicDescription = true;
     TFileCollection* C = FirstScan(Tree);
     int64_t Folders = 0, Files = 0;
     uint64_t Size = 0;
     CountItems(C->Children(), Folders, Files, Size);
-    EXPECT_EQ(Folders, Field("folders"));
+    EXPECT_EQ(Folders, T.Folders);
     // Regular files (hard-link names included), links and FIFOs are all entries of the catalog.
-    EXPECT_EQ(Files, Field("files") + Field("symlinks") + Field("fifos"));
+    EXPECT_EQ(Files, T.Files + T.Links + T.Fifos);
+    EXPECT_GT(Size, uint64_t(5) << 30); // the sparse file keeps its 64-bit size
     // Every item leads back to its own entry on disk, whatever bytes its name holds.
     std::vector<TBasicItem*> Stack{C};
     int Checked = 0;

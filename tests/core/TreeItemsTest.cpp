@@ -167,7 +167,7 @@ TEST_F(Tree, AssignCopiesTextsKeywordsAndTypeButNotImages) {
     EXPECT_EQ(A->Note(), "note");
 }
 
-TEST_F(Tree, ClearEmptiesTheCatalogAndItsTexts) {
+TEST_F(Tree, ClearEmptiesTheCatalogAndItsTextsButKeepsTheRootName) {
     Cat->SetComment("old comment");
     Cat->SetNote("old note");
     Cat->SetItemName("Old");
@@ -178,7 +178,7 @@ TEST_F(Tree, ClearEmptiesTheCatalogAndItsTexts) {
     EXPECT_EQ(Cat->KeyWords()->Count(), 0);
     EXPECT_EQ(Cat->Comment(), "");
     EXPECT_EQ(Cat->Note(), "");
-    EXPECT_EQ(Cat->Name(), "");
+    EXPECT_EQ(Cat->Name(), "Old"); // the root keeps its name
     EXPECT_EQ(Cat->CatFile(), "");
     ASSERT_EQ(Cat->Types()->Count(), 1);
     EXPECT_EQ(Cat->TypeRow(), Cat->Types()->At(0));

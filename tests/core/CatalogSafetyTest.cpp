@@ -1,0 +1,245 @@
+// The catalog file under hostile conditions: loads that stay bounded whatever a file claims,
+// bodies that parse but are not what they claim, deep nesting on a small stack, a class table
+// that no locale reorders, and saves that keep what the user has.
+#include "CatalogBodies.h"
+
+#include "core/FileTypes.h"
+#include "platform/SafeSave.h"
+#include "platform/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// ---- loading stays bounded ---------------------------------------------------------------------
+
+TEST_F(CatalogFile, FilesThatAreNoCatalogAreRefusedFromTheirFirstBytes) {
+    TempDir Dir;
+    // 2 GiB of zeros (a sparse file): refused after its first step is read.
+    std::string Zeros = Dir / "z.qlmk";
+    int Fd = ::open(Zeros.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(Fd, 0);
+    ASSERT_EQ(::ftruncate(Fd, int64_t(2) << 30), 0);
+    ::close(Fd);
+    Cat->SetCatFile(Zeros);
+    EXPECT_EQ(ErrorOf([&] { Cat->LoadFromFile(); }), "File is not a catalog file or damaded");
+
+    // A good start followed by megabytes that do not parse: refused without inflating the rest.
+    std::mt19937 Random(7);
+    std::string Noise(8u << 20, '\0');
+    for (char& C : Noise)
+        C = static_cast<char>(Random());
+    std::string Z = Compress("QLM 1000" + ClassTable() + "\x01" + Noise);
+    TMemoryStream S;
+    S.Write(Z.data(), Z.size());
+    Cat->Clear();
+    EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
+    EXPECT_LT(S.Position(), 2 << 20) << "compressed bytes read of " << Z.size();
+
+    // A long string whose claimed length is far beyond the bytes there allocates nothing first.
+    std::string Claim = "QLM 1000" + ClassTable() + Items({}) + "\x0C" + Raw32(0xFFFFFFF0u);
+    EXPECT_EQ(LoadError(Claim), "File damaded");
+}
+
+TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
+    std::string Good = Body({Keyword("k")}, {File("a")});
+    LoadBody(Good);
+    // The trailer must be Integer 0 and must end the body.
+    std::string NonZero = Good.substr(0, Good.size() - 2) + Int(5);
+    EXPECT_EQ(LoadError(NonZero), "File damaded");
+    EXPECT_EQ(LoadError(Good + Int(0)), "File damaded");
+    EXPECT_EQ(LoadError(Good + "x"), "File damaded");
+    // A current body behind the old signature: read as the old format, it does not end where
+    // the old format would.
+    EXPECT_EQ(LoadError("QLM 1.01" + Good.substr(8)), "File damaded");
+    // Bytes after the end of the zlib stream.
+    std::string Z = Compress(Good) + "tail";
+    TMemoryStream S;
+    S.Write(Z.data(), Z.size());
+    Cat->Clear();
+    EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }),
+              "File is not a catalog file or damaded");
+}
+
+TEST_F(CatalogFile, FailuresLateInALongCompressedBodyAreDamageNotACrash) {
+    // A record with bytes of a newer writer moves the reader off the inflater's steps, so a
+    // failure far into the body leaves the reader's buffer across two of them.
+    std::string Padded = Named("new") + Basic() + FileFields("new", 1) + std::string(1001, 'x');
+    std::vector<std::string> Files{Record(ciFileItem, Padded)};
+    for (int I = 0; I < 20000; ++I)
+        Files.push_back(File("f" + std::to_string(I)));
+    std::string Good = Body({}, Files);
+    for (const std::string& Bad : {Good.substr(0, Good.size() - 2) + Int(5), Good + "x"}) {
+        std::string Z = Compress(Bad);
+        TMemoryStream S;
+        S.Write(Z.data(), Z.size());
+        Cat->Clear();
+        EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
+    }
+}
+
+TEST_F(CatalogFile, DeepCatalogsLoadAndSaveOnASmallStack) {
+    // As under `ulimit -s 512`: the caller's stack holds far fewer levels than the file has.
+    std::string Deep = NestedBody(4096);
+    std::string Saved, Error;
+    RunOnStackOf(512 << 10, [&] {
+        Error = ErrorOf([&] {
+            LoadBody(Deep);
+            Saved = SaveBody();
+        });
+    });
+    EXPECT_EQ(Error, "(no error)");
+    EXPECT_TRUE(Saved == Deep);
+    Cat->Clear(); // frees the chain without recursion
+}
+
+// ---- what the file holds -----------------------------------------------------------------------
+
+TEST_F(CatalogFile, ClassTableOrderIsTheSameInEveryLocale) {
+    std::string Expected = ClassTable();
+    LoadBody(Body({}, {Folder("v", {File("x")})}));
+    std::string Saved = SaveBody();
+    // A collation that orders these names differently from ASCII must change nothing.
+    SetCollationLocale("haw_US");
+    EXPECT_TRUE(ClassTable() == Expected);
+    EXPECT_TRUE(SaveBody() == Saved);
+    LoadBody(Saved);
+    EXPECT_TRUE(SaveBody() == Saved);
+    SetCollationLocale("en_US");
+    LoadBody(Saved);
+    ASSERT_EQ(Cat->Children()->Count(), 1);
+    EXPECT_EQ(Cat->Children()->At(0)->Children()->Count(), 1);
+}
+
+TEST_F(CatalogFile, SizesInTheIntegerFormAreUnsigned) {
+    std::string Fields =
+        Named("big") + Basic() + Str("big") + Date(44000.25) + Int(-1294967296) + Int(32);
+    LoadBody(Body({}, {Record(ciFileItem, Fields)}));
+    auto* F = static_cast<TFileItem*>(Cat->Children()->At(0));
+    EXPECT_EQ(F->FileInfo().Size, 3000000000u);
+}
+
+// ---- saving keeps what the user has ------------------------------------------------------------
+
+TEST_F(CatalogFile, ReadOnlyCatalogFilesAreNotOverwritten) {
+    TempDir Dir;
+    std::string Name = Dir / "cat.qlmk";
+    AddFile(Cat.get(), "a");
+    Cat->SetCatFile(Name);
+    Cat->SaveToFile();
+    std::string Old = ReadFile(Name);
+    ASSERT_EQ(::chmod(Name.c_str(), 0444), 0);
+    AddFile(Cat.get(), "b");
+    std::string Error = ErrorOf([&] { Cat->SaveToFile(); });
+    EXPECT_NE(Error.find("Cannot create file"), std::string::npos) << Error;
+    EXPECT_NE(Error.find("Permission denied"), std::string::npos) << Error;
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_TRUE(ReadFile(Name) == Old);
+}
+
+TEST_F(CatalogFile, SavingKeepsOwnerGroupAndMode) {
+    TempDir Dir;
+    std::string Name = Dir / "cat.qlmk";
+    WriteFile(Name, "previous");
+    ASSERT_EQ(::chmod(Name.c_str(), 0640), 0);
+    bool Root = ::geteuid() == 0;
+    // Root saving another user's file leaves it theirs.
+    if (Root) {
+        ASSERT_EQ(::chown(Name.c_str(), 65534, 65534), 0);
+    }
+    AddFile(Cat.get(), "a");
+    Cat->SetCatFile(Name);
+    Cat->SaveToFile();
+    struct stat St;
+    ASSERT_EQ(::stat(Name.c_str(), &St), 0);
+    EXPECT_EQ(St.st_mode & 07777, 0640u);
+    EXPECT_EQ(St.st_uid, Root ? 65534u : ::geteuid());
+    if (Root) {
+        EXPECT_EQ(St.st_gid, 65534u);
+    }
+}
+
+TEST_F(CatalogFile, SavingThroughBrokenLinksFailsAndKeepsTheLink) {
+    TempDir Dir;
+    AddFile(Cat.get(), "a");
+    ASSERT_EQ(::symlink((Dir / "nowhere/cat.qlmk").c_str(), (Dir / "dangling.qlmk").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.qlmk", (Dir / "loop.qlmk").c_str()), 0);
+    for (const char* Link : {"dangling.qlmk", "loop.qlmk"}) {
+        Cat->SetCatFile(Dir / Link);
+        std::string Error = ErrorOf([&] { Cat->SaveToFile(); });
+        EXPECT_NE(Error.find("Cannot create file"), std::string::npos) << Link << ": " << Error;
+        struct stat St;
+        ASSERT_EQ(::lstat((Dir / Link).c_str(), &St), 0);
+        EXPECT_TRUE(S_ISLNK(St.st_mode)) << Link;
+    }
+    EXPECT_TRUE(CatalogModified);
+}
+
+TEST_F(CatalogFile, LeftoversOfKilledSavesGoWithTheNextSave) {
+    TempDir Dir;
+    std::string Name = Dir / "cat.qlmk";
+    std::string Prefix = TemporaryPrefixFor(Name);
+    // A save killed half-way: its process is gone (no process has a pid above the kernel's
+    // maximum). Another catalog's leftover, a live process's file and a link stay.
+    std::string Dead = Dir / (Prefix + "99999999-0badf00d.tmp");
+    std::string Live = Dir / (Prefix + std::to_string(::getppid()) + "-00000001.tmp");
+    std::string Other = Dir / (TemporaryPrefixFor(Dir / "other.qlmk") + "99999999-1.tmp");
+    WriteFile(Dead, "half");
+    WriteFile(Live, "busy");
+    WriteFile(Other, "other");
+    ASSERT_EQ(::symlink(Name.c_str(), (Dir / (Prefix + "99999999-2.tmp")).c_str()), 0);
+    AddFile(Cat.get(), "a");
+    Cat->SetCatFile(Name);
+    Cat->SaveToFile();
+    EXPECT_NE(::access(Dead.c_str(), F_OK), 0);
+    EXPECT_EQ(::access(Live.c_str(), F_OK), 0);
+    EXPECT_EQ(::access(Other.c_str(), F_OK), 0);
+    struct stat St;
+    EXPECT_EQ(::lstat((Dir / (Prefix + "99999999-2.tmp")).c_str(), &St), 0);
+}
+
+// ---- the type table and collections ------------------------------------------------------------
+
+TEST(TypeTable, RowsKeepTheirImagesAndItemsBelongToOneRow) {
+    TestCatalog Cat;
+    TTypeItems* Types = Cat->Types();
+    TFileItem* A = AddFile(Cat.get(), "a.txt");
+    Types->AddItem(A);
+    TTypeItem* Txt = A->TypeRow();
+    Txt->SetImageIndex(17); // found by the type thread
+    TFileItem* B = AddFile(Cat.get(), "b.txt");
+    Types->AddItem(B);
+    EXPECT_EQ(Txt->ImageIndex(), 17);
+    EXPECT_EQ(B->GetImageIndex(), 17);
+    // Joining another row leaves the old one, whoever asks for it.
+    TFileItem* C = AddFile(Cat.get(), "c.doc");
+    Types->AddItem(C);
+    TTypeItem* Doc = C->TypeRow();
+    Doc->AddClient(A);
+    EXPECT_EQ(A->TypeRow(), Doc);
+    EXPECT_FALSE(Txt->Clients().Contains(A));
+    EXPECT_EQ(Txt->Clients().Count(), 1);
+}
+
+TEST(Collections, ItemsMovedByHandAreStillFoundByName) {
+    TestCatalog Cat;
+    for (const char* N : {"a", "b", "c", "d", "e"})
+        AddFile(Cat.get(), N);
+    TBasicItems* C = Cat->Children();
+    ASSERT_EQ(C->IndexOfName("e"), 4);
+    C->At(4)->SetIndex(0); // e, a, b, c, d
+    C->Exchange(1, 3);     // e, c, b, a, d
+    for (const char* N : {"a", "b", "c", "d", "e"}) {
+        int I = C->IndexOfName(N);
+        ASSERT_GE(I, 0) << N;
+        EXPECT_EQ(C->At(I)->Name(), N);
+    }
+}
+
+} // namespace
