@@ -14,9 +14,9 @@ namespace {
 
 constexpr size_t InStep = size_t(256) << 10;
 constexpr size_t OutStep = size_t(256) << 10;
-// Windows inflated ahead of the reader: enough to keep both threads busy, few enough that a
-// body refused early costs little.
-constexpr size_t Windows = 3;
+// Windows inflated ahead of the reader: enough to ride out the reader's pauses (it makes the
+// links of parts read by helpers in batches), few enough that a body refused early costs little.
+constexpr size_t Windows = 8;
 const char* const SNotCatalogOrDamaded = "File is not a catalog file or damaded";
 
 double Now() {
