@@ -415,30 +415,20 @@ void TCatPropForm::BitBtn7Click() {
 
 // ---- Up and Down -------------------------------------------------------------------------------
 
-TBasicItem* TCatPropForm::UpItem() const {
+TBasicItem* TCatPropForm::NeighbourItem(int Step) const {
     if (FFollowTree) {
         TTreeViewNode* N = NodeOf(FItem);
-        TTreeViewNode* P = N ? PreviousNode(N) : nullptr;
+        TTreeViewNode* P = !N ? nullptr : Step < 0 ? PreviousNode(N) : NextNode(N);
         return P ? P->Data() : nullptr;
     }
     TListViewItem* Row = RowOf(FItem);
-    if (!Row || Row->Index() <= 0) return nullptr;
-    return Row->ListView()->Item(Row->Index() - 1)->Data();
-}
-
-TBasicItem* TCatPropForm::DownItem() const {
-    if (FFollowTree) {
-        TTreeViewNode* N = NodeOf(FItem);
-        TTreeViewNode* P = N ? NextNode(N) : nullptr;
-        return P ? P->Data() : nullptr;
-    }
-    TListViewItem* Row = RowOf(FItem);
-    if (!Row || Row->Index() < 0 || Row->Index() + 1 >= Row->ListView()->Count()) return nullptr;
-    return Row->ListView()->Item(Row->Index() + 1)->Data();
+    const int To = Row && Row->Index() >= 0 ? Row->Index() + Step : -1;
+    if (To < 0 || To >= Row->ListView()->Count()) return nullptr;
+    return Row->ListView()->Item(To)->Data();
 }
 
 void TCatPropForm::UpdateActions() {
-    UpAction->setEnabled(UpItem() != nullptr);
-    DownAction->setEnabled(DownItem() != nullptr);
+    UpAction->setEnabled(NeighbourItem(-1) != nullptr);
+    DownAction->setEnabled(NeighbourItem(1) != nullptr);
     BitBtn7->setEnabled(static_cast<bool>(ShowKeyWordSetupProc));
 }

@@ -94,8 +94,8 @@ private:
     void BitBtn3Click();
     void BitBtn4Click();
     void BitBtn7Click();
-    TBasicItem* UpItem() const;
-    TBasicItem* DownItem() const;
+    // The item before (Step -1) or after (1) this one in the tree or the list; null for none.
+    TBasicItem* NeighbourItem(int Step) const;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* tsGlobal = nullptr;

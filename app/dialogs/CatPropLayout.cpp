@@ -67,10 +67,10 @@ void TCatPropForm::CreatePages() {
     DownAction = Action("DownAction", "Move Down File", QKeySequence(Qt::CTRL | Qt::Key_Down));
     DownAction->setIcon(WindowPicture("arrow-down"));
     connect(UpAction, &QAction::triggered, this, [this] {
-        if (TBasicItem* Up = UpItem()) Guard([&] { SetItem(Up); });
+        if (TBasicItem* Up = NeighbourItem(-1)) Guard([&] { SetItem(Up); });
     });
     connect(DownAction, &QAction::triggered, this, [this] {
-        if (TBasicItem* Down = DownItem()) Guard([&] { SetItem(Down); });
+        if (TBasicItem* Down = NeighbourItem(1)) Guard([&] { SetItem(Down); });
     });
     auto* UpButton = Named(new QToolButton, "UpButton");
     UpButton->setDefaultAction(UpAction);

@@ -24,6 +24,14 @@
 #include <string>
 #include <vector>
 
+// A control of a dialog by its name.
+template <class T = QWidget>
+T* DialogChild(QWidget& Dialog, const char* Name) {
+    T* W = Dialog.findChild<T*>(QString::fromUtf8(Name));
+    EXPECT_NE(W, nullptr) << Name;
+    return W;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -18,9 +18,7 @@ namespace {
 
 template <class T = QWidget>
 T* Child(QWidget& Dialog, const char* Name) {
-    T* W = Dialog.findChild<T*>(QString::fromUtf8(Name));
-    EXPECT_NE(W, nullptr) << Name;
-    return W;
+    return DialogChild<T>(Dialog, Name);
 }
 
 QAbstractButton* Button(QWidget& Dialog, const char* Name) {

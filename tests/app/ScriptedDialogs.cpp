@@ -110,6 +110,7 @@ bool TScriptedDialogs::ShellOpen(const std::string& FileName) {
 
 namespace {
 
+// Work on a dialog, done on it as the form it is.
 template <class TForm>
 std::function<void(QDialog&)> Typed(std::function<void(TForm&)> Work) {
     if (!Work) return {};
@@ -118,32 +119,32 @@ std::function<void(QDialog&)> Typed(std::function<void(TForm&)> Work) {
 
 } // namespace
 
-void TScriptedDialogs::OnProperties(std::function<void(TCatPropForm&)> Work) {
+void TScriptedDialogs::ScriptDialog(const char* Kind, std::function<void(QDialog&)> Work) {
     TStep S;
-    S.Kind = "properties";
-    S.Work = Typed(std::move(Work));
+    S.Kind = Kind;
+    S.Work = std::move(Work);
     FScript.push_back(std::move(S));
+}
+
+void TScriptedDialogs::OnProperties(std::function<void(TCatPropForm&)> Work) {
+    ScriptDialog("properties", Typed(std::move(Work)));
 }
 
 void TScriptedDialogs::OnOptions(std::function<void(TfmCatOptions&)> Work) {
-    TStep S;
-    S.Kind = "options";
-    S.Work = Typed(std::move(Work));
-    FScript.push_back(std::move(S));
+    ScriptDialog("options", Typed(std::move(Work)));
 }
 
 void TScriptedDialogs::OnRescanning(std::function<void(TfmRescanningDialog&)> Work) {
-    TStep S;
-    S.Kind = "rescanning";
-    S.Work = Typed(std::move(Work));
-    FScript.push_back(std::move(S));
+    ScriptDialog("rescanning", Typed(std::move(Work)));
 }
 
 void TScriptedDialogs::OnAbout(std::function<void(TAboutBox&)> Work) {
-    TStep S;
-    S.Kind = "about";
-    S.Work = Typed(std::move(Work));
-    FScript.push_back(std::move(S));
+    ScriptDialog("about", Typed(std::move(Work)));
+}
+
+bool TScriptedDialogs::AskDialog(const char* Kind, const std::string& Text, TStep& Step) {
+    Asked.push_back({Kind, Text, mtInformation, 0});
+    return Next(Kind, Text, Step);
 }
 
 TModalResult TScriptedDialogs::WorkDialog(QDialog& Dialog, const TStep& Step) {
@@ -157,34 +158,30 @@ TModalResult TScriptedDialogs::WorkDialog(QDialog& Dialog, const TStep& Step) {
 }
 
 void TScriptedDialogs::ShowItemProperties(TBasicItem* Item, bool FollowTree) {
-    Asked.push_back({"properties", Item->DisplayName(), mtInformation, 0});
     TStep S;
-    if (!Next("properties", Item->DisplayName(), S)) return;
+    if (!AskDialog("properties", Item->DisplayName(), S)) return;
     TCatPropForm Form(FollowTree);
     Form.SetItem(Item);
     WorkDialog(Form, S);
 }
 
 TModalResult TScriptedDialogs::ShowCatOptions() {
-    Asked.push_back({"options", "Options", mtInformation, 0});
     TStep S;
-    if (!Next("options", "Options", S)) return mrCancel;
+    if (!AskDialog("options", "Options", S)) return mrCancel;
     TfmCatOptions Form;
     return WorkDialog(Form, S);
 }
 
 TModalResult TScriptedDialogs::ShowRescanningDialog() {
-    Asked.push_back({"rescanning", "Synchronizing options", mtInformation, 0});
     TStep S;
-    if (!Next("rescanning", "Synchronizing options", S)) return mrCancel;
+    if (!AskDialog("rescanning", "Synchronizing options", S)) return mrCancel;
     TfmRescanningDialog Form;
     return WorkDialog(Form, S);
 }
 
 void TScriptedDialogs::ShowAboutBox() {
-    Asked.push_back({"about", "About", mtInformation, 0});
     TStep S;
-    if (!Next("about", "About", S)) return;
+    if (!AskDialog("about", "About", S)) return;
     TAboutBox Box;
     WorkDialog(Box, S);
 }

@@ -79,6 +79,9 @@ private:
         int FilterIndex = 1;
         std::function<void(QDialog&)> Work = {};
     };
+    void ScriptDialog(const char* Kind, std::function<void(QDialog&)> Work);
+    // Records the question for a dialog and takes its scripted step.
+    bool AskDialog(const char* Kind, const std::string& Text, TStep& Step);
     // Shows Dialog, lets the scripted step work it and closes it.
     static TModalResult WorkDialog(QDialog& Dialog, const TStep& Step);
     // The next step, which must be of Kind; a missing or different step fails the test.
