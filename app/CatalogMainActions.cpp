@@ -8,11 +8,12 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCursor>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -25,23 +26,21 @@ const char* const ActionImageNames[] = {
     "revert",      "exit",       "folders-bar",    "keywords-bar",    "results-bar",
     "add-keyword", "select-all",
 };
+// The add commands, synchronise, options: imgAddVirtualFolder and on.
+const char* const AddActionImageNames[] = {"add-virtual-folder", "add-file-folder", "add-file",
+                                           "synchronize", "options"};
 const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
                                               "keyword-exclude"};
-
-QIcon ResourceIcon(const char* Name) {
-    QIcon Icon;
-    Icon.addFile(QStringLiteral(":/window/16/%1.png").arg(QLatin1String(Name)), QSize(16, 16));
-    Icon.addFile(QStringLiteral(":/window/32/%1.png").arg(QLatin1String(Name)), QSize(32, 32));
-    return Icon;
-}
 
 } // namespace
 
 void TfmCatalogMain::LoadImages() {
     for (const char* Name : ActionImageNames)
-        ImageList1.Add(ResourceIcon(Name));
+        ImageList1.Add(WindowPicture(Name));
+    for (const char* Name : AddActionImageNames)
+        ImageList1.Add(WindowPicture(Name));
     for (const char* Name : KeyWordStateImageNames)
-        ImageList2.Add(ResourceIcon(Name));
+        ImageList2.Add(WindowPicture(Name));
     SmallImageList.AddFixedPictures();
     LargeImageList.AddFixedPictures();
 }
@@ -75,7 +74,7 @@ void TfmCatalogMain::CreateActions() {
     aRootUp =
         NewAction("aRootUp", "Up", "Up|Goto Root Folder", K(), imgUp, [this] { aRootUpExecute(); });
     aLeft = NewAction("aLeft", "Folders bar", "Show folders root bar", K(Qt::CTRL | Qt::Key_8),
-                      imgFoldersBar, [this] { LeftPanel->setVisible(aLeft->isChecked()); });
+                      imgFoldersBar, [this] { ShowPane(LeftPanel, aLeft->isChecked()); });
     aLeft->setCheckable(true);
     aLeft->setChecked(true);
     aNew = NewAction("aNew", "New", "New|Creates a new catalog", K(Qt::CTRL | Qt::Key_N), imgNew,
@@ -114,10 +113,10 @@ void TfmCatalogMain::CreateActions() {
                   K(Qt::ALT | Qt::Key_Return), imgProperties, [this] { aMainPropertyExecute(); });
     aBottom =
         NewAction("aBottom", "Results bar", "Show search results bar", K(Qt::CTRL | Qt::Key_0),
-                  imgResultsBar, [this] { BottomPanel->setVisible(aBottom->isChecked()); });
+                  imgResultsBar, [this] { ShowPane(BottomPanel, aBottom->isChecked()); });
     aBottom->setCheckable(true);
     aRight = NewAction("aRight", "Keyword bar", "Show keywords bar", K(Qt::CTRL | Qt::Key_9),
-                       imgKeywordsBar, [this] { RightPanel->setVisible(aRight->isChecked()); });
+                       imgKeywordsBar, [this] { ShowPane(RightPanel, aRight->isChecked()); });
     aRight->setCheckable(true);
     // The keyword commands come with the keyword pane; the action is here because renaming
     // switches its shortcut.
@@ -149,44 +148,64 @@ void TfmCatalogMain::CreateActions() {
     StatusBar2->setChecked(true);
     Bar3->setChecked(true);
     bar11->setChecked(true);
+
+    // ---- the add commands, synchronise, options, about (CatalogMainAdd.cpp) ----
+    CreateAddActions();
 }
 
 // ---- menus and bars ----------------------------------------------------------------------------
 
 void TfmCatalogMain::CreateMenus() {
-    MenuToolBar = new QMenuBar(this);
-    MenuToolBar->setObjectName(QStringLiteral("MenuToolBar"));
-    setMenuBar(MenuToolBar);
-
-    QMenu* File = MenuToolBar->addMenu(QStringLiteral("&File"));
-    File->addActions({aNew, aLoad});
-    File->addSeparator();
-    File->addActions({aSave, aSaveAs, RevertAction});
-    File->addSeparator();
-    File->addAction(aExit);
-    File->addSeparator();
-    Recent1 = File->addMenu(QStringLiteral("Recent"));
+    // The menus drop from the buttons of MenuToolBar (CreateToolBars), a bar like the others, so
+    // that the user may move it and its place is kept. Later commands join the existing menus.
+    auto Menu = [this](const char* Name, const char* Title) {
+        auto* M = new QMenu(QString::fromUtf8(Title), this);
+        M->setObjectName(QString::fromUtf8(Name));
+        return M;
+    };
+    File1 = Menu("File1", "&File");
+    File1->addActions({aNew, aLoad});
+    File1->addSeparator();
+    File1->addActions({aSave, aSaveAs, RevertAction});
+    File1->addSeparator();
+    File1->addAction(aExit);
+    File1->addSeparator();
+    Recent1 = File1->addMenu(QStringLiteral("Recent"));
     Recent1->setObjectName(QStringLiteral("Recent1"));
     Recent1->setEnabled(false);
 
-    QMenu* Edit = MenuToolBar->addMenu(QStringLiteral("&Edit"));
-    Edit->addActions({aRenameAction, DeleteAction, SelectAllAction});
-    Edit->addSeparator();
-    Edit->addAction(RefreshAction);
+    Edit1 = Menu("Edit1", "&Edit");
+    Edit1->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
+    Edit1->addSeparator();
+    Edit1->addActions({aRenameAction, DeleteAction, SelectAllAction});
+    Edit1->addSeparator();
+    Edit1->addAction(RefreshAction);
 
-    QMenu* View = MenuToolBar->addMenu(QStringLiteral("&View"));
-    View->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
-    View->addSeparator();
-    QMenu* Controls = View->addMenu(QStringLiteral("Controls"));
+    // The search commands go in front of Options.
+    Tools1 = Menu("Tools1", "&Tools");
+    Tools1->addAction(SetupAction);
+    Options1 = Menu("Options1", "&Options");
+
+    View1 = Menu("View1", "&View");
+    View1->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    View1->addSeparator();
+    QMenu* Controls = View1->addMenu(QStringLiteral("Controls"));
     Controls->addActions({aLeft, aRight, aBottom});
-    QMenu* Bars = View->addMenu(QStringLiteral("Tollbars"));
+    QMenu* Bars = View1->addMenu(QStringLiteral("Tollbars"));
     Bars->addActions({Bar3, bar11, Bar21, ViewStylebar1});
-    View->addAction(StatusBar2);
+    View1->addAction(StatusBar2);
+
+    Help1 = Menu("Help1", "&Help");
+    Help1->addAction(About1);
 
     pmMain = new QMenu(this);
     pmMain->setObjectName(QStringLiteral("pmMain"));
     QMenu* Styles = pmMain->addMenu(QStringLiteral("View Style"));
     Styles->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    pmMain->addSeparator();
+    pmMain->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
+    pmMain->addSeparator();
+    pmMain->addAction(RescanAction);
     pmMain->addSeparator();
     pmMain->addActions({aRenameAction, DeleteAction});
     pmMain->addSeparator();
@@ -212,18 +231,44 @@ void TfmCatalogMain::CreateToolBars() {
         addToolBar(Qt::TopToolBarArea, B);
         return B;
     };
+    // The menu bar is a row of its own above the other bars.
+    MenuToolBar = Bar("MenuToolBar", "Menu");
+    for (QMenu* M : {File1, Edit1, View1, Tools1, Help1}) {
+        auto* B = new QToolButton;
+        B->setObjectName(M->objectName() + QStringLiteral("Button"));
+        B->setText(M->title());
+        B->setMenu(M);
+        B->setPopupMode(QToolButton::InstantPopup);
+        B->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        B->setAutoRaise(true);
+        // No drop-down arrow: the buttons read as a menu bar.
+        B->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));
+        // The pointer may have left the button while its menu was open.
+        connect(M, &QMenu::aboutToHide, B, [B] {
+            B->setAttribute(Qt::WA_UnderMouse,
+                            B->rect().contains(B->mapFromGlobal(QCursor::pos())));
+            B->update();
+        });
+        MenuToolBar->addWidget(B);
+    }
+    addToolBarBreak(Qt::TopToolBarArea);
     FileToolbar = Bar("FileToolbar", "File");
     FileToolbar->addActions({aNew, aLoad, aSave, aSaveAs});
     ToolsToolBar = Bar("ToolsToolBar", "Standart");
     ToolsToolBar->addAction(aRootUp);
     ToolsToolBar->addSeparator();
-    ToolsToolBar->addActions({DeleteAction, aMainProperty});
+    ToolsToolBar->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addActions({RescanAction, DeleteAction, aMainProperty});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addAction(SetupAction);
     ViewToolBar = Bar("ViewToolBar", "Controls");
     ViewToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ViewToolBar->addActions({aLeft, aRight, aBottom});
     ViewToolBar->setVisible(false);
     ViewStyleToolbar = Bar("ViewStyleToolbar", "View Style");
     ViewStyleToolbar->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    WatchBarPlaces();
 }
 
 // ---- enabling rules ----------------------------------------------------------------------------
@@ -265,4 +310,7 @@ void TfmCatalogMain::UpdateActions() {
         ((A == tvMain && NodeItem && !ScanRoot(NodeItem) && CurrentFolder != CurrentCatalog) ||
          (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2))));
     aLeft->setChecked(LeftPanel->isVisibleTo(this));
+
+    // ---- the add commands, synchronise (CatalogMainAdd.cpp) ----
+    UpdateAddActions();
 }

@@ -5,6 +5,7 @@
 #include "app/ItemTexts.h"
 #include "app/ListPanes.h"
 #include "app/UiText.h"
+#include "app/dialogs/DialogFactory.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
@@ -236,6 +237,10 @@ void TfmCatalogMain::InstallViewCallbacks() {
         else
             fmCatalogMain->tvMain->EndUpdate();
     };
+    // The dialog of the current folder walks the tree, any other the list.
+    ShowItemPropertiesProc = [](TBasicItem* Item) {
+        DialogFactory().ShowItemProperties(Item, Item == CurrentFolder);
+    };
 }
 
 void TfmCatalogMain::RemoveViewCallbacks() {
@@ -247,6 +252,7 @@ void TfmCatalogMain::RemoveViewCallbacks() {
     FillListItemProc = nullptr;
     EnableMainWindowProc = nullptr;
     TreeUpdateProc = nullptr;
+    ShowItemPropertiesProc = nullptr;
 }
 
 // ---- tree --------------------------------------------------------------------------------------

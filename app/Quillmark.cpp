@@ -4,10 +4,11 @@
 // For the tests only: with QUILLMARK_TEST_QUIT_MS set, the program reports on standard error
 // how long it took from its start until the main window had painted the catalog it opened, then
 // closes the window that many milliseconds later through the same close query a user's close
-// would run.
+// would run. With QUILLMARK_TEST_SCRIPT set, it runs that script (app/ScriptDriver.h).
 #include "app/CatalogMain.h"
 #include "app/ImageLists.h"
 #include "app/ListPanes.h"
+#include "app/ScriptDriver.h"
 #include "app/UiText.h"
 #include "core/CatalogExt.h"
 #include "core/gui/CoreGui.h"
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
     auto Main = std::make_unique<TfmCatalogMain>();
     if (const char* Quit = std::getenv("QUILLMARK_TEST_QUIT_MS"))
         new TStartupReport(Clock, Main.get(), std::atoi(Quit));
+    if (const char* Script = std::getenv("QUILLMARK_TEST_SCRIPT"))
+        new TScriptDriver(Main.get(), Script);
     Main->show();
     const int Result = App.exec();
     Main.reset();

@@ -14,16 +14,15 @@
 #include <QMessageBox>
 #include <QUrl>
 
-namespace {
-
-// The window a box belongs to. A disabled main window (a scan runs) would disable its boxes as
-// well, so they stand alone then.
 QWidget* DialogParent() {
+    // A disabled main window would disable its boxes as well, so they stand alone then.
     QWidget* W = QApplication::activeWindow();
     if (!W) W = TCustomForm::MainForm();
     if (W && (!W->isVisible() || !W->isEnabled())) W = nullptr;
     return W;
 }
+
+namespace {
 
 class TQtUserDialogs final : public TUserDialogs {
 public:
@@ -93,11 +92,16 @@ private:
         D.setAcceptMode(Mode);
         D.setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                       : QFileDialog::AnyFile);
-        D.setNameFilter(DialogFilter(Spec.Filter));
+        const QStringList Filters = DialogFilter(Spec.Filter).split(QStringLiteral(";;"));
+        D.setNameFilters(Filters);
+        if (Spec.FilterIndex >= 1 && Spec.FilterIndex <= Filters.size())
+            D.selectNameFilter(Filters[Spec.FilterIndex - 1]);
         if (!Spec.DefaultExt.empty()) D.setDefaultSuffix(ToQString(Spec.DefaultExt));
         if (!Spec.FileName.empty()) D.selectFile(FileNameToQString(Spec.FileName));
         if (D.exec() != QDialog::Accepted || D.selectedFiles().isEmpty()) return false;
         FileName = QStringToFileName(D.selectedFiles().first());
+        if (Spec.ChosenFilter)
+            *Spec.ChosenFilter = static_cast<int>(Filters.indexOf(D.selectedNameFilter())) + 1;
         return true;
     }
 };

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+class QWidget;
+
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 
 enum TMsgDlgBtn : unsigned {
@@ -32,12 +34,16 @@ inline constexpr TMsgDlgButtons mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnor
 enum TModalResult { mrNone = 0, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrYes, mrNo };
 
 // A file dialog: its title, the filter in the framework's "caption|patterns|..." form, the
-// extension added to a name typed without one, and the name it starts with.
+// extension added to a name typed without one, and the name it starts with. FilterIndex is the
+// filter shown first, counted from 1; when ChosenFilter is set, it receives the filter the user
+// confirmed with (dialogs that read a file in one of several forms tell them apart by it).
 struct TFileDialogSpec {
     std::string Title;
     std::string Filter;
     std::string DefaultExt;
     std::string FileName;
+    int FilterIndex = 1;
+    int* ChosenFilter = nullptr;
 };
 
 class TUserDialogs {
@@ -66,6 +72,10 @@ TUserDialogs& UserDialogs();
 void SetUserDialogs(TUserDialogs* Dialogs);
 // A new Qt implementation.
 std::unique_ptr<TUserDialogs> NewQtUserDialogs();
+
+// The window a modal box or dialog belongs to: the active window or the main window, null when
+// that is hidden or disabled (a scan runs), so that the box is not disabled along with it.
+QWidget* DialogParent();
 
 // The caption of a box of Type.
 const char* MessageCaption(TMsgDlgType Type);

@@ -22,11 +22,26 @@
 // UI thread only.
 #pragma once
 
+#include "app/UserDialogs.h"
+
 #include <memory>
+
+class TBasicItem;
 
 class TDialogFactory {
 public:
     virtual ~TDialogFactory() = default;
+
+    // ---- item properties, options, synchronizing options, about ----
+    // The properties dialog of Item (never null). With FollowTree its Up and Down walk the
+    // folder tree and select its nodes, otherwise the rows of Item's list.
+    virtual void ShowItemProperties(TBasicItem* Item, bool FollowTree) = 0;
+    // The options dialog; it changes the option globals when the user applies them (also
+    // before a Cancel). Returns how it was closed.
+    virtual TModalResult ShowCatOptions() = 0;
+    // The synchronizing options dialog: mrOk when the user chose to synchronise, mrCancel not.
+    virtual TModalResult ShowRescanningDialog() = 0;
+    virtual void ShowAboutBox() = 0;
 };
 
 // The installed factory (the Qt one unless another was installed).

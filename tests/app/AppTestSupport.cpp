@@ -1,8 +1,10 @@
 #include "AppTestSupport.h"
 
 #include "platform/Thread.h"
+#include "uilib/Placemnt.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -60,6 +62,18 @@ void MainWindowTest::ProcessEvents() {
         QApplication::processEvents();
         CheckSynchronize(0);
     }
+}
+
+bool MainWindowTest::PumpUntil(const std::function<bool()>& Done) {
+    QElapsedTimer Clock;
+    Clock.start();
+    while (!Done()) {
+        if (Clock.elapsed() > 20000) return false;
+        QApplication::processEvents();
+        CheckSynchronize(5);
+    }
+    ProcessEvents();
+    return true;
 }
 
 void MainWindowTest::Trigger(const char* Name) {
@@ -148,6 +162,28 @@ TTreeViewNode* MainWindowTest::ChildNode(TTreeViewNode* Node, const std::string&
     for (int I = 0; Node && I < Node->ChildCount(); ++I)
         if (Node->Child(I)->Text() == Text) return Node->Child(I);
     return nullptr;
+}
+
+namespace {
+
+std::unique_ptr<TFormStorage> SettingsStore(QObject& Owner) {
+    auto S = std::make_unique<TFormStorage>(&Owner);
+    S->SetUseRegistry(true);
+    S->SetIniFileName(RegistryKey);
+    S->SetIniSection(RegistrySection);
+    return S;
+}
+
+} // namespace
+
+void MainWindowTest::StoreSetting(const std::string& Name, const std::string& Value) {
+    QObject Owner;
+    SettingsStore(Owner)->WriteString(Name, Value);
+}
+
+std::string MainWindowTest::StoredSetting(const std::string& Name) {
+    QObject Owner;
+    return SettingsStore(Owner)->ReadString(Name, "(none)");
 }
 
 void MainWindowTest::SelectRows(const std::vector<std::string>& Captions) {

@@ -19,9 +19,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+// A control of a dialog by its name.
+template <class T = QWidget>
+T* DialogChild(QWidget& Dialog, const char* Name) {
+    T* W = Dialog.findChild<T*>(QString::fromUtf8(Name));
+    EXPECT_NE(W, nullptr) << Name;
+    return W;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -32,6 +41,8 @@ protected:
     void CreateWindow(bool Show = true);
     // Runs pending events and workers' calls.
     static void ProcessEvents();
+    // Runs them until Done holds; false when that takes longer than 20 seconds.
+    static bool PumpUntil(const std::function<bool()>& Done);
 
     // Items made as a load or a scan makes them, in the open catalog.
     TBasicFolder* AddVirtual(TBasicItem* Parent, const std::string& Name);
@@ -70,6 +81,10 @@ protected:
     TTreeViewNode* ChildNode(TTreeViewNode* Node, const std::string& Text) const;
     // Selects exactly these rows of lvMain and makes lvMain the active pane.
     void SelectRows(const std::vector<std::string>& Captions);
+
+    // The program's settings (section "General"), as the window's store reads and writes them.
+    static void StoreSetting(const std::string& Name, const std::string& Value);
+    static std::string StoredSetting(const std::string& Name);
 
     std::unique_ptr<TempDir> Dir;
     std::unique_ptr<TempDir> Config;

@@ -1,6 +1,6 @@
 // The real program, started as a user starts it: with a catalog on its command line, on the
 // offscreen platform, in a configuration folder of its own. It must show the catalog and quit
-// cleanly when its window is closed.
+// cleanly when its window is closed, and build a catalog of a real folder from its window.
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
 #include "core/TreeItems.h"
@@ -43,12 +43,17 @@ struct TRun {
     std::string Errors;
 };
 
-TRun RunProgram(const TempDir& Dir, const QStringList& Arguments) {
+// Runs the program; with a Script it works through that (app/ScriptDriver.h), otherwise it
+// closes its window soon after it has shown it.
+TRun RunProgram(const TempDir& Dir, const QStringList& Arguments, const std::string& Script = {}) {
     QProcess P;
     QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
     Env.insert("QT_QPA_PLATFORM", "offscreen");
     Env.insert("XDG_CONFIG_HOME", QString::fromStdString(Dir.Path() + "config"));
-    Env.insert("QUILLMARK_TEST_QUIT_MS", "100");
+    if (Script.empty())
+        Env.insert("QUILLMARK_TEST_QUIT_MS", "100");
+    else
+        Env.insert("QUILLMARK_TEST_SCRIPT", QString::fromStdString(Script));
     P.setProcessEnvironment(Env);
     P.start(QStringLiteral(QM_QUILLMARK_EXE), Arguments);
     TRun R;
@@ -84,4 +89,50 @@ TEST(Program, StartsUntitledWithoutArguments) {
     TRun R = RunProgram(Dir, {});
     EXPECT_EQ(R.ExitCode, 0) << R.Errors;
     EXPECT_NE(R.Errors.find("caption=\"( Untitled ) - Quillmark\""), std::string::npos) << R.Errors;
+}
+
+TEST(Program, AddsARealFolderFromItsWindowAndKeepsTheCommentGivenThere) {
+    TempDir Dir;
+    MakeDir(Dir.Path() + "disc");
+    MakeDir(Dir.Path() + "disc/photos");
+    WriteFile(Dir.Path() + "disc/photos/beach.jpg", std::string(3000, 'j'));
+    WriteFile(Dir.Path() + "disc/readme.txt", "read me");
+    const std::string Catalog = Dir.Path() + "shelf.qlmk";
+    TRun R = RunProgram(Dir, {},
+                        "folder " + Dir.Path() +
+                            "disc\n"
+                            "trigger aAddFileFolder\n"
+                            "dialog CatPropForm\n"
+                            "set e_Comment Holiday disc, 2023\n"
+                            "click Button1\n"
+                            "file " +
+                            Catalog +
+                            "\n"
+                            "trigger aSave\n"
+                            "close\n");
+    EXPECT_EQ(R.ExitCode, 0) << R.Errors;
+    EXPECT_NE(R.Errors.find("quillmark-script: close"), std::string::npos) << R.Errors;
+
+    auto Root = std::make_unique<TCatFileItem>();
+    TCatFileItem* Saved = CurrentCatalog;
+    CurrentCatalog = Root.get();
+    Root->Clear();
+    Root->SetCatFile(Catalog);
+    Root->LoadFromFile();
+    ASSERT_EQ(Root->Children()->Count(), 1);
+    auto* Disc = dynamic_cast<TFileCollection*>(Root->Children()->At(0));
+    ASSERT_NE(Disc, nullptr);
+    EXPECT_EQ(Disc->Name(), "disc");
+    EXPECT_EQ(Disc->Comment(), "Holiday disc, 2023");
+    EXPECT_EQ(Disc->GetRootPath(), Dir.Path() + "disc/");
+    ASSERT_EQ(Disc->Children()->Count(), 2);
+    int64_t Folders = 0, Files = 0;
+    uint64_t Bytes = 0;
+    CountItems(Disc->Children(), Folders, Files, Bytes);
+    EXPECT_EQ(Folders, 1);
+    EXPECT_EQ(Files, 2);
+    EXPECT_EQ(Bytes, 3007u);
+    Root.reset();
+    CurrentCatalog = Saved;
+    CatalogModified = false;
 }
