@@ -19,11 +19,12 @@ namespace {
 // The pictures of ImageList1 in the order of TActionImage; each lies under
 // resources/images/window/16 and resources/images/window/32.
 const char* const ActionImageNames[] = {
-    "new",         "open",       "save",           "save-as",         "up",
-    "delete",      "properties", "sort-ascending", "sort-descending", "large-icons",
-    "small-icons", "list",       "details",        "rename",          "refresh",
-    "revert",      "exit",       "folders-bar",    "keywords-bar",    "results-bar",
-    "add-keyword", "select-all",
+    "new",         "open",          "save",           "save-as",         "up",
+    "delete",      "properties",    "sort-ascending", "sort-descending", "large-icons",
+    "small-icons", "list",          "details",        "rename",          "refresh",
+    "revert",      "exit",          "folders-bar",    "keywords-bar",    "results-bar",
+    "add-keyword", "select-all",    "find",           "keyword-search",  "report",
+    "goto",        "clear-results",
 };
 const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
                                               "keyword-exclude"};
@@ -119,16 +120,11 @@ void TfmCatalogMain::CreateActions() {
     aRight = NewAction("aRight", "Keyword bar", "Show keywords bar", K(Qt::CTRL | Qt::Key_9),
                        imgKeywordsBar, [this] { RightPanel->setVisible(aRight->isChecked()); });
     aRight->setCheckable(true);
-    // The keyword commands come with the keyword pane; the action is here because renaming
-    // switches its shortcut.
-    aAddKeyWord = NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword",
-                            K(Qt::CTRL | Qt::Key_4), imgAddKeyWord, nullptr);
-    aAddKeyWord->setEnabled(false);
+    aAddKeyWord =
+        NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword", K(Qt::CTRL | Qt::Key_4),
+                  imgAddKeyWord, [this] { aAddKeyWordExecute(); });
     DeleteAction = NewAction("DeleteAction", "Delete", "Delete|Delete Item", K(Qt::Key_Delete),
-                             imgDelete, [this] {
-                                 if (FActiveControl == tvMain || FActiveControl == lvMain)
-                                     aMainDeleteExecute();
-                             });
+                             imgDelete, [this] { DeleteActionExecute(); });
     RefreshAction = NewAction("RefreshAction", "Refresh", "Refresh", K(Qt::Key_F5), imgRefresh,
                               [this] { RefreshActionExecute(); });
     RevertAction =
@@ -149,6 +145,8 @@ void TfmCatalogMain::CreateActions() {
     StatusBar2->setChecked(true);
     Bar3->setChecked(true);
     bar11->setChecked(true);
+
+    CreateSearchActions();
 }
 
 // ---- menus and bars ----------------------------------------------------------------------------
@@ -170,7 +168,9 @@ void TfmCatalogMain::CreateMenus() {
     Recent1->setEnabled(false);
 
     QMenu* Edit = MenuToolBar->addMenu(QStringLiteral("&Edit"));
-    Edit->addActions({aRenameAction, DeleteAction, SelectAllAction});
+    Edit->addAction(aAddKeyWord);
+    Edit->addSeparator();
+    Edit->addActions({aRenameAction, DeleteAction, SelectAllAction, aClearResults});
     Edit->addSeparator();
     Edit->addAction(RefreshAction);
 
@@ -182,6 +182,11 @@ void TfmCatalogMain::CreateMenus() {
     QMenu* Bars = View->addMenu(QStringLiteral("Tollbars"));
     Bars->addActions({Bar3, bar11, Bar21, ViewStylebar1});
     View->addAction(StatusBar2);
+
+    QMenu* Tools = MenuToolBar->addMenu(QStringLiteral("&Tools"));
+    Tools->addActions({aFindKeyWord, FindAction});
+    Tools->addSeparator();
+    Tools->addAction(ReportAction);
 
     pmMain = new QMenu(this);
     pmMain->setObjectName(QStringLiteral("pmMain"));
@@ -198,10 +203,26 @@ void TfmCatalogMain::CreateMenus() {
 
     pmResults = new QMenu(this);
     pmResults->setObjectName(QStringLiteral("pmResults"));
-    pmResults->addAction(DeleteAction);
+    pmResults->addActions({aGoto, ReportAction});
+    pmResults->addSeparator();
+    pmResults->addActions({DeleteAction, aClearResults});
     pmResults->addSeparator();
     pmResults->addAction(RefreshAction);
     lvResult->SetPopupMenu(pmResults);
+
+    pmKeyword = new QMenu(this);
+    pmKeyword->setObjectName(QStringLiteral("pmKeyword"));
+    pmKeyword->addAction(aFindKeyWord);
+    pmKeyword->addSeparator();
+    pmKeyword->addActions({aAddKeyWord, aRenameAction, DeleteAction});
+    pmKeyword->addSeparator();
+    State1 = pmKeyword->addMenu(QStringLiteral("State"));
+    State1->setObjectName(QStringLiteral("State1"));
+    State1->addActions({Normal1, Incude1, Exclude1});
+    // The states apply to the selected keywords.
+    connect(pmKeyword, &QMenu::aboutToShow, this,
+            [this] { State1->setEnabled(lvKey->SelCount() > 0); });
+    lvKey->SetPopupMenu(pmKeyword);
 }
 
 void TfmCatalogMain::CreateToolBars() {
@@ -217,7 +238,11 @@ void TfmCatalogMain::CreateToolBars() {
     ToolsToolBar = Bar("ToolsToolBar", "Standart");
     ToolsToolBar->addAction(aRootUp);
     ToolsToolBar->addSeparator();
+    ToolsToolBar->addAction(aAddKeyWord);
+    ToolsToolBar->addSeparator();
     ToolsToolBar->addActions({DeleteAction, aMainProperty});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addActions({FindAction, aFindKeyWord, ReportAction});
     ViewToolBar = Bar("ViewToolBar", "Controls");
     ViewToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ViewToolBar->addActions({aLeft, aRight, aBottom});
@@ -259,10 +284,11 @@ void TfmCatalogMain::UpdateActions() {
                                 (A == lvKey && lvKey->Count() > 0) ||
                                 (A == lvResult && lvResult->Count() > 0));
     const bool Editing = lvMain->IsEditing() || tvMain->IsEditing() || lvKey->IsEditing();
-    // The keyword and result panes delete with their own commands, which come with them.
     DeleteAction->setEnabled(
         !Editing &&
         ((A == tvMain && NodeItem && !ScanRoot(NodeItem) && CurrentFolder != CurrentCatalog) ||
-         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2))));
+         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2)) ||
+         ((A == lvKey || A == lvResult) && static_cast<TCustomListView*>(A)->SelCount() > 0)));
     aLeft->setChecked(LeftPanel->isVisibleTo(this));
+    UpdateSearchActions();
 }

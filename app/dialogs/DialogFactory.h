@@ -22,11 +22,28 @@
 // UI thread only.
 #pragma once
 
+#include "app/UserDialogs.h"
+
 #include <memory>
+#include <vector>
+
+struct TFindCriteria;
+struct TReportRow;
 
 class TDialogFactory {
 public:
     virtual ~TDialogFactory() = default;
+
+    // ---- searching ----
+    // The find dialog (app/dialogs/CatFind.h), kept for the whole run: mrOk with Criteria set
+    // to what it shows when the user pressed Find, anything else when it was closed.
+    virtual TModalResult ShowFind(TFindCriteria& Criteria) = 0;
+    // "Setup KeyWord" (app/dialogs/CatKeyWord.h), kept for the whole run. When it closes, the
+    // main window's keyword pane is brought up to date (RefreshKeyWordsProc).
+    virtual void ShowKeyWordSetup() = 0;
+    // The report of the result pane's rows: its preview, from which it is printed and exported
+    // (app/report/ReportPreview.h); returns when the preview is closed.
+    virtual void ShowReport(const std::vector<TReportRow>& Rows) = 0;
 };
 
 // The installed factory (the Qt one unless another was installed).
