@@ -57,7 +57,7 @@ void TfmCatalogMain::RefreshKeyWordList() {
         Living.insert(K->At(I));
     TUpdateBracket<TCustomListView> Rows(lvKey);
     // Rows of keywords that went elsewhere (the keyword dialog) go; the others show their
-    // names. A row's keyword is looked at only once it is known to be alive.
+    // names. A row's keyword is looked at only once it is known to be one of the catalog's.
     std::vector<TListViewItem*> All;
     for (int I = 0; I < lvKey->Count(); ++I)
         All.push_back(lvKey->Item(I));
@@ -68,7 +68,10 @@ void TfmCatalogMain::RefreshKeyWordList() {
             lvKey->DeleteItem(Row);
             continue;
         }
+        // A keyword made after another went may have taken its place in memory: the row shows
+        // whatever keyword it now stands for, state included.
         Row->SetCaption(KeyWordOf(Row)->DisplayName());
+        Row->SetImageIndex(static_cast<int>(KeyWordOf(Row)->State()));
         Shown.insert(Row->Object());
     }
     // Keywords made elsewhere get their rows, so that they can be searched at once.

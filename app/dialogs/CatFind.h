@@ -21,7 +21,7 @@ class QPushButton;
 class QRadioButton;
 
 struct TFindCriteria {
-    std::string KeyWord, Comment, Note, FileMask;
+    std::string KeyWord = {}, Comment = {}, Note = {}, FileMask = {};
     int Criterion = 0; // 0 every criterion must hold (AND), 1 any one suffices (OR)
     int Area = 0;      // 0 the whole catalog, 1 the current folder
     bool SubFolders = true;

@@ -62,6 +62,15 @@ void MainWindowTest::ProcessEvents() {
     }
 }
 
+void MainWindowTest::WaitForSearch() {
+    for (int I = 0; I < 3000 && Main->FindRunning(); ++I) {
+        CheckSynchronize(10);
+        QApplication::processEvents();
+    }
+    ASSERT_FALSE(Main->FindRunning()) << "the search did not end";
+    ProcessEvents();
+}
+
 void MainWindowTest::Trigger(const char* Name) {
     Main->UpdateActions();
     Action(Name)->trigger();

@@ -12,6 +12,7 @@
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
 #include "core/TreeItems.h"
+#include "platform/Thread.h"
 #include "tests/TestSupport.h"
 
 #include <QAction>
@@ -19,9 +20,32 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+// A virtual folder without a name of its own. The search reads such an item's default name on
+// its own thread; there this one holds the search until Release says so, which lets a test keep
+// a search running for as long as it needs, whatever the window waits for meanwhile.
+class THeldFolder : public TBasicFolder {
+public:
+    using TBasicFolder::TBasicFolder;
+    std::string GetDisplayName() const override {
+        if (!IsMainThread()) {
+            Reached = true;
+            const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (!Release() && std::chrono::steady_clock::now() < Limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return TBasicFolder::GetDisplayName();
+    }
+    mutable std::atomic<bool> Reached{false};
+    std::function<bool()> Release = [] { return true; };
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -32,6 +56,8 @@ protected:
     void CreateWindow(bool Show = true);
     // Runs pending events and workers' calls.
     static void ProcessEvents();
+    // Runs events and the search's calls until the window's search has ended.
+    void WaitForSearch();
 
     // Items made as a load or a scan makes them, in the open catalog.
     TBasicFolder* AddVirtual(TBasicItem* Parent, const std::string& Name);
