@@ -1,7 +1,8 @@
 // The main window's searching: the actions of the keyword pane, the result pane and the find
-// dialog with their menu entries, buttons and enabling rules; the find action, which turns the
-// find dialog's criteria into a search on the result pane; and the question that stops a
-// running search before an operation that must not run beside it.
+// dialog with their enabling rules (the menus and bars that show them are made with the
+// others); the find action, which turns the find dialog's criteria into a search on the result
+// pane; and the question that stops a running search before an operation that must not run
+// beside it.
 #include "CatalogMain.h"
 
 #include "app/SearchTerms.h"

@@ -200,7 +200,8 @@ TEST_F(KeywordPaneTest, SetupKeyWordEditsTheKeyWordsAndThePaneShowsThemAtOnce) {
     D.bbAddClick();
     D.Edit1->setText(QStringLiteral("Apples"));
     D.bbAddClick();
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"Apples", "Category 1", "Holiday", "Old", "Spare"}));
+    EXPECT_EQ(Entries(),
+              (std::vector<std::string>{"Apples", "Category 1", "Holiday", "Old", "Spare"}));
 
     Select({"Holiday"});
     EXPECT_TRUE(D.aRename->isEnabled());

@@ -204,8 +204,9 @@ TEST(SortedListView, RowsAddedInBracketsGoToTheirPlacesAsTheViewsAreTold) {
     S.L.show();
     QAbstractItemModel* M = S.L.Model();
     int Inserted = 0, Resets = 0;
-    QObject::connect(M, &QAbstractItemModel::rowsInserted,
-                     [&](const QModelIndex&, int First, int Last) { Inserted += Last - First + 1; });
+    QObject::connect(
+        M, &QAbstractItemModel::rowsInserted,
+        [&](const QModelIndex&, int First, int Last) { Inserted += Last - First + 1; });
     QObject::connect(M, &QAbstractItemModel::modelReset, [&] { ++Resets; });
     // The views and the rows agree at every position.
     auto Consistent = [&] {

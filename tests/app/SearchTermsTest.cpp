@@ -30,19 +30,19 @@ TEST(SearchTerms, FieldsBecomeUpperCasedIncludeAndExcludeCommaTexts) {
         const char* Include;
         const char* Exclude;
     } Cases[] = {
-        {"keyword", "KEYWORD", ""},                           // no sign: one include term
-        {"  two words ", "\"TWO WORDS\"", ""},                // as typed, without the blanks
-        {"+a foo -b", "A", "B"},                              // a word without a sign is ignored
-        {"+\"two words\"", "\"TWO WORDS\"", ""},              // quoted, with its blank
-        {"+\"say \"\"hi\"\"\"", "\"SAY \"\"HI\"\"\"", ""},    // doubled quotes inside quotes
-        {"+a,+b, -c", "A,B", "C"},                            // commas separate
-        {"+", "+", ""},                                       // a lone sign: nothing signed
-        {"+ -", "\"+ -\"", ""},                               // empty terms are dropped
-        {"", "", ""},                                         // an empty field: no terms
-        {"   ", "", ""},                                      // nor a blank one
+        {"keyword", "KEYWORD", ""},                        // no sign: one include term
+        {"  two words ", "\"TWO WORDS\"", ""},             // as typed, without the blanks
+        {"+a foo -b", "A", "B"},                           // a word without a sign is ignored
+        {"+\"two words\"", "\"TWO WORDS\"", ""},           // quoted, with its blank
+        {"+\"say \"\"hi\"\"\"", "\"SAY \"\"HI\"\"\"", ""}, // doubled quotes inside quotes
+        {"+a,+b, -c", "A,B", "C"},                         // commas separate
+        {"+", "+", ""},                                    // a lone sign: nothing signed
+        {"+ -", "\"+ -\"", ""},                            // empty terms are dropped
+        {"", "", ""},                                      // an empty field: no terms
+        {"   ", "", ""},                                   // nor a blank one
         {"+*.txt -\"file name.ext\"", "*.TXT", "\"FILE NAME.EXT\""},
-        {"+\xc3\xa4pfel", "\xc3\xa4PFEL", ""},                // UTF-8 bytes pass unchanged
-        {"+\"unclosed", "UNCLOSED", ""},                      // to the end of the text
+        {"+\xc3\xa4pfel", "\xc3\xa4PFEL", ""}, // UTF-8 bytes pass unchanged
+        {"+\"unclosed", "UNCLOSED", ""},       // to the end of the text
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Text);

@@ -99,21 +99,32 @@ TEST_F(SearchTest, CriteriaCombineAsChosenInTheAreaChosen) {
         std::function<bool(TBasicItem*)> Match;
     } Cases[] = {
         {"mask", {"", "", "", "*.txt"}, CurrentCatalog, Txt},
-        {"AND", {"", "report", "", "*.txt"}, CurrentCatalog,
+        {"AND",
+         {"", "report", "", "*.txt"},
+         CurrentCatalog,
          [&](TBasicItem* X) { return Txt(X) && Report(X); }},
-        {"OR", {"", "report", "", "*.txt", 1}, CurrentCatalog,
+        {"OR",
+         {"", "report", "", "*.txt", 1},
+         CurrentCatalog,
          [&](TBasicItem* X) { return Txt(X) || Report(X); }},
-        {"keywords", {"+holiday -old"}, CurrentCatalog,
+        {"keywords",
+         {"+holiday -old"},
+         CurrentCatalog,
          [](TBasicItem* X) { return Carries(X, "Holiday") && !Carries(X, "Old"); }},
-        {"note", {"", "", "draft"}, CurrentCatalog,
+        {"note",
+         {"", "", "draft"},
+         CurrentCatalog,
          [](TBasicItem* X) { return Has(X->Note(), "DRAFT"); }},
-        {"no extension", {"", "", "", "*."}, CurrentCatalog,
+        {"no extension",
+         {"", "", "", "*."},
+         CurrentCatalog,
          [](TBasicItem* X) { return ExtractFileExt(X->DisplayName()).empty(); }},
-        {"all but", {"", "", "", "+* -*.jpg"}, CurrentCatalog,
+        {"all but",
+         {"", "", "", "+* -*.jpg"},
+         CurrentCatalog,
          [](TBasicItem* X) { return !Ext(X, ".jpg"); }},
         {"folder only", {"", "", "", "*", 0, 1, false}, Disc, [](TBasicItem*) { return true; }},
-        {"folder and below", {"", "", "", "*", 0, 1, true}, Disc,
-         [](TBasicItem*) { return true; }},
+        {"folder and below", {"", "", "", "*", 0, 1, true}, Disc, [](TBasicItem*) { return true; }},
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.What);
@@ -149,7 +160,8 @@ TEST_F(SearchTest, AFieldThatDoesNotParseLeavesNoSearchBehind) {
     Trigger("aNew");
     BuildSampleCatalog();
     Find({"", "", "", "*.txt"});
-    EXPECT_EQ(Shown(), Expected(CurrentCatalog, true, [](TBasicItem* X) { return Ext(X, ".txt"); }));
+    EXPECT_EQ(Shown(),
+              Expected(CurrentCatalog, true, [](TBasicItem* X) { return Ext(X, ".txt"); }));
 }
 
 TEST_F(SearchTest, FindDoesNothingWhileASearchRunsAndDeleteAsksToStopIt) {

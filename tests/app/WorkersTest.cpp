@@ -12,7 +12,6 @@
 #include <atomic>
 #include <functional>
 
-
 class WorkersTest : public MainWindowTest {
 protected:
     void SetUp() override {
