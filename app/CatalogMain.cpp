@@ -106,6 +106,9 @@ TfmCatalogMain::TfmCatalogMain(QWidget* Parent) : TCustomForm(Parent) {
 }
 
 TfmCatalogMain::~TfmCatalogMain() {
+    // Windows of its own (the find dialog) go with the window's base and may hold the focus:
+    // the focus they leave then must not reach a window that is half gone.
+    disconnect(qApp, nullptr, this, nullptr);
     BeforeDestruction();
     // The panes draw from the image lists, which are members: the panes go first.
     delete takeCentralWidget();

@@ -263,6 +263,8 @@ private:
 
     // ---- result pane (CatalogMainResults.cpp) ----
     void ConnectResultPane();
+    // After the rows of a search: names are not cut where there is room.
+    void FitResultNames();
     void aGotoExecute();
     void aClearResultsExecute();
     void aDeleteResultItemExecute();

@@ -4,6 +4,7 @@
 // every included keyword and no excluded one in the result pane.
 #include "CatalogMain.h"
 
+#include "app/ListPanes.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
 #include "core/KeyWords.h"
@@ -11,6 +12,7 @@
 #include "platform/Format.h"
 
 #include <QAction>
+#include <QSplitter>
 
 #include <unordered_set>
 
@@ -168,8 +170,16 @@ void TfmCatalogMain::aFindKeyWordExecute() {
     }
     SetStatusText(Format("%d Files found", {static_cast<long long>(Found.size())}));
     ShowResultsBar();
+    FitResultNames();
 }
 
 void TfmCatalogMain::ShowResultsBar() {
-    if (!aBottom->isChecked()) aBottom->trigger();
+    if (aBottom->isChecked()) return;
+    aBottom->trigger();
+    // A pane a few rows high shows little of what was found: it takes a third of the height,
+    // unless the user has made it taller.
+    const QList<int> Sizes = spBottom->sizes();
+    const int Total = Sizes.value(0) + Sizes.value(1);
+    const int Rows = 4 * lvResult->ReportPane()->fontMetrics().height() + 40;
+    if (Sizes.value(1) < Rows) spBottom->setSizes({Total - Total / 3, Total / 3});
 }

@@ -7,17 +7,34 @@
 // so no command here ever meets a row of an item that is gone.
 #include "CatalogMain.h"
 
+#include "app/ListPanes.h"
 #include "app/dialogs/DialogFactory.h"
 #include "app/report/ReportForm.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
 #include "core/TreeItems.h"
 
+#include <QHeaderView>
+
+#include <algorithm>
+
 void TfmCatalogMain::ConnectResultPane() {
     lvResult->OnDblClick = [this] {
         Run([this] { aGotoExecute(); });
         ScheduleUpdateActions();
     };
+    // The paths take the room the other columns leave.
+    lvResult->ReportPane()->header()->setStretchLastSection(true);
+}
+
+void TfmCatalogMain::FitResultNames() {
+    // The Name column grows to the widest of the names the view measures (those in sight and a
+    // bounded number more), up to a part of the pane; it never shrinks below the user's width.
+    TListReportPane* Pane = lvResult->ReportPane();
+    const int Width = lvResult->ColumnWidth(0);
+    Pane->resizeColumnToContents(0);
+    const int Wanted = std::min(lvResult->ColumnWidth(0), Pane->viewport()->width() * 2 / 5);
+    lvResult->SetColumnWidth(0, std::max(Width, Wanted));
 }
 
 void TfmCatalogMain::aGotoExecute() {

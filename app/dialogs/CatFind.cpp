@@ -43,6 +43,7 @@ TfmFind::TfmFind(QWidget* Parent) : QDialog(Parent) {
     auto Edit = [this](const char* Name, const QString& Hint) {
         auto* E = new QLineEdit(this);
         E->setObjectName(QString::fromUtf8(Name));
+        E->setMinimumWidth(26 * E->fontMetrics().averageCharWidth());
         E->setToolTip(Hint);
         connect(E, &QLineEdit::textChanged, this, [this] { Action1Update(); });
         return E;
