@@ -22,22 +22,12 @@ void DeleteEmpty(TStringList& L) {
         if (L[I].empty()) L.Delete(I);
 }
 
-std::string_view Trimmed(std::string_view Text) {
-    size_t B = 0, E = Text.size();
-    while (B < E && IsBlank(Text[B]))
-        ++B;
-    while (E > B && IsBlank(Text[E - 1]))
-        --E;
-    return Text.substr(B, E - B);
-}
-
 // The terms of Text as the search takes them, before upper-casing.
 void Terms(std::string_view Text, TStringList& Include, TStringList& Exclude) {
     SplitSearchTerms(Text, Include, Exclude);
     DeleteEmpty(Include);
     DeleteEmpty(Exclude);
-    if (Include.IsEmpty() && Exclude.IsEmpty() && !Trimmed(Text).empty())
-        Include.Add(std::string(Trimmed(Text)));
+    if (Include.IsEmpty() && Exclude.IsEmpty() && !Trim(Text).empty()) Include.Add(Trim(Text));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,14 +20,6 @@ namespace {
 QString Samples(const char* What, const char* One, const char* Several) {
     return QStringLiteral("%1\r\nSamples:\r\n%2\r\n%3")
         .arg(QString::fromUtf8(What), QString::fromUtf8(One), QString::fromUtf8(Several));
-}
-
-QRadioButton* Choice(const char* Name, const char* Caption, QWidget* Box, QButtonGroup* Group,
-                     int Id) {
-    auto* B = new QRadioButton(QString::fromUtf8(Caption), Box);
-    B->setObjectName(QString::fromUtf8(Name));
-    Group->addButton(B, Id);
-    return B;
 }
 
 } // namespace
@@ -68,22 +59,31 @@ TfmFind::TfmFind(QWidget* Parent) : QDialog(Parent) {
     Row("in &note", e_Note);
     Row("by &wildcards", e_FileMask);
 
-    auto* Criterion = new QGroupBox(QStringLiteral("Criterion"), this);
-    Criterion->setObjectName(QStringLiteral("rgCriterion"));
-    auto* CriterionGroup = new QButtonGroup(Criterion);
-    rbAnd = Choice("rbAnd", "&AND", Criterion, CriterionGroup, 0);
-    rbOr = Choice("rbOr", "&OR", Criterion, CriterionGroup, 1);
-    auto* CL = new QVBoxLayout(Criterion);
-    CL->addWidget(rbAnd);
-    CL->addWidget(rbOr);
-    auto* Area = new QGroupBox(QStringLiteral("Area"), this);
-    Area->setObjectName(QStringLiteral("rgArea"));
-    auto* AreaGroup = new QButtonGroup(Area);
-    rbRoot = Choice("rbRoot", "&Root", Area, AreaGroup, 0);
-    rbCurrentFolder = Choice("rbCurrentFolder", "Current &Folder", Area, AreaGroup, 1);
-    auto* AL = new QVBoxLayout(Area);
-    AL->addWidget(rbRoot);
-    AL->addWidget(rbCurrentFolder);
+    // Two choices in a framed group.
+    auto Group = [this](const char* Name, const char* Title, const char* const(&Names)[2],
+                        const char* const(&Captions)[2], QRadioButton*(&Buttons)[2]) {
+        auto* Box = new QGroupBox(QString::fromUtf8(Title), this);
+        Box->setObjectName(QString::fromUtf8(Name));
+        auto* Choices = new QButtonGroup(Box);
+        auto* L = new QVBoxLayout(Box);
+        for (int I = 0; I < 2; ++I) {
+            Buttons[I] = new QRadioButton(QString::fromUtf8(Captions[I]), Box);
+            Buttons[I]->setObjectName(QString::fromUtf8(Names[I]));
+            Choices->addButton(Buttons[I], I);
+            L->addWidget(Buttons[I]);
+        }
+        return Box;
+    };
+    QRadioButton* Criteria[2];
+    QRadioButton* Areas[2];
+    QGroupBox* Criterion =
+        Group("rgCriterion", "Criterion", {"rbAnd", "rbOr"}, {"&AND", "&OR"}, Criteria);
+    QGroupBox* Area =
+        Group("rgArea", "Area", {"rbRoot", "rbCurrentFolder"}, {"&Root", "Current &Folder"}, Areas);
+    rbAnd = Criteria[0];
+    rbOr = Criteria[1];
+    rbRoot = Areas[0];
+    rbCurrentFolder = Areas[1];
     auto* Groups = new QHBoxLayout;
     Groups->addWidget(Criterion);
     Groups->addWidget(Area);

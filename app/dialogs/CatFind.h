@@ -14,7 +14,6 @@
 
 #include <string>
 
-class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;

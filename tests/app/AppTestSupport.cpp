@@ -129,16 +129,16 @@ std::string MainWindowTest::SaveSample(const std::string& Name) {
     return Path;
 }
 
-std::vector<std::string> MainWindowTest::ListCaptions() const {
+std::vector<std::string> MainWindowTest::Captions(const TCustomListView* L) {
     std::vector<std::string> R;
-    for (int I = 0; I < lvMain()->Count(); ++I)
-        R.push_back(lvMain()->Item(I)->Caption());
+    for (int I = 0; I < L->Count(); ++I)
+        R.push_back(L->Item(I)->Caption());
     return R;
 }
 
-TListViewItem* MainWindowTest::RowOf(const std::string& Caption) const {
-    for (int I = 0; I < lvMain()->Count(); ++I)
-        if (lvMain()->Item(I)->Caption() == Caption) return lvMain()->Item(I);
+TListViewItem* MainWindowTest::RowOf(const TCustomListView* L, const std::string& Caption) {
+    for (int I = 0; I < L->Count(); ++I)
+        if (L->Item(I)->Caption() == Caption) return L->Item(I);
     return nullptr;
 }
 
@@ -159,12 +159,13 @@ TTreeViewNode* MainWindowTest::ChildNode(TTreeViewNode* Node, const std::string&
     return nullptr;
 }
 
-void MainWindowTest::SelectRows(const std::vector<std::string>& Captions) {
-    Main->SetActiveControl(lvMain());
-    lvMain()->ClearSelection();
+void MainWindowTest::SelectRowsOf(TCustomListView* L, const std::vector<std::string>& Captions) {
+    Main->SetActiveControl(L);
+    L->ClearSelection();
     for (const std::string& C : Captions) {
-        TListViewItem* Row = RowOf(C);
+        TListViewItem* Row = RowOf(L, C);
         ASSERT_NE(Row, nullptr) << C;
         Row->SetSelected(true);
     }
+    Main->UpdateActions();
 }

@@ -89,13 +89,16 @@ protected:
     void DoubleClickList() { lvMain()->OnDblClick(); }
 
     // What the panes show.
-    std::vector<std::string> ListCaptions() const;
-    TListViewItem* RowOf(const std::string& Caption) const;
+    static std::vector<std::string> Captions(const TCustomListView* L);
+    static TListViewItem* RowOf(const TCustomListView* L, const std::string& Caption);
+    std::vector<std::string> ListCaptions() const { return Captions(lvMain()); }
+    TListViewItem* RowOf(const std::string& Caption) const { return RowOf(lvMain(), Caption); }
     std::vector<std::string> NodeTexts(TTreeViewNode* Node) const;
     TTreeViewNode* RootNode() const;
     TTreeViewNode* ChildNode(TTreeViewNode* Node, const std::string& Text) const;
-    // Selects exactly these rows of lvMain and makes lvMain the active pane.
-    void SelectRows(const std::vector<std::string>& Captions);
+    // Selects exactly these rows of L (lvMain) and makes it the active pane.
+    void SelectRowsOf(TCustomListView* L, const std::vector<std::string>& Captions);
+    void SelectRows(const std::vector<std::string>& Captions) { SelectRowsOf(lvMain(), Captions); }
 
     std::unique_ptr<TempDir> Dir;
     std::unique_ptr<TempDir> Config;

@@ -40,24 +40,6 @@ protected:
             K->AddClient(X);
         return K;
     }
-    std::vector<std::string> KeyRows() const {
-        std::vector<std::string> R;
-        for (int I = 0; I < lvKey()->Count(); ++I)
-            R.push_back(lvKey()->Item(I)->Caption());
-        return R;
-    }
-    TListViewItem* KeyRow(const std::string& Caption) const {
-        for (int I = 0; I < lvKey()->Count(); ++I)
-            if (lvKey()->Item(I)->Caption() == Caption) return lvKey()->Item(I);
-        return nullptr;
-    }
-    void SelectKeys(const std::vector<std::string>& Captions) {
-        Main->SetActiveControl(lvKey());
-        lvKey()->ClearSelection();
-        for (const std::string& C : Captions)
-            KeyRow(C)->SetSelected(true);
-        Main->UpdateActions();
-    }
     // Types Text into the open editor of the keyword pane and takes it.
     void TypeIntoEditor(const char* Text) {
         // The open one: a closed editor may still wait to be deleted.
@@ -68,62 +50,55 @@ protected:
         Editor->setText(QString::fromUtf8(Text));
         lvKey()->EndEditing();
     }
-    std::vector<std::string> ResultNames() const {
-        std::vector<std::string> R;
-        for (int I = 0; I < lvResult()->Count(); ++I)
-            R.push_back(lvResult()->Item(I)->Caption());
-        return R;
-    }
-
     TBasicItem *Beach = nullptr, *Readme = nullptr, *Setup = nullptr;
     TKeyWordItem *Holiday = nullptr, *Old = nullptr;
 };
 
 TEST_F(KeywordPaneTest, KeyWordsAreAddedRenamedAndDeletedWithTheirQuestions) {
-    ASSERT_EQ(KeyRows(), (std::vector<std::string>{"Holiday", "Old", "Spare"}));
+    ASSERT_EQ(Captions(lvKey()), (std::vector<std::string>{"Holiday", "Old", "Spare"}));
     Trigger("aAddKeyWord");
     EXPECT_TRUE(Part("RightPanel")->isVisible());
-    EXPECT_EQ(KeyRows().back(), "KeyWord1");
+    EXPECT_EQ(Captions(lvKey()).back(), "KeyWord1");
     ASSERT_TRUE(lvKey()->IsEditing());
     TypeIntoEditor("Spare");
-    EXPECT_EQ(KeyRows().back(), "Spare(1)"); // no question: nothing carries it
+    EXPECT_EQ(Captions(lvKey()).back(), "Spare(1)"); // no question: nothing carries it
     EXPECT_EQ(Action("aAddKeyWord")->shortcut(), QKeySequence(Qt::Key_Insert));
     EXPECT_EQ(Action("DeleteAction")->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_TRUE(CatalogModified);
 
     // A keyword that items carry asks first; No keeps its name.
     Dialogs->Answer(mrNo);
-    ASSERT_TRUE(lvKey()->EditCaption(KeyRow("Holiday")));
+    ASSERT_TRUE(lvKey()->EditCaption(RowOf(lvKey(), "Holiday")));
     TypeIntoEditor("Trips");
     ASSERT_EQ(Dialogs->Asked.size(), 1u);
     EXPECT_EQ(Dialogs->Asked[0].Text, "KeyWord \"Holiday\" has 2 depended\nRename to \"Trips\"?");
     EXPECT_EQ(Dialogs->Asked[0].Caption, "Rename KeyWord");
     EXPECT_EQ(Dialogs->Asked[0].Buttons, mbYes | mbNo);
     EXPECT_EQ(Holiday->DisplayName(), "Holiday");
-    EXPECT_NE(KeyRow("Holiday"), nullptr);
+    EXPECT_NE(RowOf(lvKey(), "Holiday"), nullptr);
     Dialogs->Answer(mrYes);
-    ASSERT_TRUE(lvKey()->EditCaption(KeyRow("Holiday")));
+    ASSERT_TRUE(lvKey()->EditCaption(RowOf(lvKey(), "Holiday")));
     TypeIntoEditor("Trips");
     EXPECT_EQ(Holiday->DisplayName(), "Trips");
-    EXPECT_NE(KeyRow("Trips"), nullptr);
+    EXPECT_NE(RowOf(lvKey(), "Trips"), nullptr);
 
     // Delete, front to back: a keyword nothing carries goes without a question; Cancel ends it.
-    SelectKeys({"Trips", "Old", "Spare"});
+    SelectRowsOf(lvKey(), {"Trips", "Old", "Spare"});
     Dialogs->Answer(mrNo);     // Trips
     Dialogs->Answer(mrCancel); // Old
     Trigger("DeleteAction");
     EXPECT_EQ(Dialogs->Messages().back(), "KeyWord \"Old\" has 1 depended\nDelete?");
-    EXPECT_EQ(KeyRows(), (std::vector<std::string>{"Trips", "Old", "Spare", "Spare(1)"}));
-    SelectKeys({"Old", "Spare", "Spare(1)"});
+    EXPECT_EQ(Captions(lvKey()), (std::vector<std::string>{"Trips", "Old", "Spare", "Spare(1)"}));
+    SelectRowsOf(lvKey(), {"Old", "Spare", "Spare(1)"});
     Dialogs->Answer(mrYes);
     Trigger("DeleteAction");
-    EXPECT_EQ(KeyRows(), (std::vector<std::string>{"Trips"}));
+    EXPECT_EQ(Captions(lvKey()), (std::vector<std::string>{"Trips"}));
     EXPECT_TRUE(Readme->KeyWords() == std::vector<TKeyWordItem*>{Holiday});
     EXPECT_EQ(CurrentCatalog->KeyWords()->Count(), 1);
 }
 
 TEST_F(KeywordPaneTest, StatesFollowDoubleClicksAndTheStateMenu) {
-    TListViewItem* Row = KeyRow("Holiday");
+    TListViewItem* Row = RowOf(lvKey(), "Holiday");
     lvKey()->SetItemFocused(Row);
     const TKeyWordState After[] = {ksInclude, ksExclude, ksNormal};
     for (TKeyWordState S : After) {
@@ -136,13 +111,13 @@ TEST_F(KeywordPaneTest, StatesFollowDoubleClicksAndTheStateMenu) {
     lvKey()->ClearSelection();
     emit Menu->aboutToShow();
     EXPECT_FALSE(State->isEnabled());
-    SelectKeys({"Holiday", "Old"});
+    SelectRowsOf(lvKey(), {"Holiday", "Old"});
     emit Menu->aboutToShow();
     EXPECT_TRUE(State->isEnabled());
     Action("Exclude1")->trigger();
     EXPECT_EQ(Old->State(), ksExclude);
-    EXPECT_EQ(KeyRow("Holiday")->ImageIndex(), ksExclude);
-    EXPECT_EQ(KeyRow("Spare")->ImageIndex(), ksNormal);
+    EXPECT_EQ(RowOf(lvKey(), "Holiday")->ImageIndex(), ksExclude);
+    EXPECT_EQ(RowOf(lvKey(), "Spare")->ImageIndex(), ksNormal);
     EXPECT_FALSE(CatalogModified); // a state is a search setting only
 }
 
@@ -156,14 +131,14 @@ TEST_F(KeywordPaneTest, TheKeyWordSearchListsCarriersOfEveryIncludedAndNoExclude
     Holiday->SetState(ksInclude);
     Trigger("aFindKeyWord");
     EXPECT_EQ(Main->StatusText(), "2 Files found");
-    EXPECT_EQ(ResultNames(), (std::vector<std::string>{"beach.jpg", "readme.txt"}));
+    EXPECT_EQ(Captions(lvResult()), (std::vector<std::string>{"beach.jpg", "readme.txt"}));
     EXPECT_TRUE(Part("BottomPanel")->isVisible());
     Old->SetState(ksExclude);
     Trigger("aFindKeyWord");
-    EXPECT_EQ(ResultNames(), std::vector<std::string>{"beach.jpg"});
+    EXPECT_EQ(Captions(lvResult()), std::vector<std::string>{"beach.jpg"});
     Old->SetState(ksInclude);
     Trigger("aFindKeyWord");
-    EXPECT_EQ(ResultNames(), std::vector<std::string>{"readme.txt"});
+    EXPECT_EQ(Captions(lvResult()), std::vector<std::string>{"readme.txt"});
     EXPECT_EQ(Main->StatusText(), "1 Files found");
     Holiday->SetState(ksExclude);
     Trigger("aFindKeyWord");
@@ -234,7 +209,7 @@ TEST_F(KeywordPaneTest, SetupKeyWordEditsTheKeyWordsAndThePaneShowsThemAtOnce) {
     });
     Factory->ShowKeyWordSetup();
     // One row per keyword, each showing its own keyword.
-    std::vector<std::string> Rows = KeyRows();
+    std::vector<std::string> Rows = Captions(lvKey());
     std::sort(Rows.begin(), Rows.end());
     EXPECT_EQ(Rows, (std::vector<std::string>{"Apples", "Category 1", "Fresh", "Old", "Spare"}));
     for (int I = 0; I < lvKey()->Count(); ++I) {

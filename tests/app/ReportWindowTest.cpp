@@ -24,14 +24,16 @@ TEST_F(MainWindowTest, CtrlPPreviewsTheResultsAndItsExportsWriteEveryRow) {
     CreateWindow();
     BuildSampleCatalog();
     TBasicItem* Disc = CurrentCatalog->Children()->At(0)->Children()->At(0);
+    // Siblings differing in letter case, quotes, a name beyond ASCII, a path of 300 bytes.
+    AddFile(Disc, "README.txt");
     AddFile(Disc, "say \"hi\".txt");
-    AddFile(Disc, "Gr\xc3\xb6\xc3\x9f"
-                  "e.txt");
+    AddFile(Disc, "Gr\u00f6\u00dfe.txt");
+    AddFile(AddFolder(Disc, std::string(280, 'd')), "long.txt");
     Main->RefreshTreeNode(RootNode());
     Dialogs->Find({"", "", "", "*.txt"});
     Trigger("FindAction");
     WaitForSearch();
-    ASSERT_EQ(lvResult()->Count(), 3);
+    ASSERT_EQ(lvResult()->Count(), 5);
 
     // The program's own factory shows the preview; its questions come to the script.
     auto Factory = NewQtDialogFactory();
@@ -40,12 +42,10 @@ TEST_F(MainWindowTest, CtrlPPreviewsTheResultsAndItsExportsWriteEveryRow) {
     Dialogs->ChooseFile(Csv);
     Dialogs->ChooseFile(Pdf);
     int Pages = 0;
-    size_t Entries = 0;
     QTimer::singleShot(0, [&] {
         auto* Preview = qobject_cast<TfmReportPreview*>(QApplication::activeModalWidget());
         ASSERT_NE(Preview, nullptr);
         Pages = Preview->PageCount();
-        Entries = Preview->Report().Entries.size();
         Preview->Export(refCsv);
         Preview->Export(refPdf);
         Preview->aClose->trigger();
@@ -55,23 +55,22 @@ TEST_F(MainWindowTest, CtrlPPreviewsTheResultsAndItsExportsWriteEveryRow) {
     Main->UpdateActions();
     QTest::keyClick(Main.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(Pages, 1);
-    EXPECT_EQ(Entries, 3u);
     ASSERT_EQ(Dialogs->Asked.size(), 3u);
     EXPECT_EQ(Dialogs->Asked[1].Text, "Export Spreadsheet (CSV)");
 
-    // One line per row, sorted by name, the path of each beside it.
+    // One line per row, sorted by name (letter case breaks ties), the whole path beside it.
     const std::string Path = Dir->Path() + "disc/";
-    EXPECT_EQ(ReadFile(Csv), "\xEF\xBB\xBF\"Name\",\"FileName\"\r\n"
-                             "\"Gr\xc3\xb6\xc3\x9f"
-                             "e.txt\",\"" +
-                                 Path +
-                                 "Gr\xc3\xb6\xc3\x9f"
-                                 "e.txt\"\r\n"
-                                 "\"readme.txt\",\"" +
-                                 Path +
-                                 "readme.txt\"\r\n"
-                                 "\"say \"\"hi\"\".txt\",\"" +
-                                 Path + "say \"\"hi\"\".txt\"\r\n");
+    const std::string Lines[][2] = {
+        {"Gr\u00f6\u00dfe.txt", Path + "Gr\u00f6\u00dfe.txt"},
+        {"long.txt", Path + std::string(280, 'd') + "/long.txt"},
+        {"README.txt", Path + "README.txt"},
+        {"readme.txt", Path + "readme.txt"},
+        {"say \"\"hi\"\".txt", Path + "say \"\"hi\"\".txt"},
+    };
+    std::string Want = "\xEF\xBB\xBF\"Name\",\"FileName\"\r\n";
+    for (const auto& L : Lines)
+        Want += "\"" + L[0] + "\",\"" + L[1] + "\"\r\n";
+    EXPECT_EQ(ReadFile(Csv), Want);
     const std::string Text = RunTool("pdftotext", {QString::fromStdString(Pdf), "-"});
     EXPECT_NE(Text.find("Report"), std::string::npos) << Text;
     EXPECT_NE(Text.find("say \"hi\".txt"), std::string::npos) << Text;

@@ -28,18 +28,6 @@ protected:
         Trigger("FindAction");
         WaitForSearch();
     }
-    TListViewItem* ResultRow(const std::string& Caption) const {
-        for (int I = 0; I < lvResult()->Count(); ++I)
-            if (lvResult()->Item(I)->Caption() == Caption) return lvResult()->Item(I);
-        return nullptr;
-    }
-    void SelectResults(const std::vector<std::string>& Captions) {
-        Main->SetActiveControl(lvResult());
-        lvResult()->ClearSelection();
-        for (const std::string& C : Captions)
-            ResultRow(C)->SetSelected(true);
-        Main->UpdateActions();
-    }
     // Each row stands for a living item that knows the row (ASan reports any other).
     void ExpectRowsOfLivingItems() const {
         for (int I = 0; I < lvResult()->Count(); ++I) {
@@ -54,9 +42,9 @@ protected:
         Main->RefreshList(false);
         for (int I = 0; I < lvResult()->Count(); ++I) {
             const std::string Caption = lvResult()->Item(I)->Caption();
-            SelectResults({Caption});
+            SelectRowsOf(lvResult(), {Caption});
             Trigger("aMainProperty");
-            SelectResults({Caption});
+            SelectRowsOf(lvResult(), {Caption});
             Trigger("aGoto");
             ASSERT_NE(lvMain()->Selected(), nullptr) << Caption;
             EXPECT_EQ(lvMain()->Selected()->Caption(), Caption);
@@ -77,7 +65,7 @@ TEST_F(ResultPaneTest, GotoShowsTheItemInItsFolderAndRowsComeAndGoWithoutTouchin
     ASSERT_EQ(lvResult()->Count(), 8);
     Main->UpdateActions();
     EXPECT_FALSE(Action("aGoto")->isEnabled());
-    SelectResults({"beach.jpg"});
+    SelectRowsOf(lvResult(), {"beach.jpg"});
     EXPECT_TRUE(Action("aGoto")->isEnabled());
     lvResult()->OnDblClick();
     EXPECT_EQ(CurrentFolder->DisplayName(), "Photos");
@@ -85,7 +73,7 @@ TEST_F(ResultPaneTest, GotoShowsTheItemInItsFolderAndRowsComeAndGoWithoutTouchin
     ASSERT_EQ(lvMain()->SelCount(), 1);
     EXPECT_EQ(lvMain()->Selected()->Caption(), "beach.jpg");
     // The list leaves a hidden file out: there is nothing to go to.
-    SelectResults({".hidden"});
+    SelectRowsOf(lvResult(), {".hidden"});
     Dialogs->Answer(mrOk);
     Trigger("aGoto");
     ASSERT_EQ(Dialogs->Messages().size(), 1u);
@@ -94,10 +82,10 @@ TEST_F(ResultPaneTest, GotoShowsTheItemInItsFolderAndRowsComeAndGoWithoutTouchin
 
     // Delete in the result pane removes rows only; Clear removes them all.
     const int Items = static_cast<int>(CurrentCatalog->Children()->Count());
-    SelectResults({"beach.jpg", "Music", "setup.exe"});
+    SelectRowsOf(lvResult(), {"beach.jpg", "Music", "setup.exe"});
     Trigger("DeleteAction");
     EXPECT_EQ(lvResult()->Count(), 5);
-    EXPECT_EQ(ResultRow("Music"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "Music"), nullptr);
     EXPECT_EQ(static_cast<int>(CurrentCatalog->Children()->Count()), Items);
     EXPECT_TRUE(Dialogs->Unused() == 0 && Dialogs->Messages().size() == 1);
     Main->UpdateActions();
@@ -129,7 +117,7 @@ TEST_F(ResultPaneTest, DeleteActsOnThePaneThatHasTheFocus) {
     Dialogs->Answer(mrOk);
     Trigger("DeleteAction");
     EXPECT_EQ(Dialogs->Messages().back(), "Delete Music ?");
-    EXPECT_EQ(ResultRow("Music"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "Music"), nullptr);
     ExpectRowsOfLivingItems();
     // No pane with the focus, no delete.
     Main->SetActiveControl(nullptr);
@@ -163,13 +151,13 @@ TEST_F(ResultPaneTest, RowsOfItemsThatGoAreNeverReachedAgain) {
     tvMain()->SetSelected(static_cast<TTreeViewNode*>(V->TreeNode()));
     Dialogs->Answer(mrOk);
     Trigger("DeleteAction");
-    EXPECT_EQ(ResultRow("V"), nullptr);
-    EXPECT_EQ(ResultRow("v1.txt"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "V"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "v1.txt"), nullptr);
     Main->SetCurrentFolder(Scan);
     SelectRows({"b.txt"});
     Dialogs->Answer(mrOk);
     Trigger("DeleteAction");
-    EXPECT_EQ(ResultRow("b.txt"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "b.txt"), nullptr);
     ASSERT_EQ(lvResult()->Count(), 6);
     UseEveryRow();
 
@@ -181,17 +169,17 @@ TEST_F(ResultPaneTest, RowsOfItemsThatGoAreNeverReachedAgain) {
     std::remove((Root + "sub").c_str());
     std::remove((Root + "kind").c_str());
     MakeDir(Root + "kind");
-    TBasicItem* OldKind = ResultRow("kind")->Data();
+    TBasicItem* OldKind = RowOf(lvResult(), "kind")->Data();
     (new TFolderScanThread(Scan, 1))->Resume();
     for (int I = 0; I < 3000 && ScanThreads.Count() > 0; ++I)
         CheckSynchronize(10);
     ASSERT_EQ(ScanThreads.Count(), 0);
     ProcessEvents();
-    EXPECT_EQ(ResultRow("a.txt"), nullptr);
-    EXPECT_EQ(ResultRow("sub"), nullptr);
-    EXPECT_EQ(ResultRow("c.txt"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "a.txt"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "sub"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "c.txt"), nullptr);
     // The file "kind" went with its row; a folder of that name stands in its place.
-    EXPECT_EQ(ResultRow("kind"), nullptr);
+    EXPECT_EQ(RowOf(lvResult(), "kind"), nullptr);
     const int K = Scan->Children()->IndexOfName("kind");
     ASSERT_GE(K, 0);
     EXPECT_NE(Scan->Children()->At(K), OldKind);
@@ -205,7 +193,7 @@ TEST_F(ResultPaneTest, RowsOfItemsThatGoAreNeverReachedAgain) {
 TEST_F(ResultPaneTest, RefreshDropsARowThatLostItsItemToAnotherRow) {
     BuildSampleCatalog();
     FindAll();
-    TListViewItem* Setup = ResultRow("setup.exe");
+    TListViewItem* Setup = RowOf(lvResult(), "setup.exe");
     TBasicItem* Item = Setup->Data();
     // A second row of the same item takes the item over; the first has nothing left.
     FillResultListItem(lvResult()->Add(), Item, true);
@@ -216,5 +204,5 @@ TEST_F(ResultPaneTest, RefreshDropsARowThatLostItsItemToAnotherRow) {
     ExpectRowsOfLivingItems();
     // A rename reaches the row of the item at once.
     Item->SetItemName("install.exe");
-    EXPECT_NE(ResultRow("install.exe"), nullptr);
+    EXPECT_NE(RowOf(lvResult(), "install.exe"), nullptr);
 }

@@ -143,18 +143,17 @@ TEST_F(SearchTest, CriteriaCombineAsChosenInTheAreaChosen) {
 TEST_F(SearchTest, AFieldThatDoesNotParseLeavesNoSearchBehind) {
     Find({"", "", "", "*.txt"});
     ASSERT_GT(lvResult()->Count(), 0);
-    // The keyword field parses last but one; nothing starts, nothing is left to wait for.
-    Dialogs->Find({"", "report", "", "-*.exe"});
-    Dialogs->Answer(mrOk);
-    Trigger("FindAction");
-    EXPECT_EQ(Dialogs->Messages().back(), "Include parameters not found");
-    EXPECT_FALSE(Main->FindRunning());
-    EXPECT_EQ(lvResult()->Count(), 0);
-    Dialogs->Find({"", "", "", "+*.txt -[a-"});
-    Dialogs->Answer(mrOk);
-    Trigger("FindAction");
-    EXPECT_EQ(Dialogs->Messages().back(), "'[a-' is an invalid mask at (3)");
-    EXPECT_FALSE(Main->FindRunning());
+    // The wildcard field parses last; nothing starts, nothing is left to wait for.
+    auto Refused = [&](const TFindCriteria& C) {
+        Dialogs->Find(C);
+        Dialogs->Answer(mrOk);
+        Trigger("FindAction");
+        EXPECT_FALSE(Main->FindRunning());
+        EXPECT_EQ(lvResult()->Count(), 0);
+        return Dialogs->Messages().back();
+    };
+    EXPECT_EQ(Refused({"", "report", "", "-*.exe"}), "Include parameters not found");
+    EXPECT_EQ(Refused({"", "", "", "+*.txt -[a-"}), "'[a-' is an invalid mask at (3)");
     // New does not wait for a search that never ran, and the next Find works.
     CatalogModified = false;
     Trigger("aNew");
@@ -177,7 +176,6 @@ TEST_F(SearchTest, FindDoesNothingWhileASearchRunsAndDeleteAsksToStopIt) {
     EXPECT_EQ(Dialogs->Asked.size(), 1u);
 
     SelectRows({"Docs"});
-    Main->UpdateActions();
     // No: the search goes on, nothing is deleted.
     Dialogs->Answer(mrNo);
     Action("DeleteAction")->trigger();
@@ -195,6 +193,39 @@ TEST_F(SearchTest, FindDoesNothingWhileASearchRunsAndDeleteAsksToStopIt) {
     EXPECT_EQ(Dialogs->Messages().back(), "Delete Docs ?");
     EXPECT_EQ(RowOf("Docs"), nullptr);
     EXPECT_NE(Main->StatusText(), "Operation Cancelled!");
+    ProcessEvents();
+    EXPECT_TRUE(Main->isEnabled());
+}
+
+namespace {
+
+// A file whose name takes a while to read on the UI thread, where its result row is filled.
+class TSlowFile : public TFileItem {
+public:
+    using TFileItem::TFileItem;
+    std::string GetDisplayName() const override {
+        if (IsMainThread()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return TFileItem::GetDisplayName();
+    }
+};
+
+} // namespace
+
+TEST_F(SearchTest, ANewCatalogWhileTheRowsArriveStopsTheFilling) {
+    TBasicFolder* Many = AddVirtual(CurrentCatalog, "Many");
+    for (int I = 0; I < 300; ++I)
+        (new TSlowFile(Many->Children()))->SetNameField(PackedString("f" + std::to_string(I)));
+    Dialogs->Find({"", "", "", "f*"});
+    Trigger("FindAction");
+    // The first batch of rows is in, the others are still to come.
+    for (int I = 0; I < 3000 && lvResult()->Count() == 0; ++I)
+        CheckSynchronize(10);
+    ASSERT_TRUE(Main->FindRunning());
+    ASSERT_LT(lvResult()->Count(), 300);
+    Dialogs->Answer(mrNo);
+    Trigger("aNew");
+    EXPECT_FALSE(Main->FindRunning());
+    EXPECT_EQ(lvResult()->Count(), 0);
     ProcessEvents();
     EXPECT_TRUE(Main->isEnabled());
 }
