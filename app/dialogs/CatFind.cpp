@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The samples of each field, one per line.
@@ -34,7 +36,7 @@ TfmFind::TfmFind(QWidget* Parent) : QDialog(Parent) {
     auto Edit = [this](const char* Name, const QString& Hint) {
         auto* E = new QLineEdit(this);
         E->setObjectName(QString::fromUtf8(Name));
-        E->setMinimumWidth(26 * E->fontMetrics().averageCharWidth());
+        E->setMinimumWidth(32 * E->fontMetrics().averageCharWidth());
         E->setToolTip(Hint);
         connect(E, &QLineEdit::textChanged, this, [this] { Action1Update(); });
         return E;
@@ -108,8 +110,8 @@ TfmFind::TfmFind(QWidget* Parent) : QDialog(Parent) {
     Layout->addLayout(Groups);
     Layout->addWidget(cbSubFolders);
     Layout->addLayout(Buttons);
-    Layout->setSizeConstraint(QLayout::SetFixedSize);
-    setMinimumWidth(380);
+    // A single border: the size the contents need, at least 380 pixels wide.
+    setFixedSize(std::max(380, sizeHint().width()), sizeHint().height());
 
     SetCriteria(TFindCriteria());
 }
