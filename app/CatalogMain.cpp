@@ -109,7 +109,8 @@ TfmCatalogMain::TfmCatalogMain(QWidget* Parent) : TCustomForm(Parent) {
 }
 
 TfmCatalogMain::~TfmCatalogMain() {
-    // Hiding the window in the base destructors moves the focus; the handler must not run then.
+    // Windows of its own (the find dialog) go with the window's base and may hold the focus, and
+    // hiding the window in the base destructors moves it: the handler must not run then.
     disconnect(qApp, nullptr, this, nullptr);
     BeforeDestruction();
     // The panes draw from the image lists, which are members: the panes go first.

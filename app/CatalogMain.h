@@ -20,8 +20,14 @@
 //                              synchronise, the options and the about box
 //   CatalogMainSettings.cpp    the options and the window's layout, read from the settings store
 //                              at the first show and written back when the window closes
-// A further concern (keyword commands, the result pane, the find action, drag and drop, the
-// shell submenu, settings) gets a CatalogMain<Concern>.cpp of its own with its section below.
+//   CatalogMainSearch.cpp      the find action and the stop of a running search; the actions,
+//                              menu entries and enabling rules of searching
+//   CatalogMainKeywords.cpp    the keyword pane: filling, states, add, rename, delete, the
+//                              keyword search
+//   CatalogMainResults.cpp     the result pane: Goto, clearing, deleting and refreshing rows,
+//                              the one Delete command of every pane, the report
+// A further concern (drag and drop, the shell submenu) gets a CatalogMain<Concern>.cpp
+// of its own with its section below.
 // The program's own modal dialogs are made through DialogFactory() (app/dialogs); message
 // boxes, file dialogs and the shell go through UserDialogs() (app/UserDialogs.h).
 //
@@ -38,6 +44,8 @@
 #include "app/ImageLists.h"
 #include "app/SListView.h"
 #include "app/UserDialogs.h"
+#include "app/dialogs/CatFind.h"
+#include "core/KeyWords.h"
 #include "uilib/Forms.h"
 
 #include <QPoint>
@@ -123,6 +131,10 @@ public:
     // RunFindThread starts it once its criteria are set.
     TFindThread* CreateFindThread();
     void RunFindThread();
+    // Before an operation that must not run beside a search: true at once when none runs;
+    // otherwise asks "Terminate Search?" and stops the search on Yes. True when the caller may
+    // go on.
+    bool ConfirmStopSearch();
 
     // ---- test interface ----
     // Tests find panes, bars, menus and actions by their object names, the names of the
@@ -167,6 +179,12 @@ private:
         imgAddFile,
         imgSynchronize,
         imgOptions,
+        // searching
+        imgFind,
+        imgKeyWordSearch,
+        imgReport,
+        imgGoto,
+        imgClearResults,
     };
     // lvMain's columns, by their number (Tag = position in the design order).
     enum TMainColumn : int { colName, colSize, colType, colModified, colAttributes, colComment };
@@ -208,7 +226,6 @@ private:
     void tvMainChanging(TTreeViewNode* Node);
     void tvMainChange(TTreeViewNode* Node);
     void lvMainChange();
-    void FillKeyWordList();
     void FocusChanged(QWidget* Now);
     void SortSizes(const TListViewItem* I1, const TListViewItem* I2, int& Compare) const;
     // The Modified column fits the longest date the user's locale writes.
@@ -281,6 +298,38 @@ private:
     void StartTreeImageThread() {}
     void StartCatalogImageThread() {}
 
+    // ---- searching (CatalogMainSearch.cpp) ----
+    void CreateSearchActions();
+    void UpdateSearchActions();
+    void FindActionExecute();
+    // A search with the find dialog's criteria; raises when they do not parse (nothing runs
+    // then).
+    void StartFindThread(const TFindCriteria& Criteria);
+
+    // ---- keyword pane (CatalogMainKeywords.cpp) ----
+    void ConnectKeyWordPane();
+    void FillKeyWordList();
+    TKeyWordItem* KeyWordOf(const TListViewItem* Row) const;
+    void SetKeyWordState(TKeyWordState State);
+    void lvKeyDblClick();
+    void lvKeyEdited(TListViewItem* Row, std::string& Text);
+    void aAddKeyWordExecute();
+    void aDeleteKeyWordExecute();
+    void aFindKeyWordExecute();
+    // Shows the result pane when it is hidden.
+    void ShowResultsBar();
+
+    // ---- result pane (CatalogMainResults.cpp) ----
+    void ConnectResultPane();
+    // After the rows of a search: names are not cut where there is room.
+    void FitResultNames();
+    void aGotoExecute();
+    void aClearResultsExecute();
+    void aDeleteResultItemExecute();
+    void RefreshResults();
+    void DeleteActionExecute();
+    void ReportActionExecute();
+
     // ---- the form's objects (owned through Qt's parent links, or members) ----
     TFormStorage* FormStorage1 = nullptr;
     TMRUManager* MRUManager1 = nullptr;
@@ -317,6 +366,8 @@ private:
     QMenu* Recent1 = nullptr;
     QMenu* pmMain = nullptr;
     QMenu* pmResults = nullptr;
+    QMenu* pmKeyword = nullptr;
+    QMenu* State1 = nullptr; // the State submenu of pmKeyword
 
     // The actions.
     QAction* aRootUp = nullptr;
@@ -347,6 +398,17 @@ private:
     QAction* RescanAction = nullptr;
     QAction* SetupAction = nullptr;
     QAction* About1 = nullptr;
+    // searching
+    QAction* aFindKeyWord = nullptr;
+    QAction* aGoto = nullptr;
+    QAction* aDeleteKeyWord = nullptr;
+    QAction* aClearResults = nullptr;
+    QAction* FindAction = nullptr;
+    QAction* ReportAction = nullptr;
+    QAction* aDeleteResultItem = nullptr;
+    QAction* Normal1 = nullptr;
+    QAction* Incude1 = nullptr;
+    QAction* Exclude1 = nullptr;
     // Menu items that switch bars.
     QAction* StatusBar2 = nullptr;
     QAction* Bar3 = nullptr;

@@ -20,15 +20,14 @@ namespace {
 // The pictures of ImageList1 in the order of TActionImage; each lies under
 // resources/images/window/16 and resources/images/window/32.
 const char* const ActionImageNames[] = {
-    "new",         "open",       "save",           "save-as",         "up",
-    "delete",      "properties", "sort-ascending", "sort-descending", "large-icons",
-    "small-icons", "list",       "details",        "rename",          "refresh",
-    "revert",      "exit",       "folders-bar",    "keywords-bar",    "results-bar",
-    "add-keyword", "select-all",
+    "new",           "open",           "save",           "save-as",         "up",
+    "delete",        "properties",     "sort-ascending", "sort-descending", "large-icons",
+    "small-icons",   "list",           "details",        "rename",          "refresh",
+    "revert",        "exit",           "folders-bar",    "keywords-bar",    "results-bar",
+    "add-keyword",   "select-all",     "add-virtual-folder", "add-file-folder", "add-file",
+    "synchronize",   "options",        "find",           "keyword-search",  "report",
+    "goto",          "clear-results",
 };
-// The add commands, synchronise, options: imgAddVirtualFolder and on.
-const char* const AddActionImageNames[] = {"add-virtual-folder", "add-file-folder", "add-file",
-                                           "synchronize", "options"};
 const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
                                               "keyword-exclude"};
 
@@ -36,8 +35,6 @@ const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include
 
 void TfmCatalogMain::LoadImages() {
     for (const char* Name : ActionImageNames)
-        ImageList1.Add(WindowPicture(Name));
-    for (const char* Name : AddActionImageNames)
         ImageList1.Add(WindowPicture(Name));
     for (const char* Name : KeyWordStateImageNames)
         ImageList2.Add(WindowPicture(Name));
@@ -118,16 +115,11 @@ void TfmCatalogMain::CreateActions() {
     aRight = NewAction("aRight", "Keyword bar", "Show keywords bar", K(Qt::CTRL | Qt::Key_9),
                        imgKeywordsBar, [this] { ShowPane(RightPanel, aRight->isChecked()); });
     aRight->setCheckable(true);
-    // The keyword commands come with the keyword pane; the action is here because renaming
-    // switches its shortcut.
-    aAddKeyWord = NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword",
-                            K(Qt::CTRL | Qt::Key_4), imgAddKeyWord, nullptr);
-    aAddKeyWord->setEnabled(false);
+    aAddKeyWord =
+        NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword", K(Qt::CTRL | Qt::Key_4),
+                  imgAddKeyWord, [this] { aAddKeyWordExecute(); });
     DeleteAction = NewAction("DeleteAction", "Delete", "Delete|Delete Item", K(Qt::Key_Delete),
-                             imgDelete, [this] {
-                                 if (FActiveControl == tvMain || FActiveControl == lvMain)
-                                     aMainDeleteExecute();
-                             });
+                             imgDelete, [this] { DeleteActionExecute(); });
     RefreshAction = NewAction("RefreshAction", "Refresh", "Refresh", K(Qt::Key_F5), imgRefresh,
                               [this] { RefreshActionExecute(); });
     RevertAction =
@@ -151,6 +143,8 @@ void TfmCatalogMain::CreateActions() {
 
     // ---- the add commands, synchronise, options, about (CatalogMainAdd.cpp) ----
     CreateAddActions();
+    // ---- searching, keywords, results (CatalogMainSearch.cpp) ----
+    CreateSearchActions();
 }
 
 // ---- menus and bars ----------------------------------------------------------------------------
@@ -177,12 +171,17 @@ void TfmCatalogMain::CreateMenus() {
     Edit1 = Menu("Edit1", "&Edit");
     Edit1->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
     Edit1->addSeparator();
-    Edit1->addActions({aRenameAction, DeleteAction, SelectAllAction});
+    Edit1->addAction(aAddKeyWord);
+    Edit1->addSeparator();
+    Edit1->addActions({aRenameAction, DeleteAction, SelectAllAction, aClearResults});
     Edit1->addSeparator();
     Edit1->addAction(RefreshAction);
 
-    // The search commands go in front of Options.
     Tools1 = Menu("Tools1", "&Tools");
+    Tools1->addActions({aFindKeyWord, FindAction});
+    Tools1->addSeparator();
+    Tools1->addAction(ReportAction);
+    Tools1->addSeparator();
     Tools1->addAction(SetupAction);
     Options1 = Menu("Options1", "&Options");
 
@@ -217,10 +216,26 @@ void TfmCatalogMain::CreateMenus() {
 
     pmResults = new QMenu(this);
     pmResults->setObjectName(QStringLiteral("pmResults"));
-    pmResults->addAction(DeleteAction);
+    pmResults->addActions({aGoto, ReportAction});
+    pmResults->addSeparator();
+    pmResults->addActions({DeleteAction, aClearResults});
     pmResults->addSeparator();
     pmResults->addAction(RefreshAction);
     lvResult->SetPopupMenu(pmResults);
+
+    pmKeyword = new QMenu(this);
+    pmKeyword->setObjectName(QStringLiteral("pmKeyword"));
+    pmKeyword->addAction(aFindKeyWord);
+    pmKeyword->addSeparator();
+    pmKeyword->addActions({aAddKeyWord, aRenameAction, DeleteAction});
+    pmKeyword->addSeparator();
+    State1 = pmKeyword->addMenu(QStringLiteral("State"));
+    State1->setObjectName(QStringLiteral("State1"));
+    State1->addActions({Normal1, Incude1, Exclude1});
+    // The states apply to the selected keywords.
+    connect(pmKeyword, &QMenu::aboutToShow, this,
+            [this] { State1->setEnabled(lvKey->SelCount() > 0); });
+    lvKey->SetPopupMenu(pmKeyword);
 }
 
 void TfmCatalogMain::CreateToolBars() {
@@ -257,9 +272,11 @@ void TfmCatalogMain::CreateToolBars() {
     ToolsToolBar = Bar("ToolsToolBar", "Standart");
     ToolsToolBar->addAction(aRootUp);
     ToolsToolBar->addSeparator();
-    ToolsToolBar->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
+    ToolsToolBar->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile, aAddKeyWord});
     ToolsToolBar->addSeparator();
     ToolsToolBar->addActions({RescanAction, DeleteAction, aMainProperty});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addActions({FindAction, aFindKeyWord, ReportAction});
     ToolsToolBar->addSeparator();
     ToolsToolBar->addAction(SetupAction);
     ViewToolBar = Bar("ViewToolBar", "Controls");
@@ -304,13 +321,15 @@ void TfmCatalogMain::UpdateActions() {
                                 (A == lvKey && lvKey->Count() > 0) ||
                                 (A == lvResult && lvResult->Count() > 0));
     const bool Editing = lvMain->IsEditing() || tvMain->IsEditing() || lvKey->IsEditing();
-    // The keyword and result panes delete with their own commands, which come with them.
     DeleteAction->setEnabled(
         !Editing &&
         ((A == tvMain && NodeItem && !ScanRoot(NodeItem) && CurrentFolder != CurrentCatalog) ||
-         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2))));
+         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2)) ||
+         ((A == lvKey || A == lvResult) && static_cast<TCustomListView*>(A)->SelCount() > 0)));
     aLeft->setChecked(LeftPanel->isVisibleTo(this));
 
     // ---- the add commands, synchronise (CatalogMainAdd.cpp) ----
     UpdateAddActions();
+    // ---- searching, keywords, results (CatalogMainSearch.cpp) ----
+    UpdateSearchActions();
 }

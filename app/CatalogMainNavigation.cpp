@@ -192,6 +192,7 @@ void TfmCatalogMain::aMainDeleteExecute() {
 
 void TfmCatalogMain::RefreshActionExecute() {
     if (FActiveControl == lvMain) RefreshList(false);
+    if (FActiveControl == lvResult) RefreshResults();
     if (auto* L = qobject_cast<TCustomListView*>(FActiveControl))
         L->Invalidate();
     else if (FActiveControl)

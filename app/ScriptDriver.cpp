@@ -25,6 +25,10 @@ public:
                             TMsgDlgButtons Buttons) override {
         return Qt->MessageDlg(Text, Type, Buttons);
     }
+    TModalResult MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
+                            TMsgDlgButtons Buttons) override {
+        return Qt->MessageBox(Text, Caption, Type, Buttons);
+    }
     bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override {
         return Answer(Files, FileName) || Qt->OpenFileDialog(Spec, FileName);
     }

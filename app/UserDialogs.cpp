@@ -28,6 +28,11 @@ class TQtUserDialogs final : public TUserDialogs {
 public:
     TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
                             TMsgDlgButtons Buttons) override {
+        return MessageBox(Text, MessageCaption(Type), Type, Buttons);
+    }
+
+    TModalResult MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
+                            TMsgDlgButtons Buttons) override {
         QMessageBox::Icon Icon = QMessageBox::Warning;
         switch (Type) {
         case mtWarning: Icon = QMessageBox::Warning; break;
@@ -44,8 +49,7 @@ public:
         if (Buttons & mbRetry) B |= QMessageBox::Retry;
         if (Buttons & mbIgnore) B |= QMessageBox::Ignore;
         if (!B) B = QMessageBox::Ok;
-        QMessageBox Box(Icon, QString::fromUtf8(MessageCaption(Type)), ToQString(Text), B,
-                        DialogParent());
+        QMessageBox Box(Icon, ToQString(Caption), ToQString(Text), B, DialogParent());
         switch (Box.exec()) {
         case QMessageBox::Yes: return mrYes;
         case QMessageBox::No: return mrNo;

@@ -53,6 +53,9 @@ public:
     // A message box titled by its type ("Warning", "Error", "Information", "Confirmation").
     virtual TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
                                     TMsgDlgButtons Buttons) = 0;
+    // A message box with a title of its own (Caption) and the icon of Type.
+    virtual TModalResult MessageBox(const std::string& Text, const std::string& Caption,
+                                    TMsgDlgType Type, TMsgDlgButtons Buttons) = 0;
     // File dialogs: true with FileName set when the user confirmed.
     virtual bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) = 0;
     virtual bool SaveFileDialog(const TFileDialogSpec& Spec, std::string& FileName) = 0;

@@ -25,6 +25,10 @@
 #include "app/UserDialogs.h"
 
 #include <memory>
+#include <vector>
+
+struct TFindCriteria;
+struct TReportRow;
 
 class TBasicItem;
 
@@ -42,6 +46,16 @@ public:
     // The synchronizing options dialog: mrOk when the user chose to synchronise, mrCancel not.
     virtual TModalResult ShowRescanningDialog() = 0;
     virtual void ShowAboutBox() = 0;
+    // ---- searching ----
+    // The find dialog (app/dialogs/CatFind.h), kept for the whole run: mrOk with Criteria set
+    // to what it shows when the user pressed Find, anything else when it was closed.
+    virtual TModalResult ShowFind(TFindCriteria& Criteria) = 0;
+    // "Setup KeyWord" (app/dialogs/CatKeyWord.h), kept for the whole run. When it closes, the
+    // main window's keyword pane is brought up to date (RefreshKeyWordsProc).
+    virtual void ShowKeyWordSetup() = 0;
+    // The report of the result pane's rows: its preview, from which it is printed and exported
+    // (app/report/ReportPreview.h); returns when the preview is closed.
+    virtual void ShowReport(const std::vector<TReportRow>& Rows) = 0;
 };
 
 // The installed factory (the Qt one unless another was installed).

@@ -76,6 +76,15 @@ bool MainWindowTest::PumpUntil(const std::function<bool()>& Done) {
     return true;
 }
 
+void MainWindowTest::WaitForSearch() {
+    for (int I = 0; I < 3000 && Main->FindRunning(); ++I) {
+        CheckSynchronize(10);
+        QApplication::processEvents();
+    }
+    ASSERT_FALSE(Main->FindRunning()) << "the search did not end";
+    ProcessEvents();
+}
+
 void MainWindowTest::Trigger(const char* Name) {
     Main->UpdateActions();
     Action(Name)->trigger();
@@ -134,16 +143,16 @@ std::string MainWindowTest::SaveSample(const std::string& Name) {
     return Path;
 }
 
-std::vector<std::string> MainWindowTest::ListCaptions() const {
+std::vector<std::string> MainWindowTest::Captions(const TCustomListView* L) {
     std::vector<std::string> R;
-    for (int I = 0; I < lvMain()->Count(); ++I)
-        R.push_back(lvMain()->Item(I)->Caption());
+    for (int I = 0; I < L->Count(); ++I)
+        R.push_back(L->Item(I)->Caption());
     return R;
 }
 
-TListViewItem* MainWindowTest::RowOf(const std::string& Caption) const {
-    for (int I = 0; I < lvMain()->Count(); ++I)
-        if (lvMain()->Item(I)->Caption() == Caption) return lvMain()->Item(I);
+TListViewItem* MainWindowTest::RowOf(const TCustomListView* L, const std::string& Caption) {
+    for (int I = 0; I < L->Count(); ++I)
+        if (L->Item(I)->Caption() == Caption) return L->Item(I);
     return nullptr;
 }
 
@@ -186,12 +195,13 @@ std::string MainWindowTest::StoredSetting(const std::string& Name) {
     return SettingsStore(Owner)->ReadString(Name, "(none)");
 }
 
-void MainWindowTest::SelectRows(const std::vector<std::string>& Captions) {
-    Main->SetActiveControl(lvMain());
-    lvMain()->ClearSelection();
+void MainWindowTest::SelectRowsOf(TCustomListView* L, const std::vector<std::string>& Captions) {
+    Main->SetActiveControl(L);
+    L->ClearSelection();
     for (const std::string& C : Captions) {
-        TListViewItem* Row = RowOf(C);
+        TListViewItem* Row = RowOf(L, C);
         ASSERT_NE(Row, nullptr) << C;
         Row->SetSelected(true);
     }
+    Main->UpdateActions();
 }

@@ -59,7 +59,12 @@ bool TScriptedDialogs::Next(const std::string& Kind, const std::string& Text, TS
 
 TModalResult TScriptedDialogs::MessageDlg(const std::string& Text, TMsgDlgType Type,
                                           TMsgDlgButtons Buttons) {
-    Asked.push_back({"message", Text, Type, Buttons});
+    return MessageBox(Text, MessageCaption(Type), Type, Buttons);
+}
+
+TModalResult TScriptedDialogs::MessageBox(const std::string& Text, const std::string& Caption,
+                                          TMsgDlgType Type, TMsgDlgButtons Buttons) {
+    Asked.push_back({"message", Text, Type, Buttons, Caption});
     TStep S;
     if (!Next("message", Text, S)) return mrCancel;
     return S.Result;
@@ -184,4 +189,34 @@ void TScriptedDialogs::ShowAboutBox() {
     if (!AskDialog("about", "About", S)) return;
     TAboutBox Box;
     WorkDialog(Box, S);
+}
+
+// ---- searching ---------------------------------------------------------------------------------
+
+void TScriptedDialogs::Find(const TFindCriteria& Criteria) {
+    TStep S{"find", mrOk, true};
+    S.Criteria = Criteria;
+    FScript.push_back(S);
+}
+
+void TScriptedDialogs::CloseFind() {
+    FScript.push_back({"find", mrCancel, false});
+}
+
+TModalResult TScriptedDialogs::ShowFind(TFindCriteria& Criteria) {
+    Asked.push_back({"find", "Find", mtInformation, 0, {}});
+    TStep S;
+    if (!Next("find", "Find", S) || !S.Confirm) return mrCancel;
+    Criteria = S.Criteria;
+    return mrOk;
+}
+
+void TScriptedDialogs::ShowKeyWordSetup() {
+    ++KeyWordSetups;
+    if (OnKeyWordSetup) OnKeyWordSetup();
+}
+
+void TScriptedDialogs::ShowReport(const std::vector<TReportRow>& Rows) {
+    Reports.push_back(Rows);
+    if (OnReport) OnReport(Rows);
 }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "app/UserDialogs.h"
+#include "app/dialogs/CatFind.h"
 #include "app/dialogs/DialogFactory.h"
+#include "app/report/ReportForm.h"
 
 #include <deque>
 #include <functional>
@@ -26,6 +28,7 @@ public:
         std::string Text; // the message, or the dialog's title
         TMsgDlgType Type = mtInformation;
         TMsgDlgButtons Buttons = 0;
+        std::string Caption = {}; // the title of a box (MessageDlg: its type's)
     };
 
     // The answers, in the order the questions will come.
@@ -57,6 +60,8 @@ public:
 
     TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
                             TMsgDlgButtons Buttons) override;
+    TModalResult MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
+                            TMsgDlgButtons Buttons) override;
     bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override;
     bool SaveFileDialog(const TFileDialogSpec& Spec, std::string& FileName) override;
     bool BrowseFolder(const std::string& Title, const std::string& Root,
@@ -69,15 +74,29 @@ public:
     TModalResult ShowCatOptions() override;
     TModalResult ShowRescanningDialog() override;
     void ShowAboutBox() override;
+    // ---- searching ----
+    // The find dialog answers Find with Criteria, or is closed.
+    void Find(const TFindCriteria& Criteria);
+    void CloseFind();
+    // Setup KeyWord runs OnKeyWordSetup (where a test works in the dialog); the report records
+    // the rows it was made of and runs OnReport with them.
+    std::function<void()> OnKeyWordSetup;
+    int KeyWordSetups = 0;
+    std::vector<std::vector<TReportRow>> Reports;
+    std::function<void(const std::vector<TReportRow>&)> OnReport;
+    TModalResult ShowFind(TFindCriteria& Criteria) override;
+    void ShowKeyWordSetup() override;
+    void ShowReport(const std::vector<TReportRow>& Rows) override;
 
 private:
     struct TStep {
         std::string Kind;
         TModalResult Result = mrCancel;
         bool Confirm = false;
-        std::string Value;
+        std::string Value = {};
         int FilterIndex = 1;
         std::function<void(QDialog&)> Work = {};
+        TFindCriteria Criteria = {};
     };
     void ScriptDialog(const char* Kind, std::function<void(QDialog&)> Work);
     // Records the question for a dialog and takes its scripted step.

@@ -16,7 +16,7 @@
 namespace {
 
 // A catalog file made by the core alone.
-void WriteCatalog(const std::string& Path) {
+void WriteCatalog(const std::string& Path, int Files = 0) {
     auto Root = std::make_unique<TCatFileItem>();
     TCatFileItem* Saved = CurrentCatalog;
     CurrentCatalog = Root.get();
@@ -28,6 +28,20 @@ void WriteCatalog(const std::string& Path) {
         auto* File = new TFileItem(F->Children());
         File->SetNameField(PackedString("inside.txt"));
         File->FileInfoRef().Name = PackedString("inside.txt");
+        Root->Types()->AddItem(File);
+    }
+    // Files in folders of 50 under the first folder, every third a text file.
+    TBasicItem* Folder = nullptr;
+    for (int I = 0; I < Files; ++I) {
+        if (I % 50 == 0) {
+            Folder = new TBasicFolder(Root->Children()->At(0)->Children());
+            Folder->SetNameField(PackedString("box" + std::to_string(I / 50)));
+            Root->Types()->AddItem(Folder);
+        }
+        auto* File = new TFileItem(Folder->Children());
+        const std::string Name = "file" + std::to_string(I) + (I % 3 == 0 ? ".txt" : ".dat");
+        File->SetNameField(PackedString(Name));
+        File->FileInfoRef().Name = PackedString(Name);
         Root->Types()->AddItem(File);
     }
     Root->SetCatFile(Path);
@@ -44,8 +58,9 @@ struct TRun {
 };
 
 // Runs the program; with a Script it works through that (app/ScriptDriver.h), otherwise it
-// closes its window soon after it has shown it.
-TRun RunProgram(const TempDir& Dir, const QStringList& Arguments, const std::string& Script = {}) {
+// closes its window soon after it has shown it, after a search for FindMask when one is given.
+TRun RunProgram(const TempDir& Dir, const QStringList& Arguments, const std::string& Script = {},
+                const QString& FindMask = {}) {
     QProcess P;
     QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
     Env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -54,6 +69,7 @@ TRun RunProgram(const TempDir& Dir, const QStringList& Arguments, const std::str
         Env.insert("QUILLMARK_TEST_QUIT_MS", "100");
     else
         Env.insert("QUILLMARK_TEST_SCRIPT", QString::fromStdString(Script));
+    if (!FindMask.isEmpty()) Env.insert("QUILLMARK_TEST_FIND", FindMask);
     P.setProcessEnvironment(Env);
     P.start(QStringLiteral(QM_QUILLMARK_EXE), Arguments);
     TRun R;
@@ -82,6 +98,18 @@ TEST(Program, StartsWithTheCatalogOnItsCommandLineAndQuitsCleanly) {
     EXPECT_NE(R.Errors.find("tree-nodes=3 list-rows=2"), std::string::npos) << R.Errors;
     // The window placement went to the program's own settings file.
     EXPECT_FALSE(ReadFile(Dir.Path() + "config/Marrowfield/Quillmark.conf").empty());
+    // Its hints are its own.
+    EXPECT_NE(R.Errors.find("hints=shaped"), std::string::npos) << R.Errors;
+}
+
+TEST(Program, FindsThroughItsFindDialogAndShowsEveryResult) {
+    TempDir Dir;
+    const std::string Path = Dir.Path() + "big.qlmk";
+    WriteCatalog(Path, 4000);
+    // The two "inside.txt" and every third of the 4000 files.
+    TRun R = RunProgram(Dir, {QString::fromStdString(Path)}, {}, QStringLiteral("*.txt"));
+    EXPECT_EQ(R.ExitCode, 0) << R.Errors;
+    EXPECT_NE(R.Errors.find("find-rows=1336 "), std::string::npos) << R.Errors;
 }
 
 TEST(Program, StartsUntitledWithoutArguments) {

@@ -144,6 +144,24 @@ PICTURES = {
         f'<path d="M1 8 h6 M5 5.5 l2.5 2.5 l-2.5 2.5" fill="none" stroke="{GREEN}" stroke-width="1.6" {S}/>'),
     "note-export": paper(1.5, 1.5, 8, 13) + (
         f'<path d="M8 8 h6.5 M12.5 5.5 l2.5 2.5 l-2.5 2.5" fill="none" stroke="{BLUE}" stroke-width="1.6" {S}/>'),
+    # Searching: find, keyword search, report, goto, clear results.
+    "find": (f'<circle cx="6.5" cy="6.5" r="4.3" fill="{PAPER}" stroke="{INK}" stroke-width="1.4"/>'
+             f'<path d="M4.5 5.2 a2.3 2.3 0 0 1 2.2 -1.4" fill="none" stroke="{BLUE}" {S}/>'
+             f'<path d="M9.7 9.7 l4.3 4.3" stroke="{INK}" stroke-width="2.4" {S}/>'),
+    "keyword-search": (f'<path d="M1.5 2.5 h6 l2.5 2.5 l-2.5 2.5 h-6 z" fill="{GREEN}" stroke="{GREEN_DARK}" {S}/>'
+                       f'<circle cx="3.5" cy="5" r="0.8" fill="{PAPER}"/>'
+                       f'<circle cx="9" cy="10" r="3.3" fill="{PAPER}" stroke="{INK}" stroke-width="1.3"/>'
+                       f'<path d="M11.4 12.4 l2.8 2.8" stroke="{INK}" stroke-width="2.2" {S}/>'),
+    "report": paper(x=2.5, y=1.5, w=11, h=13) + (
+        f'<path d="M4.5 4.5 h5" stroke="{INK}" stroke-width="1.3" {S}/>'
+        f'<path d="M4.5 7.5 h7 M4.5 9.5 h7 M4.5 11.5 h5" stroke="{GREY}" {S}/>'),
+    "goto": folder() + (f'<path d="M4.5 10 h5" stroke="{BLUE_DARK}" stroke-width="3" {S}/>'
+                        f'<path d="M4.5 10 h5" stroke="{BLUE}" stroke-width="1.4" {S}/>'
+                        f'<path d="M9 7 l3.5 3 l-3.5 3 z" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'),
+    "clear-results": (f'<rect x="1.5" y="2.5" width="13" height="11" fill="{PAPER}" stroke="{INK}" {S}/>'
+                      f'<path d="M3.5 5.5 h9 M3.5 8 h9 M3.5 10.5 h9" stroke="{GREY}" {S}/>'
+                      f'<path d="M8.5 7.5 l5 5 M13.5 7.5 l-5 5" stroke="{RED_DARK}" stroke-width="3" {S}/>'
+                      f'<path d="M8.5 7.5 l5 5 M13.5 7.5 l-5 5" stroke="{RED}" stroke-width="1.6" {S}/>'),
 
     # Keyword states (ImageList2): normal, include, exclude.
     "keyword-normal": (f'<path d="M1.5 4.5 h9 l4 3.5 l-4 3.5 h-9 z" fill="{FOLD}" stroke="{INK}" {S}/>'
