@@ -79,6 +79,9 @@ TfmCatalogMain::TfmCatalogMain(QWidget* Parent) : TCustomForm(Parent) {
     FormStorage1->SetName("FormStorage1");
     FormStorage1->SetUseRegistry(true);
     FormStorage1->SetOptions(fpPosition);
+    // The options and the layout follow the placement, through the same open store.
+    FormStorage1->OnRestorePlacement = [this](QObject*) { FormStorage1RestorePlacement(); };
+    FormStorage1->OnSavePlacement = [this](QObject*) { FormStorage1SavePlacement(); };
     OpenDialog1.Title = "Open catalog database";
     OpenDialog1.DefaultExt = "qlmk";
     SaveDialog1.Title = "Save catalog database";
@@ -106,6 +109,9 @@ TfmCatalogMain::TfmCatalogMain(QWidget* Parent) : TCustomForm(Parent) {
 }
 
 TfmCatalogMain::~TfmCatalogMain() {
+    // Windows of its own (the find dialog) go with the window's base and may hold the focus, and
+    // hiding the window in the base destructors moves it: the handler must not run then.
+    disconnect(qApp, nullptr, this, nullptr);
     BeforeDestruction();
     // The panes draw from the image lists, which are members: the panes go first.
     delete takeCentralWidget();

@@ -16,8 +16,18 @@
 //   CatalogMainActions.cpp     the action table, menus and tool bars, the enabling rules
 //   CatalogMainWorkers.cpp     the worker threads (list icons, search), stopping them, closing
 //                              a catalog
-// A further concern (keyword commands, the result pane, the find action, drag and drop, the
-// shell submenu, settings) gets a CatalogMain<Concern>.cpp of its own with its section below.
+//   CatalogMainAdd.cpp         the add commands (virtual folder, scanned folder, located file),
+//                              synchronise, the options and the about box
+//   CatalogMainSettings.cpp    the options and the window's layout, read from the settings store
+//                              at the first show and written back when the window closes
+//   CatalogMainSearch.cpp      the find action and the stop of a running search; the actions,
+//                              menu entries and enabling rules of searching
+//   CatalogMainKeywords.cpp    the keyword pane: filling, states, add, rename, delete, the
+//                              keyword search
+//   CatalogMainResults.cpp     the result pane: Goto, clearing, deleting and refreshing rows,
+//                              the one Delete command of every pane, the report
+// A further concern (drag and drop, the shell submenu) gets a CatalogMain<Concern>.cpp
+// of its own with its section below.
 // The program's own modal dialogs are made through DialogFactory() (app/dialogs); message
 // boxes, file dialogs and the shell go through UserDialogs() (app/UserDialogs.h).
 //
@@ -34,18 +44,22 @@
 #include "app/ImageLists.h"
 #include "app/SListView.h"
 #include "app/UserDialogs.h"
+#include "app/dialogs/CatFind.h"
+#include "core/KeyWords.h"
 #include "uilib/Forms.h"
+
+#include <QPoint>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QMenuBar;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
@@ -53,6 +67,7 @@ class TBasicItem;
 class TCatFileItem;
 class TFileItem;
 class TFindThread;
+class TFormPlacement;
 class TFormStorage;
 class TListImageThread;
 class TMRUManager;
@@ -66,6 +81,19 @@ extern std::vector<std::string> CommandLineParams;
 // Start-up and finish of the main window's module: CaptionSuffix and the application's title.
 void CatalogMainInitialization();
 void CatalogMainFinalization();
+
+// The 21 options in the settings store (section "General" of Storage): each read with its
+// current value as the default, a flag from the low 16 bits of the stored number, a byte option
+// from its low 8 bits. Saving writes "SaveSetting" always and the others only while it is set.
+void LoadSettings(TFormPlacement& Storage);
+void SaveSettings(TFormPlacement& Storage);
+// A list's columns as the settings store keeps them: the column numbers (Tags) in the order
+// they are shown, and the widths indexed by column number, both as comma text. Setting an empty
+// text changes nothing; entries that are no number or name no column are passed over.
+std::string GetColumnOrder(const TCustomListView& List);
+void SetColumnOrder(TCustomListView& List, const std::string& Text);
+std::string GetColumnWidths(const TCustomListView& List);
+void SetColumnWidths(TCustomListView& List, const std::string& Text);
 
 class TfmCatalogMain : public TCustomForm {
     Q_OBJECT
@@ -103,6 +131,10 @@ public:
     // RunFindThread starts it once its criteria are set.
     TFindThread* CreateFindThread();
     void RunFindThread();
+    // Before an operation that must not run beside a search: true at once when none runs;
+    // otherwise asks "Terminate Search?" and stops the search on Yes. True when the caller may
+    // go on.
+    bool ConfirmStopSearch();
 
     // ---- test interface ----
     // Tests find panes, bars, menus and actions by their object names, the names of the
@@ -141,6 +173,18 @@ private:
         imgResultsBar,
         imgAddKeyWord,
         imgSelectAll,
+        // the add commands, synchronise, options
+        imgAddVirtualFolder,
+        imgAddFileFolder,
+        imgAddFile,
+        imgSynchronize,
+        imgOptions,
+        // searching
+        imgFind,
+        imgKeyWordSearch,
+        imgReport,
+        imgGoto,
+        imgClearResults,
     };
     // lvMain's columns, by their number (Tag = position in the design order).
     enum TMainColumn : int { colName, colSize, colType, colModified, colAttributes, colComment };
@@ -182,7 +226,6 @@ private:
     void tvMainChanging(TTreeViewNode* Node);
     void tvMainChange(TTreeViewNode* Node);
     void lvMainChange();
-    void FillKeyWordList();
     void FocusChanged(QWidget* Now);
     void SortSizes(const TListViewItem* I1, const TListViewItem* I2, int& Compare) const;
     // The Modified column fits the longest date the user's locale writes.
@@ -214,6 +257,38 @@ private:
                        const QKeySequence& ShortCut, int ImageIndex, std::function<void()> Execute);
     void ScheduleUpdateActions();
 
+    // ---- add commands, synchronise, options, about (CatalogMainAdd.cpp) ----
+    void CreateAddActions();
+    void UpdateAddActions();
+    void aAddVirtualFolderExecute();
+    void aAddFileFolderExecute();
+    void aAddLocFileExecute();
+    void RescanActionExecute();
+    void SetupActionExecute();
+    void About1Click();
+
+    // ---- settings and layout (CatalogMainSettings.cpp) ----
+    void FormStorage1RestorePlacement();
+    void FormStorage1SavePlacement();
+    void RestoreToolbarPositions();
+    // Keeps the place of each bar that the user hides.
+    void WatchBarPlaces();
+    // The bars whose places the settings keep, with their value names.
+    struct TBarPlace {
+        QToolBar* Bar;
+        const char* Left;
+        const char* Top;
+    };
+    std::vector<TBarPlace> StoredBars() const;
+    // Where a bar stands in the top tool bar area, also while it is hidden.
+    QPoint BarPosition(QToolBar* Bar) const;
+    // Size of a pane across its splitter, also while it is hidden; setting it keeps the new size
+    // for a hidden pane until it shows.
+    int PaneSize(QWidget* Pane) const;
+    void SetPaneSize(QWidget* Pane, int Size);
+    void ShowPane(QWidget* Pane, bool Show);
+    void RememberPaneSizes();
+
     // ---- workers (CatalogMainWorkers.cpp) ----
     // Terminates and waits for Thread when it is one of the window's running workers.
     void StopThread(TThread* Thread);
@@ -222,6 +297,38 @@ private:
     void StartListImageThread();
     void StartTreeImageThread() {}
     void StartCatalogImageThread() {}
+
+    // ---- searching (CatalogMainSearch.cpp) ----
+    void CreateSearchActions();
+    void UpdateSearchActions();
+    void FindActionExecute();
+    // A search with the find dialog's criteria; raises when they do not parse (nothing runs
+    // then).
+    void StartFindThread(const TFindCriteria& Criteria);
+
+    // ---- keyword pane (CatalogMainKeywords.cpp) ----
+    void ConnectKeyWordPane();
+    void FillKeyWordList();
+    TKeyWordItem* KeyWordOf(const TListViewItem* Row) const;
+    void SetKeyWordState(TKeyWordState State);
+    void lvKeyDblClick();
+    void lvKeyEdited(TListViewItem* Row, std::string& Text);
+    void aAddKeyWordExecute();
+    void aDeleteKeyWordExecute();
+    void aFindKeyWordExecute();
+    // Shows the result pane when it is hidden.
+    void ShowResultsBar();
+
+    // ---- result pane (CatalogMainResults.cpp) ----
+    void ConnectResultPane();
+    // After the rows of a search: names are not cut where there is room.
+    void FitResultNames();
+    void aGotoExecute();
+    void aClearResultsExecute();
+    void aDeleteResultItemExecute();
+    void RefreshResults();
+    void DeleteActionExecute();
+    void ReportActionExecute();
 
     // ---- the form's objects (owned through Qt's parent links, or members) ----
     TFormStorage* FormStorage1 = nullptr;
@@ -233,7 +340,14 @@ private:
     TProgramImageList SmallImageList{16};
     TProgramImageList LargeImageList{32};
 
-    QMenuBar* MenuToolBar = nullptr;
+    // The menus, dropped from the buttons of MenuToolBar. Options1 has no entries and no button.
+    QToolBar* MenuToolBar = nullptr;
+    QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* View1 = nullptr;
+    QMenu* Tools1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QMenu* Help1 = nullptr;
     QToolBar* FileToolbar = nullptr;
     QToolBar* ToolsToolBar = nullptr;
     QToolBar* ViewToolBar = nullptr;
@@ -252,6 +366,8 @@ private:
     QMenu* Recent1 = nullptr;
     QMenu* pmMain = nullptr;
     QMenu* pmResults = nullptr;
+    QMenu* pmKeyword = nullptr;
+    QMenu* State1 = nullptr; // the State submenu of pmKeyword
 
     // The actions.
     QAction* aRootUp = nullptr;
@@ -275,6 +391,24 @@ private:
     QAction* RefreshAction = nullptr;
     QAction* RevertAction = nullptr;
     QAction* SelectAllAction = nullptr;
+    // The add commands, synchronise, options, about.
+    QAction* aAddVirtualFolder = nullptr;
+    QAction* aAddFileFolder = nullptr;
+    QAction* aAddLocFile = nullptr;
+    QAction* RescanAction = nullptr;
+    QAction* SetupAction = nullptr;
+    QAction* About1 = nullptr;
+    // searching
+    QAction* aFindKeyWord = nullptr;
+    QAction* aGoto = nullptr;
+    QAction* aDeleteKeyWord = nullptr;
+    QAction* aClearResults = nullptr;
+    QAction* FindAction = nullptr;
+    QAction* ReportAction = nullptr;
+    QAction* aDeleteResultItem = nullptr;
+    QAction* Normal1 = nullptr;
+    QAction* Incude1 = nullptr;
+    QAction* Exclude1 = nullptr;
     // Menu items that switch bars.
     QAction* StatusBar2 = nullptr;
     QAction* Bar3 = nullptr;
@@ -295,6 +429,13 @@ private:
     QLabel* FStatusLabel = nullptr;
     QActionGroup* FStyleGroup = nullptr;
     bool FUpdatePending = false;
+    // The sizes of the folder, keyword and result panes, kept while a pane is hidden.
+    int FLeftSize = 200;
+    int FRightSize = 150;
+    int FBottomSize = 62;
+    // Where each stored bar last stood while it was shown (never-shown bars stand behind the bar
+    // before them).
+    std::vector<std::pair<QToolBar*, QPoint>> FBarPlaces;
 };
 
 // The one main window while it exists.

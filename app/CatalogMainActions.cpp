@@ -8,40 +8,36 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCursor>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
 // The pictures of ImageList1 in the order of TActionImage; each lies under
 // resources/images/window/16 and resources/images/window/32.
 const char* const ActionImageNames[] = {
-    "new",         "open",       "save",           "save-as",         "up",
-    "delete",      "properties", "sort-ascending", "sort-descending", "large-icons",
-    "small-icons", "list",       "details",        "rename",          "refresh",
-    "revert",      "exit",       "folders-bar",    "keywords-bar",    "results-bar",
-    "add-keyword", "select-all",
+    "new",           "open",           "save",           "save-as",         "up",
+    "delete",        "properties",     "sort-ascending", "sort-descending", "large-icons",
+    "small-icons",   "list",           "details",        "rename",          "refresh",
+    "revert",        "exit",           "folders-bar",    "keywords-bar",    "results-bar",
+    "add-keyword",   "select-all",     "add-virtual-folder", "add-file-folder", "add-file",
+    "synchronize",   "options",        "find",           "keyword-search",  "report",
+    "goto",          "clear-results",
 };
 const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
                                               "keyword-exclude"};
-
-QIcon ResourceIcon(const char* Name) {
-    QIcon Icon;
-    Icon.addFile(QStringLiteral(":/window/16/%1.png").arg(QLatin1String(Name)), QSize(16, 16));
-    Icon.addFile(QStringLiteral(":/window/32/%1.png").arg(QLatin1String(Name)), QSize(32, 32));
-    return Icon;
-}
 
 } // namespace
 
 void TfmCatalogMain::LoadImages() {
     for (const char* Name : ActionImageNames)
-        ImageList1.Add(ResourceIcon(Name));
+        ImageList1.Add(WindowPicture(Name));
     for (const char* Name : KeyWordStateImageNames)
-        ImageList2.Add(ResourceIcon(Name));
+        ImageList2.Add(WindowPicture(Name));
     SmallImageList.AddFixedPictures();
     LargeImageList.AddFixedPictures();
 }
@@ -75,7 +71,7 @@ void TfmCatalogMain::CreateActions() {
     aRootUp =
         NewAction("aRootUp", "Up", "Up|Goto Root Folder", K(), imgUp, [this] { aRootUpExecute(); });
     aLeft = NewAction("aLeft", "Folders bar", "Show folders root bar", K(Qt::CTRL | Qt::Key_8),
-                      imgFoldersBar, [this] { LeftPanel->setVisible(aLeft->isChecked()); });
+                      imgFoldersBar, [this] { ShowPane(LeftPanel, aLeft->isChecked()); });
     aLeft->setCheckable(true);
     aLeft->setChecked(true);
     aNew = NewAction("aNew", "New", "New|Creates a new catalog", K(Qt::CTRL | Qt::Key_N), imgNew,
@@ -114,21 +110,16 @@ void TfmCatalogMain::CreateActions() {
                   K(Qt::ALT | Qt::Key_Return), imgProperties, [this] { aMainPropertyExecute(); });
     aBottom =
         NewAction("aBottom", "Results bar", "Show search results bar", K(Qt::CTRL | Qt::Key_0),
-                  imgResultsBar, [this] { BottomPanel->setVisible(aBottom->isChecked()); });
+                  imgResultsBar, [this] { ShowPane(BottomPanel, aBottom->isChecked()); });
     aBottom->setCheckable(true);
     aRight = NewAction("aRight", "Keyword bar", "Show keywords bar", K(Qt::CTRL | Qt::Key_9),
-                       imgKeywordsBar, [this] { RightPanel->setVisible(aRight->isChecked()); });
+                       imgKeywordsBar, [this] { ShowPane(RightPanel, aRight->isChecked()); });
     aRight->setCheckable(true);
-    // The keyword commands come with the keyword pane; the action is here because renaming
-    // switches its shortcut.
-    aAddKeyWord = NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword",
-                            K(Qt::CTRL | Qt::Key_4), imgAddKeyWord, nullptr);
-    aAddKeyWord->setEnabled(false);
+    aAddKeyWord =
+        NewAction("aAddKeyWord", "Add KeyWord", "Add keyword|Add keyword", K(Qt::CTRL | Qt::Key_4),
+                  imgAddKeyWord, [this] { aAddKeyWordExecute(); });
     DeleteAction = NewAction("DeleteAction", "Delete", "Delete|Delete Item", K(Qt::Key_Delete),
-                             imgDelete, [this] {
-                                 if (FActiveControl == tvMain || FActiveControl == lvMain)
-                                     aMainDeleteExecute();
-                             });
+                             imgDelete, [this] { DeleteActionExecute(); });
     RefreshAction = NewAction("RefreshAction", "Refresh", "Refresh", K(Qt::Key_F5), imgRefresh,
                               [this] { RefreshActionExecute(); });
     RevertAction =
@@ -149,44 +140,71 @@ void TfmCatalogMain::CreateActions() {
     StatusBar2->setChecked(true);
     Bar3->setChecked(true);
     bar11->setChecked(true);
+
+    // ---- the add commands, synchronise, options, about (CatalogMainAdd.cpp) ----
+    CreateAddActions();
+    // ---- searching, keywords, results (CatalogMainSearch.cpp) ----
+    CreateSearchActions();
 }
 
 // ---- menus and bars ----------------------------------------------------------------------------
 
 void TfmCatalogMain::CreateMenus() {
-    MenuToolBar = new QMenuBar(this);
-    MenuToolBar->setObjectName(QStringLiteral("MenuToolBar"));
-    setMenuBar(MenuToolBar);
-
-    QMenu* File = MenuToolBar->addMenu(QStringLiteral("&File"));
-    File->addActions({aNew, aLoad});
-    File->addSeparator();
-    File->addActions({aSave, aSaveAs, RevertAction});
-    File->addSeparator();
-    File->addAction(aExit);
-    File->addSeparator();
-    Recent1 = File->addMenu(QStringLiteral("Recent"));
+    // The menus drop from the buttons of MenuToolBar (CreateToolBars), a bar like the others, so
+    // that the user may move it and its place is kept. Later commands join the existing menus.
+    auto Menu = [this](const char* Name, const char* Title) {
+        auto* M = new QMenu(QString::fromUtf8(Title), this);
+        M->setObjectName(QString::fromUtf8(Name));
+        return M;
+    };
+    File1 = Menu("File1", "&File");
+    File1->addActions({aNew, aLoad});
+    File1->addSeparator();
+    File1->addActions({aSave, aSaveAs, RevertAction});
+    File1->addSeparator();
+    File1->addAction(aExit);
+    File1->addSeparator();
+    Recent1 = File1->addMenu(QStringLiteral("Recent"));
     Recent1->setObjectName(QStringLiteral("Recent1"));
     Recent1->setEnabled(false);
 
-    QMenu* Edit = MenuToolBar->addMenu(QStringLiteral("&Edit"));
-    Edit->addActions({aRenameAction, DeleteAction, SelectAllAction});
-    Edit->addSeparator();
-    Edit->addAction(RefreshAction);
+    Edit1 = Menu("Edit1", "&Edit");
+    Edit1->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
+    Edit1->addSeparator();
+    Edit1->addAction(aAddKeyWord);
+    Edit1->addSeparator();
+    Edit1->addActions({aRenameAction, DeleteAction, SelectAllAction, aClearResults});
+    Edit1->addSeparator();
+    Edit1->addAction(RefreshAction);
 
-    QMenu* View = MenuToolBar->addMenu(QStringLiteral("&View"));
-    View->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
-    View->addSeparator();
-    QMenu* Controls = View->addMenu(QStringLiteral("Controls"));
+    Tools1 = Menu("Tools1", "&Tools");
+    Tools1->addActions({aFindKeyWord, FindAction});
+    Tools1->addSeparator();
+    Tools1->addAction(ReportAction);
+    Tools1->addSeparator();
+    Tools1->addAction(SetupAction);
+    Options1 = Menu("Options1", "&Options");
+
+    View1 = Menu("View1", "&View");
+    View1->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    View1->addSeparator();
+    QMenu* Controls = View1->addMenu(QStringLiteral("Controls"));
     Controls->addActions({aLeft, aRight, aBottom});
-    QMenu* Bars = View->addMenu(QStringLiteral("Tollbars"));
+    QMenu* Bars = View1->addMenu(QStringLiteral("Tollbars"));
     Bars->addActions({Bar3, bar11, Bar21, ViewStylebar1});
-    View->addAction(StatusBar2);
+    View1->addAction(StatusBar2);
+
+    Help1 = Menu("Help1", "&Help");
+    Help1->addAction(About1);
 
     pmMain = new QMenu(this);
     pmMain->setObjectName(QStringLiteral("pmMain"));
     QMenu* Styles = pmMain->addMenu(QStringLiteral("View Style"));
     Styles->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    pmMain->addSeparator();
+    pmMain->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
+    pmMain->addSeparator();
+    pmMain->addAction(RescanAction);
     pmMain->addSeparator();
     pmMain->addActions({aRenameAction, DeleteAction});
     pmMain->addSeparator();
@@ -198,10 +216,26 @@ void TfmCatalogMain::CreateMenus() {
 
     pmResults = new QMenu(this);
     pmResults->setObjectName(QStringLiteral("pmResults"));
-    pmResults->addAction(DeleteAction);
+    pmResults->addActions({aGoto, ReportAction});
+    pmResults->addSeparator();
+    pmResults->addActions({DeleteAction, aClearResults});
     pmResults->addSeparator();
     pmResults->addAction(RefreshAction);
     lvResult->SetPopupMenu(pmResults);
+
+    pmKeyword = new QMenu(this);
+    pmKeyword->setObjectName(QStringLiteral("pmKeyword"));
+    pmKeyword->addAction(aFindKeyWord);
+    pmKeyword->addSeparator();
+    pmKeyword->addActions({aAddKeyWord, aRenameAction, DeleteAction});
+    pmKeyword->addSeparator();
+    State1 = pmKeyword->addMenu(QStringLiteral("State"));
+    State1->setObjectName(QStringLiteral("State1"));
+    State1->addActions({Normal1, Incude1, Exclude1});
+    // The states apply to the selected keywords.
+    connect(pmKeyword, &QMenu::aboutToShow, this,
+            [this] { State1->setEnabled(lvKey->SelCount() > 0); });
+    lvKey->SetPopupMenu(pmKeyword);
 }
 
 void TfmCatalogMain::CreateToolBars() {
@@ -212,18 +246,46 @@ void TfmCatalogMain::CreateToolBars() {
         addToolBar(Qt::TopToolBarArea, B);
         return B;
     };
+    // The menu bar is a row of its own above the other bars.
+    MenuToolBar = Bar("MenuToolBar", "Menu");
+    for (QMenu* M : {File1, Edit1, View1, Tools1, Help1}) {
+        auto* B = new QToolButton;
+        B->setObjectName(M->objectName() + QStringLiteral("Button"));
+        B->setText(M->title());
+        B->setMenu(M);
+        B->setPopupMode(QToolButton::InstantPopup);
+        B->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        B->setAutoRaise(true);
+        // No drop-down arrow: the buttons read as a menu bar.
+        B->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));
+        // The pointer may have left the button while its menu was open.
+        connect(M, &QMenu::aboutToHide, B, [B] {
+            B->setAttribute(Qt::WA_UnderMouse,
+                            B->rect().contains(B->mapFromGlobal(QCursor::pos())));
+            B->update();
+        });
+        MenuToolBar->addWidget(B);
+    }
+    addToolBarBreak(Qt::TopToolBarArea);
     FileToolbar = Bar("FileToolbar", "File");
     FileToolbar->addActions({aNew, aLoad, aSave, aSaveAs});
     ToolsToolBar = Bar("ToolsToolBar", "Standart");
     ToolsToolBar->addAction(aRootUp);
     ToolsToolBar->addSeparator();
-    ToolsToolBar->addActions({DeleteAction, aMainProperty});
+    ToolsToolBar->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile, aAddKeyWord});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addActions({RescanAction, DeleteAction, aMainProperty});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addActions({FindAction, aFindKeyWord, ReportAction});
+    ToolsToolBar->addSeparator();
+    ToolsToolBar->addAction(SetupAction);
     ViewToolBar = Bar("ViewToolBar", "Controls");
     ViewToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     ViewToolBar->addActions({aLeft, aRight, aBottom});
     ViewToolBar->setVisible(false);
     ViewStyleToolbar = Bar("ViewStyleToolbar", "View Style");
     ViewStyleToolbar->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    WatchBarPlaces();
 }
 
 // ---- enabling rules ----------------------------------------------------------------------------
@@ -259,10 +321,15 @@ void TfmCatalogMain::UpdateActions() {
                                 (A == lvKey && lvKey->Count() > 0) ||
                                 (A == lvResult && lvResult->Count() > 0));
     const bool Editing = lvMain->IsEditing() || tvMain->IsEditing() || lvKey->IsEditing();
-    // The keyword and result panes delete with their own commands, which come with them.
     DeleteAction->setEnabled(
         !Editing &&
         ((A == tvMain && NodeItem && !ScanRoot(NodeItem) && CurrentFolder != CurrentCatalog) ||
-         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2))));
+         (A == lvMain && ((MainSel == 1 && RowItem && !ScanRoot(RowItem)) || MainSel >= 2)) ||
+         ((A == lvKey || A == lvResult) && static_cast<TCustomListView*>(A)->SelCount() > 0)));
     aLeft->setChecked(LeftPanel->isVisibleTo(this));
+
+    // ---- the add commands, synchronise (CatalogMainAdd.cpp) ----
+    UpdateAddActions();
+    // ---- searching, keywords, results (CatalogMainSearch.cpp) ----
+    UpdateSearchActions();
 }

@@ -90,7 +90,7 @@ void TfmCatalogMain::ShellOpenItem(TFileItem* Item) {
 }
 
 void TfmCatalogMain::aMainPropertyExecute() {
-    // The properties dialog installs the core's hook; until then there is nothing to show.
+    // The dialog goes through the core's hook, as every other caller's does.
     if (TBasicItem* Item = GetFocusedItem(); Item && ShowItemPropertiesProc)
         ShowItemPropertiesProc(Item);
 }
@@ -192,6 +192,7 @@ void TfmCatalogMain::aMainDeleteExecute() {
 
 void TfmCatalogMain::RefreshActionExecute() {
     if (FActiveControl == lvMain) RefreshList(false);
+    if (FActiveControl == lvResult) RefreshResults();
     if (auto* L = qobject_cast<TCustomListView*>(FActiveControl))
         L->Invalidate();
     else if (FActiveControl)

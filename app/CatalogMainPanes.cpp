@@ -1,10 +1,12 @@
-// The main window's panes: how they are made, how the tree, the list and the keyword pane are
-// filled from the catalog, the core's view callbacks, the status bar and the active pane.
+// The main window's panes: how they are made, how the tree and the list are filled from the
+// catalog, the core's view callbacks, the status bar and the active pane.
 #include "CatalogMain.h"
 
 #include "app/ItemTexts.h"
 #include "app/ListPanes.h"
 #include "app/UiText.h"
+#include "app/dialogs/CatProp.h"
+#include "app/dialogs/DialogFactory.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
@@ -170,9 +172,8 @@ void TfmCatalogMain::CreateListPanes() {
     lvKey->ReportPane()->header()->setStretchLastSection(true);
     lvKey->SetMultiSelect(true);
     lvKey->SetSmallImages(&ImageList2);
-    // Keywords are renamed with the keyword pane's own commands.
-    lvKey->OnEditing = [](TListViewItem*, bool& Allow) { Allow = false; };
     lvKey->OnChange = [this] { ScheduleUpdateActions(); };
+    ConnectKeyWordPane();
 
     lvResult = new TCatalogListView;
     lvResult->setObjectName(QStringLiteral("lvResult"));
@@ -195,6 +196,7 @@ void TfmCatalogMain::CreateListPanes() {
         if (TBasicItem* Item = Row->Data(); Item && Item->ResultItem() == Row)
             Item->SetResultItem(nullptr);
     };
+    ConnectResultPane();
 }
 
 void TfmCatalogMain::FitDateColumn() {
@@ -236,6 +238,12 @@ void TfmCatalogMain::InstallViewCallbacks() {
         else
             fmCatalogMain->tvMain->EndUpdate();
     };
+    // The dialog of the current folder walks the tree, any other the list.
+    ShowItemPropertiesProc = [](TBasicItem* Item) {
+        DialogFactory().ShowItemProperties(Item, Item == CurrentFolder);
+    };
+    // The "..." button of the properties dialog's keyword page.
+    ShowKeyWordSetupProc = [] { DialogFactory().ShowKeyWordSetup(); };
 }
 
 void TfmCatalogMain::RemoveViewCallbacks() {
@@ -247,6 +255,8 @@ void TfmCatalogMain::RemoveViewCallbacks() {
     FillListItemProc = nullptr;
     EnableMainWindowProc = nullptr;
     TreeUpdateProc = nullptr;
+    ShowItemPropertiesProc = nullptr;
+    ShowKeyWordSetupProc = nullptr;
 }
 
 // ---- tree --------------------------------------------------------------------------------------
@@ -376,7 +386,7 @@ void TfmCatalogMain::FillListItem(TListItem* ListItem) {
     if (F) Texts[colModified - 1] = FromQString(DateTimeText(F->FileInfo().Date));
     if (F) Texts[colAttributes - 1] = AttributeLetters(F->FileInfo().Attr);
     Texts[colComment - 1] = std::string(Item->Comment());
-    Row->SetSubItems(Texts);
+    Row->SetSubItems(std::move(Texts));
 }
 
 void TfmCatalogMain::SortSizes(const TListViewItem* I1, const TListViewItem* I2,
@@ -458,23 +468,4 @@ void TfmCatalogMain::SetActiveControl(QWidget* Control) {
     FActiveControl = Control;
     if (Control) Control->setFocus();
     UpdateActions();
-}
-
-// ---- keyword pane ------------------------------------------------------------------------------
-
-void TfmCatalogMain::FillKeyWordList() {
-    TUpdateBracket<TCustomListView> Rows(lvKey);
-    lvKey->Clear();
-    if (TKeyWordItems* K = CurrentCatalog->KeyWords())
-        for (int I = 0; I < K->Count(); ++I) {
-            TKeyWordItem* W = K->At(I);
-            TListViewItem* Row = lvKey->Add();
-            Row->SetCaption(W->DisplayName());
-            Row->SetImageIndex(static_cast<int>(W->State()));
-            Row->SetObject(W);
-        }
-}
-
-void TfmCatalogMain::RefreshKeyWordList() {
-    FillKeyWordList();
 }

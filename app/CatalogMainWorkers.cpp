@@ -23,7 +23,10 @@ void TfmCatalogMain::StopThread(TThread* Thread) {
 
 void TfmCatalogMain::ThreadTerminated(TThread* Sender) {
     if (Sender && Sender == FListImageThread.get()) FListImageRunning = false;
-    if (Sender && Sender == FFindThread.get()) FFindRunning = false;
+    if (Sender && Sender == FFindThread.get()) {
+        FFindRunning = false;
+        FitResultNames();
+    }
     ScheduleUpdateActions();
 }
 

@@ -13,6 +13,13 @@
 
 #include <mutex>
 
+QIcon WindowPicture(const char* Name) {
+    QIcon Icon;
+    Icon.addFile(QStringLiteral(":/window/16/%1.png").arg(QLatin1String(Name)), QSize(16, 16));
+    Icon.addFile(QStringLiteral(":/window/32/%1.png").arg(QLatin1String(Name)), QSize(32, 32));
+    return Icon;
+}
+
 int TIconList::Add(const QIcon& Icon) {
     FIcons.push_back(Icon);
     return static_cast<int>(FIcons.size()) - 1;

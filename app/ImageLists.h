@@ -21,6 +21,9 @@
 #include <string>
 #include <vector>
 
+// A picture of the window's own (resources/images/window), at 16 and 32 pixels.
+QIcon WindowPicture(const char* Name);
+
 class TIconList : public TIconSource {
 public:
     // Adds the picture of a resource or file (every size Qt finds for it); returns its index.

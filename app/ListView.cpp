@@ -371,6 +371,7 @@ void TCustomListView::SelectionChanged(const QItemSelection& Selected,
 
 void TCustomListView::SetRowSelected(TListViewItem* Row, bool Value) {
     if (Row->FDeleted || Row->FSelected == Value) return;
+    FModel->SettleWaiting();
     if (FModel->Resetting()) {
         Row->FSelected = Value;
         FSelCount += Value ? 1 : -1;
@@ -384,6 +385,7 @@ void TCustomListView::SetRowSelected(TListViewItem* Row, bool Value) {
 void TCustomListView::SetSelected(TListItem* Row) {
     auto* R = dynamic_cast<TListViewItem*>(Row);
     if (R && (R->FDeleted || R->FView != this)) R = nullptr;
+    FModel->SettleWaiting();
     if (FModel->Resetting()) {
         FModel->ForEach([](TListViewItem* X) { X->FSelected = false; });
         FSelCount = 0;
@@ -454,6 +456,7 @@ TListViewItem* TCustomListView::ItemFocused() const {
 }
 
 void TCustomListView::SetItemFocused(TListViewItem* Row) {
+    FModel->SettleWaiting();
     if (FModel->Resetting()) {
         FFocusedRow = Row;
         return;
@@ -464,6 +467,7 @@ void TCustomListView::SetItemFocused(TListViewItem* Row) {
 void TCustomListView::SelectAll() {
     const int N = Count();
     if (N == 0) return;
+    FModel->SettleWaiting();
     if (FModel->Resetting()) {
         FModel->ForEach([](TListViewItem* Row) { Row->FSelected = true; });
         FSelCount = N;
@@ -483,6 +487,7 @@ void TCustomListView::ClearSelection() {
 }
 
 void TCustomListView::MakeVisible(TListViewItem* Row) {
+    FModel->SettleWaiting();
     if (!FModel->Resetting() && Row && !Row->FDeleted)
         ActivePane()->scrollTo(IndexOfItem(Row), QAbstractItemView::EnsureVisible);
 }
@@ -499,6 +504,7 @@ bool TCustomListView::IsEditing() const {
 }
 
 bool TCustomListView::EditCaption(TListViewItem* Row) {
+    FModel->SettleWaiting();
     if (!Row || Row->FDeleted || FModel->Resetting() || IsEditing()) return false;
     QAbstractItemView* Pane = ActivePane();
     const QModelIndex I = IndexOfItem(Row);

@@ -25,8 +25,8 @@ void TListViewItem::Delete() {
     FView->DeleteItem(this);
 }
 
-void TListViewItem::SetSubItems(const std::vector<std::string>& Texts) {
-    FSubItems = Texts;
+void TListViewItem::SetSubItems(std::vector<std::string> Texts) {
+    FSubItems = std::move(Texts);
     FView->ItemChanged(this, false);
 }
 
@@ -59,7 +59,8 @@ TListViewModel::TListViewModel(TCustomListView* View) : QAbstractTableModel(View
 TListViewModel::~TListViewModel() = default;
 
 int TListViewModel::rowCount(const QModelIndex& Parent) const {
-    return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
+    // Views ask only outside resets (and at their end, when every row is known).
+    return Parent.isValid() ? 0 : FKnownRows;
 }
 
 int TListViewModel::columnCount(const QModelIndex& Parent) const {
@@ -120,6 +121,8 @@ void TListViewModel::RowChanged(TListViewItem* Row, bool CaptionChanged, bool Im
         if (CaptionChanged) FNeedsSort = true;
         return;
     }
+    // A waiting row finds its place when the bracket ends.
+    if (Waiting(Row)) return;
     const int R = Row->FIndex;
     if (ImageOnly)
         emit dataChanged(index(R, 0), index(R, 0), {Qt::DecorationRole});
@@ -133,9 +136,8 @@ void TListViewModel::RowChanged(TListViewItem* Row, bool CaptionChanged, bool Im
 }
 
 void TListViewModel::AllDecorationsChanged() {
-    if (FRows.empty() || FResetting) return;
-    emit dataChanged(index(0, 0), index(static_cast<int>(FRows.size()) - 1, 0),
-                     {Qt::DecorationRole});
+    if (FKnownRows == 0 || FResetting) return;
+    emit dataChanged(index(0, 0), index(FKnownRows - 1, 0), {Qt::DecorationRole});
 }
 
 void TListViewModel::HeaderChanged(int Section) {
@@ -213,7 +215,13 @@ void TListViewModel::BeginStructureChange() {
     if (FResetting || FUpdateCount == 0) return;
     FView->ResetBegins();
     FResetting = true;
+    // The waiting rows become part of the reset; in a sorted list they need their places.
+    if (static_cast<int>(FRows.size()) > FKnownRows && FSorted) FNeedsSort = true;
     beginResetModel();
+}
+
+void TListViewModel::SettleWaiting() {
+    if (FUpdateCount > 0 && static_cast<int>(FRows.size()) > FKnownRows) BeginStructureChange();
 }
 
 TListViewItem* TListViewModel::Add() {
@@ -222,16 +230,67 @@ TListViewItem* TListViewModel::Add() {
     TListViewItem* R = Row.get();
     const int At = static_cast<int>(FRows.size());
     if (FUpdateCount > 0) {
-        BeginStructureChange();
+        // Waits at the end (or goes into the open reset) until the bracket ends.
         FRows.push_back(std::move(Row));
         R->FIndex = At;
     } else {
         beginInsertRows({}, At, At);
         FRows.push_back(std::move(Row));
         R->FIndex = At;
+        FKnownRows = At + 1;
         endInsertRows();
     }
     return R;
+}
+
+void TListViewModel::ShowWaitingRows() {
+    const int N = static_cast<int>(FRows.size());
+    if (FResetting || N <= FKnownRows) return;
+    beginInsertRows({}, FKnownRows, N - 1);
+    FKnownRows = N;
+    endInsertRows();
+}
+
+void TListViewModel::MergeWaitingRows() {
+    const size_t Known = static_cast<size_t>(FKnownRows), N = FRows.size();
+    if (FResetting || N <= Known) return;
+    auto Less = [this](const std::unique_ptr<TListViewItem>& A,
+                       const std::unique_ptr<TListViewItem>& B) {
+        return FView->CompareItems(A.get(), B.get()) < 0;
+    };
+    const auto KnownEnd = FRows.begin() + static_cast<ptrdiff_t>(Known);
+    // The new rows in order among themselves; each then goes behind the known rows that do not
+    // come after it, so that rows comparing equal keep the order in which they came.
+    std::stable_sort(KnownEnd, FRows.end(), Less);
+    std::vector<size_t> Place(N - Known); // final position of each new row
+    auto From = FRows.begin();
+    for (size_t J = Known; J < N; ++J) {
+        From = std::upper_bound(From, KnownEnd, FRows[J], Less);
+        Place[J - Known] = static_cast<size_t>(From - FRows.begin()) + (J - Known);
+    }
+    if (Place.front() < Known) {
+        // From the back, in place: the known rows behind a new row move up to make room.
+        std::vector<std::unique_ptr<TListViewItem>> New(std::make_move_iterator(KnownEnd),
+                                                        std::make_move_iterator(FRows.end()));
+        size_t Write = N, OldEnd = Known;
+        for (size_t J = New.size(); J-- > 0;) {
+            while (Write > Place[J] + 1)
+                FRows[--Write] = std::move(FRows[--OldEnd]);
+            FRows[--Write] = std::move(New[J]);
+        }
+    }
+    Renumber(Place.front());
+    // The views hear of the new rows run by run, from the top: each run's place counts the runs
+    // told before it, as the views count them.
+    for (size_t I = 0; I < Place.size();) {
+        size_t Last = I;
+        while (Last + 1 < Place.size() && Place[Last + 1] == Place[Last] + 1)
+            ++Last;
+        beginInsertRows({}, static_cast<int>(Place[I]), static_cast<int>(Place[Last]));
+        FKnownRows += static_cast<int>(Last - I + 1);
+        endInsertRows();
+        I = Last + 1;
+    }
 }
 
 void TListViewModel::Remove(TListViewItem* Row) {
@@ -248,6 +307,7 @@ void TListViewModel::Remove(TListViewItem* Row) {
     std::unique_ptr<TListViewItem> Gone = std::move(FRows[static_cast<size_t>(At)]);
     FRows.erase(FRows.begin() + At);
     Renumber(static_cast<size_t>(At));
+    FKnownRows = static_cast<int>(FRows.size());
     endRemoveRows();
     Gone->FIndex = -1;
 }
@@ -267,19 +327,31 @@ void TListViewModel::BeginUpdate() {
 void TListViewModel::EndUpdate() {
     if (FUpdateCount == 0 || --FUpdateCount > 0) return;
     Compact();
-    if (FNeedsSort && FSorted) Sort();
-    FNeedsSort = false;
     if (FResetting) {
+        if (FNeedsSort && FSorted) Sort();
+        FNeedsSort = false;
         FResetting = false;
+        FKnownRows = static_cast<int>(FRows.size());
         endResetModel();
         FView->ResetEnded();
+        return;
     }
+    if (FNeedsSort && FSorted) {
+        // Known rows changed their captions: everything is sorted together.
+        Sort();
+    } else if (FSorted) {
+        MergeWaitingRows();
+    } else {
+        ShowWaitingRows();
+    }
+    FNeedsSort = false;
 }
 
 // ---- sorting -----------------------------------------------------------------------------------
 
 void TListViewModel::Sort() {
     Compact();
+    ShowWaitingRows();
     FNeedsSort = false;
     auto Less = [this](const std::unique_ptr<TListViewItem>& A,
                        const std::unique_ptr<TListViewItem>& B) {

@@ -7,10 +7,16 @@
 // TListViewModel owns the rows, in list order, and keeps them in step with Qt's views:
 // - outside an update bracket every change reaches the views at once (row inserted, removed,
 //   moved to its sorted place, changed);
-// - inside a bracket (BeginUpdate/EndUpdate) the first change of structure opens a model reset
-//   and nothing more is told until the outermost EndUpdate closes it. A row deleted inside a
-//   bracket is only marked; marked rows leave the list at the next look at the rows (Count, At)
-//   or at the end of the bracket, so clearing a folder of many entries costs no quadratic time.
+// - inside a bracket (BeginUpdate/EndUpdate) rows that are only added wait at the end of the
+//   list; the outermost EndUpdate tells the views of them as inserted rows, each at its sorted
+//   place when the list sorts itself. Views relay an insertion out cheaply whatever the size of
+//   the list, so rows can arrive in many brackets (the results of a big search) without the
+//   window standing still while each is shown.
+// - any other change of structure inside a bracket (a row deleted, the list cleared, a row of
+//   the waiting ones selected) opens a model reset instead, and nothing more is told until the
+//   outermost EndUpdate closes it. A row deleted inside a bracket is only marked; marked rows
+//   leave the list at the next look at the rows (Count, At) or at the end of the bracket, so
+//   clearing a folder of many entries costs no quadratic time.
 // - sorting (Sort, and the move of a row whose caption changed) uses the view's comparison and
 //   keeps the order of rows that compare equal.
 // The selection is the view's business: the model tells its view when a reset begins and ends,
@@ -40,7 +46,7 @@ public:
     void Delete() override;
     TBasicItem* Data() const override { return FData; }
     void SetData(TBasicItem* Item) override { FData = Item; }
-    void SetSubItems(const std::vector<std::string>& Texts) override;
+    void SetSubItems(std::vector<std::string> Texts) override;
     bool Selected() const override { return FSelected; }
     void SetSelected(bool Selected) override;
 
@@ -113,6 +119,11 @@ public:
     bool Updating() const { return FUpdateCount > 0; }
     // A reset is open: the views are not told of single changes, and know no rows.
     bool Resetting() const { return FResetting; }
+    // Rows added in this bracket that the views do not know yet.
+    bool Waiting(const TListViewItem* Row) const { return Row->FIndex >= FKnownRows; }
+    // Makes the waiting rows part of a reset, for a change the views must see together with
+    // them (selecting one, for instance).
+    void SettleWaiting();
 
     // ---- sorting ----
     void Sort();
@@ -128,6 +139,10 @@ public:
 
 private:
     void BeginStructureChange();
+    // Tells the views of the waiting rows where they stand (at the end), or at their sorted
+    // places among the others.
+    void ShowWaitingRows();
+    void MergeWaitingRows();
     void Compact() const;
     void Renumber(size_t From) const;
     void Reposition(TListViewItem* Row);
@@ -139,6 +154,7 @@ private:
     mutable std::vector<std::unique_ptr<TListViewItem>> FRows;
     mutable bool FHasDeleted = false;
     int FUpdateCount = 0;
+    int FKnownRows = 0;      // rows the views know; those behind them wait (outside resets)
     bool FResetting = false; // a model reset is open for the current bracket
     bool FNeedsSort = false; // a caption changed inside a bracket
     bool FSorted = false;

@@ -14,20 +14,24 @@
 #include <QMessageBox>
 #include <QUrl>
 
-namespace {
-
-// The window a box belongs to. A disabled main window (a scan runs) would disable its boxes as
-// well, so they stand alone then.
 QWidget* DialogParent() {
+    // A disabled main window would disable its boxes as well, so they stand alone then.
     QWidget* W = QApplication::activeWindow();
     if (!W) W = TCustomForm::MainForm();
     if (W && (!W->isVisible() || !W->isEnabled())) W = nullptr;
     return W;
 }
 
+namespace {
+
 class TQtUserDialogs final : public TUserDialogs {
 public:
     TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
+                            TMsgDlgButtons Buttons) override {
+        return MessageBox(Text, MessageCaption(Type), Type, Buttons);
+    }
+
+    TModalResult MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
                             TMsgDlgButtons Buttons) override {
         QMessageBox::Icon Icon = QMessageBox::Warning;
         switch (Type) {
@@ -45,8 +49,7 @@ public:
         if (Buttons & mbRetry) B |= QMessageBox::Retry;
         if (Buttons & mbIgnore) B |= QMessageBox::Ignore;
         if (!B) B = QMessageBox::Ok;
-        QMessageBox Box(Icon, QString::fromUtf8(MessageCaption(Type)), ToQString(Text), B,
-                        DialogParent());
+        QMessageBox Box(Icon, ToQString(Caption), ToQString(Text), B, DialogParent());
         switch (Box.exec()) {
         case QMessageBox::Yes: return mrYes;
         case QMessageBox::No: return mrNo;
@@ -93,11 +96,16 @@ private:
         D.setAcceptMode(Mode);
         D.setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                       : QFileDialog::AnyFile);
-        D.setNameFilter(DialogFilter(Spec.Filter));
+        const QStringList Filters = DialogFilter(Spec.Filter).split(QStringLiteral(";;"));
+        D.setNameFilters(Filters);
+        if (Spec.FilterIndex >= 1 && Spec.FilterIndex <= Filters.size())
+            D.selectNameFilter(Filters[Spec.FilterIndex - 1]);
         if (!Spec.DefaultExt.empty()) D.setDefaultSuffix(ToQString(Spec.DefaultExt));
         if (!Spec.FileName.empty()) D.selectFile(FileNameToQString(Spec.FileName));
         if (D.exec() != QDialog::Accepted || D.selectedFiles().isEmpty()) return false;
         FileName = QStringToFileName(D.selectedFiles().first());
+        if (Spec.ChosenFilter)
+            *Spec.ChosenFilter = static_cast<int>(Filters.indexOf(D.selectedNameFilter())) + 1;
         return true;
     }
 };

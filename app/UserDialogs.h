@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+class QWidget;
+
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 
 enum TMsgDlgBtn : unsigned {
@@ -32,12 +34,16 @@ inline constexpr TMsgDlgButtons mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnor
 enum TModalResult { mrNone = 0, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrYes, mrNo };
 
 // A file dialog: its title, the filter in the framework's "caption|patterns|..." form, the
-// extension added to a name typed without one, and the name it starts with.
+// extension added to a name typed without one, and the name it starts with. FilterIndex is the
+// filter shown first, counted from 1; when ChosenFilter is set, it receives the filter the user
+// confirmed with (dialogs that read a file in one of several forms tell them apart by it).
 struct TFileDialogSpec {
     std::string Title;
     std::string Filter;
     std::string DefaultExt;
     std::string FileName;
+    int FilterIndex = 1;
+    int* ChosenFilter = nullptr;
 };
 
 class TUserDialogs {
@@ -47,6 +53,9 @@ public:
     // A message box titled by its type ("Warning", "Error", "Information", "Confirmation").
     virtual TModalResult MessageDlg(const std::string& Text, TMsgDlgType Type,
                                     TMsgDlgButtons Buttons) = 0;
+    // A message box with a title of its own (Caption) and the icon of Type.
+    virtual TModalResult MessageBox(const std::string& Text, const std::string& Caption,
+                                    TMsgDlgType Type, TMsgDlgButtons Buttons) = 0;
     // File dialogs: true with FileName set when the user confirmed.
     virtual bool OpenFileDialog(const TFileDialogSpec& Spec, std::string& FileName) = 0;
     virtual bool SaveFileDialog(const TFileDialogSpec& Spec, std::string& FileName) = 0;
@@ -66,6 +75,10 @@ TUserDialogs& UserDialogs();
 void SetUserDialogs(TUserDialogs* Dialogs);
 // A new Qt implementation.
 std::unique_ptr<TUserDialogs> NewQtUserDialogs();
+
+// The window a modal box or dialog belongs to: the active window or the main window, null when
+// that is hidden or disabled (a scan runs), so that the box is not disabled along with it.
+QWidget* DialogParent();
 
 // The caption of a box of Type.
 const char* MessageCaption(TMsgDlgType Type);

@@ -121,11 +121,22 @@ void FillResultListItem(TListItem* Row, TBasicItem* Item, bool Full) {
     Item->SetResultItem(Row);
 
     Row->SetCaption(Item->DisplayName());
-    Row->SetImageIndex(Full ? GetItemImageIndex(Item, false) : Item->GetImageIndex());
+    // The image rules of a file need its path as well: it is worked out once for both.
     auto* File = dynamic_cast<TFileItem*>(Item);
-    Row->SetSubItems({GetCatalogPath(Item),
-                      Item->TypeRow() ? Item->TypeRow()->DisplayName() : std::string(),
-                      File ? File->GetFullPath() : std::string()});
+    std::string Path;
+    if (Full) {
+        TItemImageFacts Facts = ItemImageFacts(Item);
+        Row->SetImageIndex(ItemImageIndexOf(Facts, false));
+        Path = std::move(Facts.FullPath);
+    } else {
+        Row->SetImageIndex(Item->GetImageIndex());
+        if (File) Path = File->GetFullPath();
+    }
+    std::vector<std::string> Texts(3);
+    Texts[0] = GetCatalogPath(Item);
+    if (TTypeItem* Type = Item->TypeRow()) Texts[1] = Type->DisplayName();
+    if (File) Texts[2] = std::move(Path);
+    Row->SetSubItems(std::move(Texts));
 }
 
 void ClearListSelection(TListView* View) {

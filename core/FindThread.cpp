@@ -17,6 +17,9 @@ namespace {
 // The progress label changes at most this often (seconds): a label redrawn for every item found
 // would cost more than the search.
 constexpr double ShowFoundInterval = 0.25;
+// The rows of the results go into the view in calls on the UI thread of about this long
+// (seconds), so that the window goes on painting while a big result arrives.
+constexpr double FillBatchSeconds = 0.03;
 
 // A coarse clock is enough for the throttle and costs little when asked for every item found.
 double Seconds() {
@@ -200,12 +203,13 @@ void TFindThread::Execute() {
         if (!FPrepared) Synchronize([this] { PrepareCriteria(); });
         Synchronize([this] { BeginFind(); });
         Search();
+        if (OnOrderResults) OnOrderResults(FResults);
     } catch (...) {
         Error = std::current_exception();
     }
     // What was found is shown also after a cancel or a failure, and the window is always given
     // back to the user.
-    RunAll([this] { Synchronize([this] { FillResults(); }); },
+    RunAll([this] { FillResults(); },
            [this] {
                Synchronize([this] {
                    FForm->SetThread(nullptr);
@@ -229,14 +233,24 @@ void TFindThread::EndFind() {
 }
 
 void TFindThread::FillResults() {
-    if (!FResultView || FResults.empty()) return;
-    FResultView->BeginUpdate();
-    RunAll(
-        [this] {
-            for (TBasicItem* X : FResults)
-                FillResultListItem(FResultView->Add(), X, true);
-        },
-        [this] { FResultView->EndUpdate(); });
+    if (!FResultView) return;
+    // What a search found is shown also when it was cancelled; a cancel (or a stop of the
+    // window) that comes while the rows go in ends the filling.
+    const bool CancelledBefore = Terminated();
+    size_t Done = 0;
+    while (Done < FResults.size() && (CancelledBefore || !Terminated()))
+        Synchronize([&] {
+            FResultView->BeginUpdate();
+            RunAll(
+                [&] {
+                    const double Until = Seconds() + FillBatchSeconds;
+                    do {
+                        for (int I = 0; I < 64 && Done < FResults.size(); ++I)
+                            FillResultListItem(FResultView->Add(), FResults[Done++], true);
+                    } while (Done < FResults.size() && Seconds() < Until);
+                },
+                [this] { FResultView->EndUpdate(); });
+        });
 }
 
 void TFindThread::ShowFound() {

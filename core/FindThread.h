@@ -3,7 +3,8 @@
 // masks on its name, each as an include and an exclude list, combined with "all" (Mode 0) or
 // "any" (Mode 1), in the whole catalog (Scope 0) or the current folder (Scope 1), with or without
 // subfolders. The results are appended to the result list view when the search ends, also when
-// it was cancelled.
+// it was cancelled, in batches of rows (one update bracket each) between which the UI thread
+// goes on with its events.
 //
 // Lifecycle: the main window creates it (suspended), fills the eight lists (comma texts, words
 // already upper-cased), Mode, Scope, Subfolders and OnTerminate, calls PrepareCriteria and
@@ -13,8 +14,9 @@
 //
 // Threads: PrepareCriteria resolves keyword names, compiles masks and fixes the folder searched,
 // on the UI thread (Execute does it in a call on the UI thread when the owner did not). The walk
-// reads items on the worker while the main window is disabled (BeginFind to EndFind); views and
-// the progress window are touched only in calls on the UI thread. EndFind runs on every path.
+// reads items on the worker while the main window is disabled (BeginFind to EndFind, the
+// filling of the rows included); views and the progress window are touched only in calls on the
+// UI thread. EndFind runs on every path.
 // Priority lowest.
 //
 // A keyword name that the catalog does not hold is a keyword no item carries: as an include
@@ -27,6 +29,7 @@
 #include "platform/Thread.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,6 +52,10 @@ public:
     uint8_t Mode = 0;        // 0 every criterion must hold, 1 any criterion suffices
     uint8_t Scope = 0;       // 0 the whole catalog, 1 the current folder
     bool Subfolders = false; // descend into the children of every examined item
+    // Runs on the worker when the walk has ended, before the rows are filled (also after a
+    // cancel): may put the results in another order, the order in which the view will show
+    // them, so that each batch of rows goes in at the view's end. It reads items only.
+    std::function<void(std::vector<TBasicItem*>& Results)> OnOrderResults;
 
     // UI thread, before Resume.
     void PrepareCriteria();

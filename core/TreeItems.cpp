@@ -402,17 +402,30 @@ TVolumeInfo* TFileItem::GetVolume() const {
 std::string TFileItem::GetFullPath(std::string_view Suffix) const {
     // A disk item's path uses its file record's name; an item never filled from the disk has
     // only its display name. Names are joined with the separator of the scanned folder's root.
-    std::string Text = FFileInfo.Name.empty() ? DisplayName() : FFileInfo.Name.Str();
-    TVolumeInfo* V = GetVolume();
-    char Sep = V ? PathSeparatorOf(V->Path) : '/';
-    if (!Suffix.empty()) {
-        if (Text.empty() || Text.back() != Sep) Text += Sep;
-        Text += Suffix;
+    // One walk up finds the folders on disk above the item and the scanned folder they lie in.
+    std::vector<const TFileItem*> Chain{this};
+    const TFileCollection* FC = nullptr;
+    for (TBasicItem* Owner = OwnerItem(); Owner;) {
+        if ((FC = dynamic_cast<const TFileCollection*>(Owner))) break;
+        auto* FI = dynamic_cast<const TFileItem*>(Owner);
+        if (!FI) break;
+        Chain.push_back(FI);
+        Owner = FI->OwnerItem();
     }
-    TBasicItem* Owner = OwnerItem();
-    if (auto* FC = dynamic_cast<TFileCollection*>(Owner)) return JoinPath(FC->GetRootPath(), Text);
-    if (auto* FI = dynamic_cast<TFileItem*>(Owner)) return FI->GetFullPath(Text);
-    return Text;
+    const char Sep = FC ? PathSeparatorOf(FC->GetRootPath()) : '/';
+    auto Join = [Sep](std::string& Text, std::string_view Below) {
+        if (Below.empty()) return;
+        if (Text.empty() || Text.back() != Sep) Text += Sep;
+        Text += Below;
+    };
+    auto NameOf = [](const TFileItem* X) {
+        return X->FFileInfo.Name.empty() ? X->DisplayName() : X->FFileInfo.Name.Str();
+    };
+    std::string Text = NameOf(Chain.back());
+    for (size_t I = Chain.size() - 1; I-- > 0;)
+        Join(Text, NameOf(Chain[I]));
+    Join(Text, Suffix);
+    return FC ? JoinPath(FC->GetRootPath(), Text) : Text;
 }
 
 void TFileItem::Assign(const TCollectionItem& Source) {

@@ -53,7 +53,7 @@ public:
     virtual TBasicItem* Data() const = 0;
     virtual void SetData(TBasicItem* Item) = 0;
     // Replaces the texts of the columns after the caption (sub-item 0 is the second column).
-    virtual void SetSubItems(const std::vector<std::string>& Texts) = 0;
+    virtual void SetSubItems(std::vector<std::string> Texts) = 0;
     virtual bool Selected() const = 0;
     virtual void SetSelected(bool Selected) = 0;
 };

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -120,6 +122,45 @@ bool CodePageToUtf8(int CodePage, std::string_view Text, std::string& Out) {
             return false;
         }
         Out.append(C.Bytes, C.Length);
+    }
+    return true;
+}
+
+bool Utf8ToCodePage(int CodePage, std::string_view Text, std::string& Out) {
+    Out.clear();
+    const TCharTable* T = Table(CodePage);
+    if (!T) return false;
+    // Each character is looked up by its UTF-8 bytes; the table is small (256 entries), so a
+    // sorted copy of it serves every call.
+    std::vector<std::pair<std::string_view, char>> Bytes;
+    Bytes.reserve(256);
+    for (int B = 0; B < 256; ++B) {
+        const TCharTable::Char& C = T->Chars[B];
+        if (C.Length) Bytes.emplace_back(std::string_view(C.Bytes, C.Length), static_cast<char>(B));
+    }
+    std::sort(Bytes.begin(), Bytes.end());
+    Out.reserve(Text.size());
+    size_t P = 0;
+    while (P < Text.size()) {
+        const unsigned char Lead = static_cast<unsigned char>(Text[P]);
+        const size_t N = Lead < 0x80    ? 1
+                         : Lead >= 0xF0 ? 4
+                         : Lead >= 0xE0 ? 3
+                         : Lead >= 0xC0 ? 2
+                                        : 0;
+        if (N == 0 || P + N > Text.size()) {
+            Out.clear();
+            return false;
+        }
+        const std::string_view Char = Text.substr(P, N);
+        auto It = std::lower_bound(Bytes.begin(), Bytes.end(), Char,
+                                   [](const auto& E, std::string_view K) { return E.first < K; });
+        if (It == Bytes.end() || It->first != Char) {
+            Out.clear();
+            return false;
+        }
+        Out += It->second;
+        P += N;
     }
     return true;
 }

@@ -30,3 +30,6 @@ void SetOemCodePage(int CodePage);
 // Converts text in a single-byte code page to UTF-8. False, with Out emptied, when iconv does
 // not know the code page or a byte has no character in it. NUL bytes are kept.
 bool CodePageToUtf8(int CodePage, std::string_view Text, std::string& Out);
+// The reverse: UTF-8 text written in a single-byte code page. False, with Out emptied, when iconv
+// does not know the code page, the text is not valid UTF-8 or a character has no byte in it.
+bool Utf8ToCodePage(int CodePage, std::string_view Text, std::string& Out);

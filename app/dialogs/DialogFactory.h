@@ -22,11 +22,40 @@
 // UI thread only.
 #pragma once
 
+#include "app/UserDialogs.h"
+
 #include <memory>
+#include <vector>
+
+struct TFindCriteria;
+struct TReportRow;
+
+class TBasicItem;
 
 class TDialogFactory {
 public:
     virtual ~TDialogFactory() = default;
+
+    // ---- item properties, options, synchronizing options, about ----
+    // The properties dialog of Item (never null). With FollowTree its Up and Down walk the
+    // folder tree and select its nodes, otherwise the rows of Item's list.
+    virtual void ShowItemProperties(TBasicItem* Item, bool FollowTree) = 0;
+    // The options dialog; it changes the option globals when the user applies them (also
+    // before a Cancel). Returns how it was closed.
+    virtual TModalResult ShowCatOptions() = 0;
+    // The synchronizing options dialog: mrOk when the user chose to synchronise, mrCancel not.
+    virtual TModalResult ShowRescanningDialog() = 0;
+    virtual void ShowAboutBox() = 0;
+    // ---- searching ----
+    // The find dialog (app/dialogs/CatFind.h), kept for the whole run: mrOk with Criteria set
+    // to what it shows when the user pressed Find, anything else when it was closed.
+    virtual TModalResult ShowFind(TFindCriteria& Criteria) = 0;
+    // "Setup KeyWord" (app/dialogs/CatKeyWord.h), kept for the whole run. When it closes, the
+    // main window's keyword pane is brought up to date (RefreshKeyWordsProc).
+    virtual void ShowKeyWordSetup() = 0;
+    // The report of the result pane's rows: its preview, from which it is printed and exported
+    // (app/report/ReportPreview.h); returns when the preview is closed.
+    virtual void ShowReport(const std::vector<TReportRow>& Rows) = 0;
 };
 
 // The installed factory (the Qt one unless another was installed).

@@ -1,8 +1,10 @@
 #include "AppTestSupport.h"
 
 #include "platform/Thread.h"
+#include "uilib/Placemnt.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -60,6 +62,27 @@ void MainWindowTest::ProcessEvents() {
         QApplication::processEvents();
         CheckSynchronize(0);
     }
+}
+
+bool MainWindowTest::PumpUntil(const std::function<bool()>& Done) {
+    QElapsedTimer Clock;
+    Clock.start();
+    while (!Done()) {
+        if (Clock.elapsed() > 20000) return false;
+        QApplication::processEvents();
+        CheckSynchronize(5);
+    }
+    ProcessEvents();
+    return true;
+}
+
+void MainWindowTest::WaitForSearch() {
+    for (int I = 0; I < 3000 && Main->FindRunning(); ++I) {
+        CheckSynchronize(10);
+        QApplication::processEvents();
+    }
+    ASSERT_FALSE(Main->FindRunning()) << "the search did not end";
+    ProcessEvents();
 }
 
 void MainWindowTest::Trigger(const char* Name) {
@@ -120,16 +143,16 @@ std::string MainWindowTest::SaveSample(const std::string& Name) {
     return Path;
 }
 
-std::vector<std::string> MainWindowTest::ListCaptions() const {
+std::vector<std::string> MainWindowTest::Captions(const TCustomListView* L) {
     std::vector<std::string> R;
-    for (int I = 0; I < lvMain()->Count(); ++I)
-        R.push_back(lvMain()->Item(I)->Caption());
+    for (int I = 0; I < L->Count(); ++I)
+        R.push_back(L->Item(I)->Caption());
     return R;
 }
 
-TListViewItem* MainWindowTest::RowOf(const std::string& Caption) const {
-    for (int I = 0; I < lvMain()->Count(); ++I)
-        if (lvMain()->Item(I)->Caption() == Caption) return lvMain()->Item(I);
+TListViewItem* MainWindowTest::RowOf(const TCustomListView* L, const std::string& Caption) {
+    for (int I = 0; I < L->Count(); ++I)
+        if (L->Item(I)->Caption() == Caption) return L->Item(I);
     return nullptr;
 }
 
@@ -150,12 +173,35 @@ TTreeViewNode* MainWindowTest::ChildNode(TTreeViewNode* Node, const std::string&
     return nullptr;
 }
 
-void MainWindowTest::SelectRows(const std::vector<std::string>& Captions) {
-    Main->SetActiveControl(lvMain());
-    lvMain()->ClearSelection();
+namespace {
+
+std::unique_ptr<TFormStorage> SettingsStore(QObject& Owner) {
+    auto S = std::make_unique<TFormStorage>(&Owner);
+    S->SetUseRegistry(true);
+    S->SetIniFileName(RegistryKey);
+    S->SetIniSection(RegistrySection);
+    return S;
+}
+
+} // namespace
+
+void MainWindowTest::StoreSetting(const std::string& Name, const std::string& Value) {
+    QObject Owner;
+    SettingsStore(Owner)->WriteString(Name, Value);
+}
+
+std::string MainWindowTest::StoredSetting(const std::string& Name) {
+    QObject Owner;
+    return SettingsStore(Owner)->ReadString(Name, "(none)");
+}
+
+void MainWindowTest::SelectRowsOf(TCustomListView* L, const std::vector<std::string>& Captions) {
+    Main->SetActiveControl(L);
+    L->ClearSelection();
     for (const std::string& C : Captions) {
-        TListViewItem* Row = RowOf(C);
+        TListViewItem* Row = RowOf(L, C);
         ASSERT_NE(Row, nullptr) << C;
         Row->SetSelected(true);
     }
+    Main->UpdateActions();
 }

@@ -12,6 +12,7 @@
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
 #include "core/TreeItems.h"
+#include "platform/Thread.h"
 #include "tests/TestSupport.h"
 
 #include <QAction>
@@ -19,9 +20,39 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+// A control of a dialog by its name.
+template <class T = QWidget>
+T* DialogChild(QWidget& Dialog, const char* Name) {
+    T* W = Dialog.findChild<T*>(QString::fromUtf8(Name));
+    EXPECT_NE(W, nullptr) << Name;
+    return W;
+}
+// A virtual folder without a name of its own. The search reads such an item's default name on
+// its own thread; there this one holds the search until Release says so, which lets a test keep
+// a search running for as long as it needs, whatever the window waits for meanwhile.
+class THeldFolder : public TBasicFolder {
+public:
+    using TBasicFolder::TBasicFolder;
+    std::string GetDisplayName() const override {
+        if (!IsMainThread()) {
+            Reached = true;
+            const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (!Release() && std::chrono::steady_clock::now() < Limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return TBasicFolder::GetDisplayName();
+    }
+    mutable std::atomic<bool> Reached{false};
+    std::function<bool()> Release = [] { return true; };
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -32,6 +63,10 @@ protected:
     void CreateWindow(bool Show = true);
     // Runs pending events and workers' calls.
     static void ProcessEvents();
+    // Runs them until Done holds; false when that takes longer than 20 seconds.
+    static bool PumpUntil(const std::function<bool()>& Done);
+    // Runs events and the search's calls until the window's search has ended.
+    void WaitForSearch();
 
     // Items made as a load or a scan makes them, in the open catalog.
     TBasicFolder* AddVirtual(TBasicItem* Parent, const std::string& Name);
@@ -63,13 +98,20 @@ protected:
     void DoubleClickList() { lvMain()->OnDblClick(); }
 
     // What the panes show.
-    std::vector<std::string> ListCaptions() const;
-    TListViewItem* RowOf(const std::string& Caption) const;
+    static std::vector<std::string> Captions(const TCustomListView* L);
+    static TListViewItem* RowOf(const TCustomListView* L, const std::string& Caption);
+    std::vector<std::string> ListCaptions() const { return Captions(lvMain()); }
+    TListViewItem* RowOf(const std::string& Caption) const { return RowOf(lvMain(), Caption); }
     std::vector<std::string> NodeTexts(TTreeViewNode* Node) const;
     TTreeViewNode* RootNode() const;
     TTreeViewNode* ChildNode(TTreeViewNode* Node, const std::string& Text) const;
-    // Selects exactly these rows of lvMain and makes lvMain the active pane.
-    void SelectRows(const std::vector<std::string>& Captions);
+    // Selects exactly these rows of L (lvMain) and makes it the active pane.
+    void SelectRowsOf(TCustomListView* L, const std::vector<std::string>& Captions);
+    void SelectRows(const std::vector<std::string>& Captions) { SelectRowsOf(lvMain(), Captions); }
+
+    // The program's settings (section "General"), as the window's store reads and writes them.
+    static void StoreSetting(const std::string& Name, const std::string& Value);
+    static std::string StoredSetting(const std::string& Name);
 
     std::unique_ptr<TempDir> Dir;
     std::unique_ptr<TempDir> Config;

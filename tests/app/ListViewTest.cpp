@@ -198,6 +198,68 @@ TEST(SortedListView, SortsByCaptionsUntilAHeaderIsClickedAndTogglesOnlyTheSorted
     EXPECT_EQ(HeaderText(S.L, 2), "Type");
 }
 
+TEST(SortedListView, RowsAddedInBracketsGoToTheirPlacesAsTheViewsAreTold) {
+    SortedList S;
+    S.L.SetMultiSelect(true);
+    S.L.show();
+    QAbstractItemModel* M = S.L.Model();
+    int Inserted = 0, Resets = 0;
+    QObject::connect(
+        M, &QAbstractItemModel::rowsInserted,
+        [&](const QModelIndex&, int First, int Last) { Inserted += Last - First + 1; });
+    QObject::connect(M, &QAbstractItemModel::modelReset, [&] { ++Resets; });
+    // The views and the rows agree at every position.
+    auto Consistent = [&] {
+        ASSERT_EQ(M->rowCount(), S.L.Count());
+        for (int I = 0; I < S.L.Count(); ++I) {
+            ASSERT_EQ(S.L.ItemOfIndex(M->index(I, 0)), S.L.Item(I));
+            ASSERT_EQ(S.L.Item(I)->Index(), I);
+        }
+    };
+    // Batches of names in a shuffled order, some repeated; the list takes them in sorted order,
+    // rows of equal names in the order they came, and keeps the row selected and focused.
+    std::vector<std::pair<std::string, int>> All;
+    unsigned Seed = 7;
+    for (int Batch = 0; Batch < 12; ++Batch) {
+        S.L.BeginUpdate();
+        for (int I = 0; I < 40; ++I) {
+            Seed = Seed * 1103515245u + 12345u;
+            const std::string Name = "n" + std::to_string((Seed >> 8) % 200);
+            AddRow(S.L, Name, {std::to_string(All.size())});
+            All.emplace_back(Name, static_cast<int>(All.size()));
+        }
+        S.L.EndUpdate();
+        if (Batch == 0) {
+            S.L.Item(5)->SetSelected(true);
+            S.L.SetItemFocused(S.L.Item(5));
+        }
+        Consistent();
+    }
+    EXPECT_EQ(Resets, 0);
+    EXPECT_EQ(Inserted, 480);
+    std::stable_sort(All.begin(), All.end(), [](const auto& A, const auto& B) {
+        return CompareCaptions(A.first, B.first) < 0;
+    });
+    for (int I = 0; I < S.L.Count(); ++I) {
+        ASSERT_EQ(S.L.Item(I)->Caption(), All[static_cast<size_t>(I)].first);
+        ASSERT_EQ(S.L.Item(I)->SubItems()[0], std::to_string(All[static_cast<size_t>(I)].second));
+    }
+    ASSERT_EQ(S.L.SelCount(), 1);
+    EXPECT_EQ(S.L.Selected(), S.L.ItemFocused());
+    EXPECT_EQ(S.L.ReportPane()->selectionModel()->selectedRows().value(0).row(),
+              S.L.Selected()->Index());
+
+    // Selecting a row that waits inside a bracket shows it with the others at once.
+    S.L.BeginUpdate();
+    TListViewItem* Early = AddRow(S.L, "a0");
+    Early->SetSelected(true);
+    S.L.EndUpdate();
+    EXPECT_EQ(Resets, 1);
+    EXPECT_EQ(S.L.Item(0), Early);
+    EXPECT_EQ(S.L.SelCount(), 2);
+    Consistent();
+}
+
 TEST(SortedListView, RowsWithFewerTextsThanTheColumnCompareByCaption) {
     SortedList S;
     AddRow(S.L, "b", {"9", "b-type"});

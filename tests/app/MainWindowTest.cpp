@@ -4,6 +4,7 @@
 
 #include "core/CatalogExt.h"
 #include "core/CatalogItems.h"
+#include "platform/StringList.h"
 #include "platform/SysUtils.h"
 #include "uilib/MRUList.h"
 
@@ -171,16 +172,17 @@ TEST_F(MainWindowTest, AutoOpenOpensTheNewestRecentCatalogWhenThereIsOne) {
     EXPECT_EQ(Main->Caption(), "( Untitled ) - Quillmark");
     Main.reset();
 
+    // The recent list comes from the settings, newest first.
+    StoreSetting("Recent", TStringList(Path + "," + Dir->Path() + "older.qlmk").CommaText());
     CreateWindow(false);
-    Main->AddToRecent(Dir->Path() + "older.qlmk");
-    Main->AddToRecent(Path);
     Main->show();
     ProcessEvents();
     EXPECT_EQ(Main->Caption(), Path + " - Quillmark");
     EXPECT_EQ(NodeTexts(RootNode()), (std::vector<std::string>{"Docs", "Music"}));
     Main.reset();
 
-    AutoOpen = false;
+    // The window reads the option from the settings, where the last window left it.
+    StoreSetting("AutoOpen", "0");
     CreateWindow(false);
     Main->AddToRecent(Path);
     Main->show();
@@ -601,7 +603,10 @@ TEST_F(MainWindowTest, DoubleClickOpensTheFileThroughTheShellOrSaysItIsNotThere)
     EXPECT_EQ(Dialogs->Asked.back().Type, mtWarning);
 
     DoubleClick = 1;
-    DoubleClickList(); // no properties dialog yet: nothing happens
+    Dialogs->OnProperties();
+    DoubleClickList();
+    EXPECT_EQ(Dialogs->Asked.back().Kind, "properties");
+    EXPECT_EQ(Dialogs->Asked.back().Text, "gone.txt");
     ShowItemPropertiesProc = [&](TBasicItem* Item) {
         ++Properties;
         Shown = Item;

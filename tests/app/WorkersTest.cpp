@@ -10,32 +10,7 @@
 #include <QApplication>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
-#include <thread>
-
-namespace {
-
-// A virtual folder without a name of its own. The search reads such an item's default name on
-// its own thread; there this one holds the search until Release says so, which lets a test keep
-// a search running for as long as it needs, whatever the window waits for meanwhile.
-class THeldFolder : public TBasicFolder {
-public:
-    using TBasicFolder::TBasicFolder;
-    std::string GetDisplayName() const override {
-        if (!IsMainThread()) {
-            Reached = true;
-            const auto Limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-            while (!Release() && std::chrono::steady_clock::now() < Limit)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return TBasicFolder::GetDisplayName();
-    }
-    mutable std::atomic<bool> Reached{false};
-    std::function<bool()> Release = [] { return true; };
-};
-
-} // namespace
 
 class WorkersTest : public MainWindowTest {
 protected:

@@ -100,7 +100,7 @@ public:
     void Delete() override { ++Deleted; }
     TBasicItem* Data() const override { return Item; }
     void SetData(TBasicItem* I) override { Item = I; }
-    void SetSubItems(const std::vector<std::string>& T) override { SubItems = T; }
+    void SetSubItems(std::vector<std::string> T) override { SubItems = std::move(T); }
     bool Selected() const override { return IsSelected; }
     void SetSelected(bool S) override { IsSelected = S; }
     std::string Caption;

@@ -2,8 +2,9 @@
 """Writes the pictures of the main window's actions, menus, toolbars and keyword states as SVG
 (svg/ beside this script) and renders each at 16 and 32 pixels (16/, 32/) with ImageMagick; it
 also writes the program's own icon and the icon of its catalog files (resources/icons). Run it
-after changing a picture; the build uses the PNG files it leaves behind. The seven fixed pictures
-of the item image lists are drawn elsewhere (resources/images/make-images)."""
+after changing a picture (ImageMagick reads SVG through librsvg2-bin); the build uses the PNG
+files it leaves behind. The seven fixed pictures of the item image lists are drawn elsewhere
+(resources/images/make-images)."""
 import os
 import subprocess
 
@@ -115,6 +116,52 @@ PICTURES = {
         f'<rect x="{x}" y="{y}" width="5" height="5" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'
         for x in (2.5, 8.5) for y in (2.5, 8.5)) +
         f'<rect x="1" y="1" width="14" height="14" fill="none" stroke="{INK}" stroke-dasharray="1.5 1"/>',
+
+    # The add commands, synchronise, options, and the properties dialog's own buttons.
+    "add-virtual-folder": folder(VIOLET, VIOLET_DARK) + (
+        f'<circle cx="12" cy="12" r="3.3" fill="{GREEN}" stroke="{GREEN_DARK}"/>'
+        f'<path d="M12 10.3 v3.4 M10.3 12 h3.4" stroke="{PAPER}" stroke-width="1.3" {S}/>'),
+    "add-file-folder": folder() + (
+        f'<circle cx="8" cy="10" r="2.6" fill="{PAPER}" stroke="{FOLDER_DARK}"/>'
+        f'<circle cx="8" cy="10" r="0.8" fill="{FOLDER_DARK}"/>'
+        f'<circle cx="12.5" cy="12.5" r="3" fill="{GREEN}" stroke="{GREEN_DARK}"/>'
+        f'<path d="M12.5 11 v3 M11 12.5 h3" stroke="{PAPER}" stroke-width="1.2" {S}/>'),
+    "add-file": paper() + (f'<path d="M5.5 5.5 h4 M5.5 7.5 h4" stroke="{GREY}" {S}/>'
+                           f'<circle cx="12" cy="12" r="3.3" fill="{GREEN}" stroke="{GREEN_DARK}"/>'
+                           f'<path d="M12 10.3 v3.4 M10.3 12 h3.4" stroke="{PAPER}" stroke-width="1.3" {S}/>'),
+    "synchronize": (f'<path d="M3 7 A5 5 0 0 1 12.5 5" fill="none" stroke="{BLUE}" stroke-width="1.8" {S}/>'
+                    f'<path d="M13 9 A5 5 0 0 1 3.5 11" fill="none" stroke="{BLUE}" stroke-width="1.8" {S}/>'
+                    f'<path d="M10.5 2.5 l3.5 2.5 l-3.5 2 z" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'
+                    f'<path d="M5.5 13.5 l-3.5 -2.5 l3.5 -2 z" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'),
+    "options": (f'<path d="M2.5 4.5 h11 M2.5 8 h11 M2.5 11.5 h11" stroke="{INK}" {S}/>'
+                f'<rect x="9" y="3" width="3" height="3" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'
+                f'<rect x="4" y="6.5" width="3" height="3" fill="{GREEN}" stroke="{GREEN_DARK}" {S}/>'
+                f'<rect x="7.5" y="10" width="3" height="3" fill="{FOLDER}" stroke="{FOLDER_DARK}" {S}/>'),
+    "arrow-up": arrow_up(BLUE, BLUE_DARK),
+    "arrow-down": arrow_up(BLUE, BLUE_DARK).replace('M8 2.5 l5 5 h-3 v6 h-4 v-6 h-3',
+                                                    'M8 13.5 l5 -5 h-3 v-6 h-4 v6 h-3'),
+    "note-import": paper(6.5, 1.5, 8, 13) + (
+        f'<path d="M1 8 h6 M5 5.5 l2.5 2.5 l-2.5 2.5" fill="none" stroke="{GREEN}" stroke-width="1.6" {S}/>'),
+    "note-export": paper(1.5, 1.5, 8, 13) + (
+        f'<path d="M8 8 h6.5 M12.5 5.5 l2.5 2.5 l-2.5 2.5" fill="none" stroke="{BLUE}" stroke-width="1.6" {S}/>'),
+    # Searching: find, keyword search, report, goto, clear results.
+    "find": (f'<circle cx="6.5" cy="6.5" r="4.3" fill="{PAPER}" stroke="{INK}" stroke-width="1.4"/>'
+             f'<path d="M4.5 5.2 a2.3 2.3 0 0 1 2.2 -1.4" fill="none" stroke="{BLUE}" {S}/>'
+             f'<path d="M9.7 9.7 l4.3 4.3" stroke="{INK}" stroke-width="2.4" {S}/>'),
+    "keyword-search": (f'<path d="M1.5 2.5 h6 l2.5 2.5 l-2.5 2.5 h-6 z" fill="{GREEN}" stroke="{GREEN_DARK}" {S}/>'
+                       f'<circle cx="3.5" cy="5" r="0.8" fill="{PAPER}"/>'
+                       f'<circle cx="9" cy="10" r="3.3" fill="{PAPER}" stroke="{INK}" stroke-width="1.3"/>'
+                       f'<path d="M11.4 12.4 l2.8 2.8" stroke="{INK}" stroke-width="2.2" {S}/>'),
+    "report": paper(x=2.5, y=1.5, w=11, h=13) + (
+        f'<path d="M4.5 4.5 h5" stroke="{INK}" stroke-width="1.3" {S}/>'
+        f'<path d="M4.5 7.5 h7 M4.5 9.5 h7 M4.5 11.5 h5" stroke="{GREY}" {S}/>'),
+    "goto": folder() + (f'<path d="M4.5 10 h5" stroke="{BLUE_DARK}" stroke-width="3" {S}/>'
+                        f'<path d="M4.5 10 h5" stroke="{BLUE}" stroke-width="1.4" {S}/>'
+                        f'<path d="M9 7 l3.5 3 l-3.5 3 z" fill="{BLUE}" stroke="{BLUE_DARK}" {S}/>'),
+    "clear-results": (f'<rect x="1.5" y="2.5" width="13" height="11" fill="{PAPER}" stroke="{INK}" {S}/>'
+                      f'<path d="M3.5 5.5 h9 M3.5 8 h9 M3.5 10.5 h9" stroke="{GREY}" {S}/>'
+                      f'<path d="M8.5 7.5 l5 5 M13.5 7.5 l-5 5" stroke="{RED_DARK}" stroke-width="3" {S}/>'
+                      f'<path d="M8.5 7.5 l5 5 M13.5 7.5 l-5 5" stroke="{RED}" stroke-width="1.6" {S}/>'),
 
     # Keyword states (ImageList2): normal, include, exclude.
     "keyword-normal": (f'<path d="M1.5 4.5 h9 l4 3.5 l-4 3.5 h-9 z" fill="{FOLD}" stroke="{INK}" {S}/>'
