@@ -14,6 +14,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -65,6 +66,50 @@ TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
     Cat->Clear();
     EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }),
               "File is not a catalog file or damaded");
+}
+
+// Catalogs are read by another inflater than the one that writes them: streams of other zlib
+// writers load, and a damaged wrapper is refused as zlib refuses it.
+TEST_F(CatalogFile, ZlibStreamsOfEveryShapeLoadAndDamagedWrappersAreRefused) {
+    std::vector<std::string> Files;
+    for (int I = 0; I < 3000; ++I)
+        Files.push_back(File("file" + std::to_string(I % 50)));
+    const std::string Good = Body({Keyword("k")}, Files);
+    auto Load = [&](const std::string& Z) {
+        TMemoryStream S;
+        S.Write(Z.data(), Z.size());
+        Cat->Clear();
+        return ErrorOf([&] { LoadCatalogData(*Cat.get(), S); });
+    };
+    // A small window, stored blocks, flushes that end blocks mid-record.
+    for (auto [Level, Bits] : {std::pair{0, 15}, {1, 9}, {6, 12}}) {
+        z_stream Z{};
+        ASSERT_EQ(deflateInit2(&Z, Level, Z_DEFLATED, Bits, 8, Z_DEFAULT_STRATEGY), Z_OK);
+        std::string Out(compressBound(static_cast<uLong>(Good.size())) + 4096, '\0');
+        Z.next_out = reinterpret_cast<Bytef*>(Out.data());
+        Z.avail_out = static_cast<uInt>(Out.size());
+        for (size_t At = 0; At < Good.size(); At += 7777) {
+            size_t N = std::min<size_t>(7777, Good.size() - At);
+            Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Good.data() + At));
+            Z.avail_in = static_cast<uInt>(N);
+            ASSERT_NE(deflate(&Z, At + N == Good.size() ? Z_FINISH : Z_FULL_FLUSH), Z_STREAM_ERROR);
+        }
+        Out.resize(Z.total_out);
+        deflateEnd(&Z);
+        EXPECT_EQ(Load(Out), "(no error)") << Level << " " << Bits;
+        EXPECT_EQ(Cat->Children()->Count(), 3000);
+    }
+    const std::string Z = Compress(Good);
+    const std::string Refused = "File is not a catalog file or damaded";
+    std::string BadCheck = Z, Dict = Z, Method = Z, Sum = Z;
+    BadCheck[1] = static_cast<char>(BadCheck[1] ^ 1);
+    Dict[1] = 0x20; // 78 20: the check holds, a preset dictionary is asked for
+    Method[0] = 0x77;
+    Sum.back() = static_cast<char>(Sum.back() ^ 1);
+    for (const std::string& Bad : {BadCheck, Dict, Method, Sum, Z.substr(0, 1), Z.substr(0, 2),
+                                   Z.substr(0, Z.size() / 2), Z.substr(0, Z.size() - 1)})
+        EXPECT_EQ(Load(Bad), Refused) << Bad.size();
+    EXPECT_EQ(Load(Z), "(no error)");
 }
 
 TEST_F(CatalogFile, FailuresLateInALongCompressedBodyAreDamageNotACrash) {
