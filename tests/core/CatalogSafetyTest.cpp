@@ -41,7 +41,9 @@ TEST_F(CatalogFile, FilesThatAreNoCatalogAreRefusedFromTheirFirstBytes) {
     S.Write(Z.data(), Z.size());
     Cat->Clear();
     EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
-    EXPECT_LT(S.Position(), 2 << 20) << "compressed bytes read of " << Z.size();
+    // The inflater may be ahead by its eight windows of 256 KiB and one step of input: noise
+    // does not compress, so that is 2.25 MiB of the file whatever the parser's speed.
+    EXPECT_LT(S.Position(), 3 << 20) << "compressed bytes read of " << Z.size();
 
     // A long string whose claimed length is far beyond the bytes there allocates nothing first.
     std::string Claim = "QLM 1000" + ClassTable() + Items({}) + "\x0C" + Raw32(0xFFFFFFF0u);
