@@ -263,7 +263,7 @@ void TBasicItems::ItemLoaded(TCustomCatalogItem* Item) {
     }
     Load->Links->AddType(B);
     // The reading thread makes its links in batches, as soon as the parts before are done.
-    if (Load->Workers && Load->Links->Count() >= 16384) Load->Workers->Pump();
+    if (Load->Workers && Load->Links->Count() >= StretchBatch) Load->Workers->Pump();
 }
 
 bool TBasicItems::ReadRecordElsewhere(TReader& Reader, TCustomCatalogItem* Item, int64_t End) {
