@@ -116,6 +116,10 @@ void TClientList::Compact() {
 void TClientList::Clear() {
     for (TCustomCatalogItem* Item : FSlots)
         if (Item && FSlotOf) *FSlotOf(Item) = -1;
+    Forget();
+}
+
+void TClientList::Forget() {
     FSlots.clear();
     FIndex.reset();
     FCount = 0;

@@ -74,6 +74,9 @@ public:
     // The most recently added entry still present; null when empty.
     TCustomCatalogItem* Last() const { return FSlots.empty() ? nullptr : FSlots.back(); }
     void Clear();
+    // Empties the list without touching its items: for a caller that has just unlinked each of
+    // them itself (one pass over millions of items instead of two).
+    void Forget();
 
     class Iterator {
     public:

@@ -56,7 +56,7 @@ void TTypeItem::DropClients() {
         if (B->FTypeRow == this) B->FTypeRow = nullptr;
         B->FTypeSlot = -1;
     }
-    MutableClients().Clear();
+    MutableClients().Forget();
 }
 
 void TTypeItem::SetImageIndex(int32_t V) {
