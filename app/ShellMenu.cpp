@@ -8,22 +8,30 @@ namespace {
 
 enum TCommand : int { cmOpen = 1, cmContainingFolder, cmCopyPath, cmFirstApplication = 100 };
 
+TShellCommand Command(std::string Caption, int Id = -1) {
+    TShellCommand C;
+    C.Caption = std::move(Caption);
+    C.Id = Id;
+    return C;
+}
+
 class TDesktopContextMenu final : public TShellContextMenu {
 public:
     std::vector<TShellCommand> QueryContextMenu(const std::string& Path) override {
-        FApplications = ApplicationsForMimeTypes(MimeTypesOfFile(Path), XdgFoldersFromEnvironment());
+        FApplications =
+            ApplicationsForMimeTypes(MimeTypesOfFile(Path), XdgFoldersFromEnvironment());
         std::vector<TShellCommand> Menu;
-        Menu.push_back({"Open", cmOpen});
+        Menu.push_back(Command("Open", cmOpen));
         if (!FApplications.empty()) {
-            TShellCommand With{"Open With"};
+            TShellCommand With = Command("Open With");
             for (size_t I = 0; I < FApplications.size(); ++I)
                 With.Children.push_back(
-                    {FApplications[I].Name, cmFirstApplication + static_cast<int>(I)});
+                    Command(FApplications[I].Name, cmFirstApplication + static_cast<int>(I)));
             Menu.push_back(std::move(With));
         }
-        Menu.push_back({"Open Containing Folder", cmContainingFolder});
-        Menu.push_back({"-"});
-        Menu.push_back({"Copy Path", cmCopyPath});
+        Menu.push_back(Command("Open Containing Folder", cmContainingFolder));
+        Menu.push_back(Command("-"));
+        Menu.push_back(Command("Copy Path", cmCopyPath));
         return Menu;
     }
 

@@ -24,8 +24,8 @@
 #include <vector>
 
 struct TShellCommand {
-    std::string Caption;                 // "-" for a separator
-    int Id = -1;                         // -1: no command (a separator or a submenu)
+    std::string Caption; // "-" for a separator
+    int Id = -1;         // -1: no command (a separator or a submenu)
     bool Enabled = true;
     std::vector<TShellCommand> Children; // the entries of a submenu
 };

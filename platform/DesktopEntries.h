@@ -73,11 +73,11 @@ bool ReadDesktopEntry(const std::string& FileName, TDesktopApp& App, bool& NoDis
 
 // The folders of the XDG base directory specification, most important first.
 struct TXdgFolders {
-    std::string ConfigHome;               // $XDG_CONFIG_HOME, default ~/.config
-    std::vector<std::string> ConfigDirs;  // $XDG_CONFIG_DIRS, default /etc/xdg
-    std::string DataHome;                 // $XDG_DATA_HOME, default ~/.local/share
-    std::vector<std::string> DataDirs;    // $XDG_DATA_DIRS, default /usr/local/share:/usr/share
-    std::vector<std::string> Desktops;    // $XDG_CURRENT_DESKTOP, lower case
+    std::string ConfigHome;              // $XDG_CONFIG_HOME, default ~/.config
+    std::vector<std::string> ConfigDirs; // $XDG_CONFIG_DIRS, default /etc/xdg
+    std::string DataHome;                // $XDG_DATA_HOME, default ~/.local/share
+    std::vector<std::string> DataDirs;   // $XDG_DATA_DIRS, default /usr/local/share:/usr/share
+    std::vector<std::string> Desktops;   // $XDG_CURRENT_DESKTOP, lower case
 };
 TXdgFolders XdgFoldersFromEnvironment();
 

@@ -12,7 +12,8 @@ namespace {
 
 bool IsExecutableFile(const std::string& Path) {
     struct stat St {};
-    return ::stat(Path.c_str(), &St) == 0 && S_ISREG(St.st_mode) && ::access(Path.c_str(), X_OK) == 0;
+    return ::stat(Path.c_str(), &St) == 0 && S_ISREG(St.st_mode) &&
+           ::access(Path.c_str(), X_OK) == 0;
 }
 
 // Reads exactly Size bytes unless the other end closes first; the count read.
