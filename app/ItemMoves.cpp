@@ -138,8 +138,12 @@ bool MoveItem(TBasicItem* Item, TBasicItem* Dest) {
     TBasicItems* Into = Dest->Children();
     Item->SetCollection(Into);
     // Names are unique among siblings: an item that meets its namesake takes "Name(1)".
-    if (!Item->Name().empty() && Into->NameTaken(Item->Name(), Item))
-        Item->SetItemName(std::string(Item->Name()));
+    if (const std::string Name(Item->Name()); !Name.empty() && Into->NameTaken(Name, Item)) {
+        std::string Free = Name;
+        for (int N = 1; Into->NameTaken(Free, Item); ++N)
+            Free = Name + "(" + std::to_string(N) + ")";
+        Item->SetItemName(Free);
+    }
     CatalogModified = true;
     return true;
 }
