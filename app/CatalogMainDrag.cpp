@@ -191,10 +191,12 @@ void TfmCatalogMain::_DragDrop(QWidget* Pane, TDragSource Source, const QPoint& 
                 FolderMoved = true;
             }
         }
-        // The moved folders' nodes grow again under the destination's node.
+        // The moved folders' nodes grow again under the destination's node, in sight.
         if (FolderMoved) RefreshTreeNode(Target->TreeNode());
+        if (auto* Node = dynamic_cast<TTreeViewNode*>(Target->TreeNode())) Node->Expand(false);
     }
     // The list of the folder shown loses the rows that moved away; the icons start again.
     SetCurrentFolder(CurrentFolder);
+    if (TTreeViewNode* Node = tvMain->Selected()) tvMain->scrollTo(tvMain->IndexOfNode(Node));
     if (lvResult->Count() > 0) RefreshResults();
 }
