@@ -230,7 +230,8 @@ TEST_F(MainWindowTest, TreeAndListLeaveOutHiddenAndMissingEntries) {
     ShowHidden = true;
     Main->RefreshTreeNode(RootNode());
     Main->RefreshList(false);
-    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{".cache", ".secret", "fifo", "Photos",
+    // Folders first.
+    EXPECT_EQ(ListCaptions(), (std::vector<std::string>{".cache", "Photos", ".secret", "fifo",
                                                         "readme.txt", "setup.exe"}));
     DiscNode = ChildNode(ChildNode(RootNode(), "Docs"), "Disc1");
     EXPECT_EQ(NodeTexts(DiscNode), (std::vector<std::string>{".cache", "Photos"}));
@@ -573,8 +574,10 @@ TEST_F(MainWindowTest, TheSizeColumnSortsByTheRealSizes) {
     // A refill keeps the column and the direction.
     Main->RefreshList(false);
     EXPECT_EQ(ListCaptions().front(), "e-beyond-4GiB");
+    // Descending by name reverses everything, the folders (first when ascending) included.
     lvMain()->ColumnClickHandler(0);
-    EXPECT_EQ(ListCaptions().front(), "f-folder");
+    EXPECT_EQ(ListCaptions().front(), "e-beyond-4GiB");
+    EXPECT_EQ(ListCaptions().back(), "f-folder");
     EXPECT_FALSE(lvMain()->Ascending());
 }
 
