@@ -2,6 +2,8 @@
 // Open, Save, Save As, Revert, Exit, the recent list and the save question).
 #include "CatalogMain.h"
 
+#include "app/ShellMenu.h"
+
 #include "app/UiText.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
@@ -91,6 +93,7 @@ TfmCatalogMain::TfmCatalogMain(QWidget* Parent) : TCustomForm(Parent) {
     CreatePanes();
     CreateMenus();
     CreateToolBars();
+    StartIdleUpdates();
 
     MRUManager1 = new TMRUManager(this);
     MRUManager1->SetName("MRUManager1");
@@ -113,6 +116,8 @@ TfmCatalogMain::~TfmCatalogMain() {
     // hiding the window in the base destructors moves it: the handler must not run then.
     disconnect(qApp, nullptr, this, nullptr);
     BeforeDestruction();
+    for (QWidget* V : DragViewports())
+        V->removeEventFilter(this);
     // The panes draw from the image lists, which are members: the panes go first.
     delete takeCentralWidget();
     if (fmCatalogMain == this) fmCatalogMain = nullptr;

@@ -26,8 +26,8 @@
 //                              keyword search
 //   CatalogMainResults.cpp     the result pane: Goto, clearing, deleting and refreshing rows,
 //                              the one Delete command of every pane, the report
-// A further concern (drag and drop, the shell submenu) gets a CatalogMain<Concern>.cpp
-// of its own with its section below.
+//   CatalogMainDrag.cpp        drag and drop inside the window: moving items, attaching keywords
+//   CatalogMainShell.cpp       the pop-up menu of the tree and the list with its Shell submenu
 // The program's own modal dialogs are made through DialogFactory() (app/dialogs); message
 // boxes, file dialogs and the shell go through UserDialogs() (app/UserDialogs.h).
 //
@@ -42,6 +42,7 @@
 #pragma once
 
 #include "app/ImageLists.h"
+#include "app/ItemMoves.h"
 #include "app/SListView.h"
 #include "app/UserDialogs.h"
 #include "app/dialogs/CatFind.h"
@@ -60,6 +61,9 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QMimeData;
+class QMouseEvent;
+class QDropEvent;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
@@ -71,6 +75,8 @@ class TFormPlacement;
 class TFormStorage;
 class TListImageThread;
 class TMRUManager;
+class TShellContextMenu;
+struct TShellCommand;
 class TThread;
 
 // " - Quillmark": the end of every caption of the main window (set by the module start-up).
@@ -143,9 +149,16 @@ public:
     bool FindRunning() const { return FFindRunning; }
     bool ListImageRunning() const { return FListImageRunning; }
     TListImageThread* ListImageThread() const { return FListImageThread.get(); }
+    // What starts a drag inside the window once the pointer has moved far enough: a QDrag
+    // carrying NewPaneDragData(Source) unless set (tests record the start here instead).
+    std::function<void(TDragSource Source)> OnStartDrag;
+    // The data of a drag from the pane Source of this window (MIME type PaneDragMimeType).
+    QMimeData* NewPaneDragData(TDragSource Source) const;
 
 protected:
     QMenu* createPopupMenu() override { return nullptr; }
+    // Watches the panes' viewports for the mouse and drag events of drag and drop.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // Pictures of ImageList1, in the order of their indices; 7 and 8 are the sort marks of the
@@ -227,7 +240,6 @@ private:
     void tvMainChange(TTreeViewNode* Node);
     void lvMainChange();
     void FocusChanged(QWidget* Now);
-    void SortSizes(const TListViewItem* I1, const TListViewItem* I2, int& Compare) const;
     // The Modified column fits the longest date the user's locale writes.
     void FitDateColumn();
 
@@ -256,6 +268,7 @@ private:
     QAction* NewAction(const char* Name, const char* Caption, const char* Hint,
                        const QKeySequence& ShortCut, int ImageIndex, std::function<void()> Execute);
     void ScheduleUpdateActions();
+    void StartIdleUpdates();
 
     // ---- add commands, synchronise, options, about (CatalogMainAdd.cpp) ----
     void CreateAddActions();
@@ -266,6 +279,22 @@ private:
     void RescanActionExecute();
     void SetupActionExecute();
     void About1Click();
+
+    // ---- drag and drop (CatalogMainDrag.cpp) ----
+    void ConnectDragAndDrop();
+    std::vector<QWidget*> DragViewports() const;
+    bool PaneMouseEvent(QWidget* Pane, QMouseEvent* E);
+    bool PaneDragEvent(QWidget* Pane, QDropEvent* E);
+    // The item of the node (tvMain) or row (lvMain) at P, null over empty space.
+    TBasicItem* DropTarget(QWidget* Pane, const QPoint& P) const;
+    bool AcceptsDrop(QWidget* Pane, TDragSource Source, const QPoint& P) const;
+    void _DragDrop(QWidget* Pane, TDragSource Source, const QPoint& P);
+
+    // ---- the pop-up menu of the tree and the list (CatalogMainShell.cpp) ----
+    void pmMainPopup();
+    void UpdateShellMenu(TFileItem* Item);
+    void BuildShellSubmenu(QMenu* Parent, const std::vector<TShellCommand>& Commands);
+    void ShellMenuItemClick(int Id);
 
     // ---- settings and layout (CatalogMainSettings.cpp) ----
     void FormStorage1RestorePlacement();
@@ -365,6 +394,8 @@ private:
     QStatusBar* StatusBar1 = nullptr;
     QMenu* Recent1 = nullptr;
     QMenu* pmMain = nullptr;
+    QMenu* ViewStyle1 = nullptr; // the View Style submenu of pmMain
+    QMenu* shell1 = nullptr;     // the Shell submenu of pmMain
     QMenu* pmResults = nullptr;
     QMenu* pmKeyword = nullptr;
     QMenu* State1 = nullptr; // the State submenu of pmKeyword
@@ -429,6 +460,12 @@ private:
     QLabel* FStatusLabel = nullptr;
     QActionGroup* FStyleGroup = nullptr;
     bool FUpdatePending = false;
+    // Drag and drop: where the left button went down (-1, -1 when it is up) and in which pane.
+    QPoint FDownPoint{-1, -1};
+    QWidget* FDragPane = nullptr;
+    // The desktop's commands of the last build of the Shell submenu, and the path they act on.
+    std::unique_ptr<TShellContextMenu> FShellContextMenu;
+    std::string FShellMenuPath;
     // The sizes of the folder, keyword and result panes, kept while a pane is hidden.
     int FLeftSize = 200;
     int FRightSize = 150;

@@ -20,13 +20,38 @@ namespace {
 // The pictures of ImageList1 in the order of TActionImage; each lies under
 // resources/images/window/16 and resources/images/window/32.
 const char* const ActionImageNames[] = {
-    "new",           "open",           "save",           "save-as",         "up",
-    "delete",        "properties",     "sort-ascending", "sort-descending", "large-icons",
-    "small-icons",   "list",           "details",        "rename",          "refresh",
-    "revert",        "exit",           "folders-bar",    "keywords-bar",    "results-bar",
-    "add-keyword",   "select-all",     "add-virtual-folder", "add-file-folder", "add-file",
-    "synchronize",   "options",        "find",           "keyword-search",  "report",
-    "goto",          "clear-results",
+    "new",
+    "open",
+    "save",
+    "save-as",
+    "up",
+    "delete",
+    "properties",
+    "sort-ascending",
+    "sort-descending",
+    "large-icons",
+    "small-icons",
+    "list",
+    "details",
+    "rename",
+    "refresh",
+    "revert",
+    "exit",
+    "folders-bar",
+    "keywords-bar",
+    "results-bar",
+    "add-keyword",
+    "select-all",
+    "add-virtual-folder",
+    "add-file-folder",
+    "add-file",
+    "synchronize",
+    "options",
+    "find",
+    "keyword-search",
+    "report",
+    "goto",
+    "clear-results",
 };
 const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
                                               "keyword-exclude"};
@@ -57,9 +82,14 @@ QAction* TfmCatalogMain::NewAction(const char* Name, const char* Caption, const 
     A->setShortcut(ShortCut);
     A->setShortcutContext(Qt::WindowShortcut);
     if (ImageIndex >= 0) A->setIcon(ImageList1.Icon(ImageIndex));
+    // Every command checks its rule again: the state may have changed since the last update.
     if (Execute)
-        connect(A, &QAction::triggered, this, [this, Execute] {
-            Run(Execute);
+        connect(A, &QAction::triggered, this, [this, A, Execute] {
+            // The rules leave the check the user has just given a switch as it is.
+            const bool Checked = A->isChecked();
+            UpdateActions();
+            A->setChecked(Checked);
+            if (A->isEnabled()) Run(Execute);
             ScheduleUpdateActions();
         });
     addAction(A);
@@ -108,6 +138,8 @@ void TfmCatalogMain::CreateActions() {
     aMainProperty =
         NewAction("aMainProperty", "Properties", "Properties|Show item properties",
                   K(Qt::ALT | Qt::Key_Return), imgProperties, [this] { aMainPropertyExecute(); });
+    // Alt with either Return or the keypad's Enter.
+    aMainProperty->setShortcuts({K(Qt::ALT | Qt::Key_Return), K(Qt::ALT | Qt::Key_Enter)});
     aBottom =
         NewAction("aBottom", "Results bar", "Show search results bar", K(Qt::CTRL | Qt::Key_0),
                   imgResultsBar, [this] { ShowPane(BottomPanel, aBottom->isChecked()); });
@@ -189,7 +221,27 @@ void TfmCatalogMain::CreateMenus() {
     View1->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
     View1->addSeparator();
     QMenu* Controls = View1->addMenu(QStringLiteral("Controls"));
-    Controls->addActions({aLeft, aRight, aBottom});
+    Controls->setObjectName(QStringLiteral("Controls1"));
+    // The menu's entries say in the status bar what the panes are, in words of their own; they
+    // follow and toggle the pane actions, whose shortcuts they show without owning them.
+    const std::pair<QAction*, const char*> PaneEntries[] = {{aLeft, "Show Folders bar"},
+                                                            {aRight, "Show KeyWords bar"},
+                                                            {aBottom, "Show Search Results bar"}};
+    for (const auto& [Pane, Hint] : PaneEntries) {
+        QAction* Entry = Controls->addAction(Pane->text());
+        Entry->setObjectName(Pane->objectName() + QStringLiteral("Menu"));
+        Entry->setStatusTip(QString::fromUtf8(Hint));
+        Entry->setShortcut(Pane->shortcut());
+        Entry->setShortcutContext(Qt::WidgetShortcut);
+        Entry->setCheckable(true);
+        Entry->setChecked(Pane->isChecked());
+        connect(Pane, &QAction::toggled, Entry, &QAction::setChecked);
+        connect(Pane, &QAction::changed, Entry,
+                [Entry, Pane] { Entry->setEnabled(Pane->isEnabled()); });
+        connect(Entry, &QAction::triggered, Pane, [Pane](bool Checked) {
+            if (Pane->isChecked() != Checked) Pane->trigger();
+        });
+    }
     QMenu* Bars = View1->addMenu(QStringLiteral("Tollbars"));
     Bars->addActions({Bar3, bar11, Bar21, ViewStylebar1});
     View1->addAction(StatusBar2);
@@ -199,12 +251,17 @@ void TfmCatalogMain::CreateMenus() {
 
     pmMain = new QMenu(this);
     pmMain->setObjectName(QStringLiteral("pmMain"));
-    QMenu* Styles = pmMain->addMenu(QStringLiteral("View Style"));
-    Styles->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
+    ViewStyle1 = pmMain->addMenu(QStringLiteral("View Style"));
+    ViewStyle1->setObjectName(QStringLiteral("ViewStyle1"));
+    ViewStyle1->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
     pmMain->addSeparator();
     pmMain->addActions({aAddVirtualFolder, aAddFileFolder, aAddLocFile});
     pmMain->addSeparator();
     pmMain->addAction(RescanAction);
+    shell1 = pmMain->addMenu(QStringLiteral("Shell"));
+    shell1->setObjectName(QStringLiteral("shell1"));
+    shell1->menuAction()->setVisible(false);
+    connect(pmMain, &QMenu::aboutToShow, this, [this] { Run([this] { pmMainPopup(); }); });
     pmMain->addSeparator();
     pmMain->addActions({aRenameAction, DeleteAction});
     pmMain->addSeparator();
@@ -236,6 +293,10 @@ void TfmCatalogMain::CreateMenus() {
     connect(pmKeyword, &QMenu::aboutToShow, this,
             [this] { State1->setEnabled(lvKey->SelCount() > 0); });
     lvKey->SetPopupMenu(pmKeyword);
+
+    // The rules hold whenever a menu shows.
+    for (QMenu* M : {File1, Edit1, Tools1, View1, pmResults, pmKeyword})
+        connect(M, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
 }
 
 void TfmCatalogMain::CreateToolBars() {
@@ -289,6 +350,15 @@ void TfmCatalogMain::CreateToolBars() {
 }
 
 // ---- enabling rules ----------------------------------------------------------------------------
+
+void TfmCatalogMain::StartIdleUpdates() {
+    // Changes no handler tells of (a scan's end, a pane filled by a worker) show within moments.
+    auto* Idle = new QTimer(this);
+    Idle->setObjectName(QStringLiteral("IdleUpdate"));
+    Idle->setInterval(250);
+    connect(Idle, &QTimer::timeout, this, [this] { UpdateActions(); });
+    Idle->start();
+}
 
 void TfmCatalogMain::ScheduleUpdateActions() {
     if (FUpdatePending) return;

@@ -38,13 +38,6 @@ private:
     bool FAfter;
 };
 
-// The size of an item for sorting: its file size, or -1 for anything that shows "Folder".
-long long SizeKey(const TBasicItem* Item) {
-    auto* F = dynamic_cast<const TFileItem*>(Item);
-    if (!F || (F->FileInfo().Attr & faDirectory)) return -1;
-    return static_cast<long long>(std::min<uint64_t>(F->FileInfo().Size, INT64_MAX));
-}
-
 QWidget* NewPanel(const char* Name, QWidget* Content) {
     auto* P = new QWidget;
     P->setObjectName(QString::fromUtf8(Name));
@@ -89,6 +82,7 @@ void TfmCatalogMain::CreatePanes() {
     };
 
     CreateListPanes();
+    ConnectDragAndDrop();
 
     LeftPanel = NewPanel("LeftPanel", tvMain);
     RightPanel = NewPanel("RightPanel", lvKey);
@@ -145,7 +139,7 @@ void TfmCatalogMain::CreateListPanes() {
     lvMain->SetAscImgIndex(imgSortAscending);
     lvMain->SetDescImgIndex(imgSortDescending);
     lvMain->OnCompareStr = [this](const TListViewItem* I1, const TListViewItem* I2, int& C) {
-        SortSizes(I1, I2, C);
+        CompareFolderListRows(I1, I2, lvMain->SortColumn(), C);
     };
     lvMain->OnChange = [this] {
         Run([&] { lvMainChange(); });
@@ -387,15 +381,6 @@ void TfmCatalogMain::FillListItem(TListItem* ListItem) {
     if (F) Texts[colAttributes - 1] = AttributeLetters(F->FileInfo().Attr);
     Texts[colComment - 1] = std::string(Item->Comment());
     Row->SetSubItems(std::move(Texts));
-}
-
-void TfmCatalogMain::SortSizes(const TListViewItem* I1, const TListViewItem* I2,
-                               int& Compare) const {
-    // The size column's texts are rounded kilobytes; the order follows the real sizes.
-    if (lvMain->SortColumn() != colSize || I1->SubItems().empty() || I2->SubItems().empty()) return;
-    const long long K1 = SizeKey(I1->Data()), K2 = SizeKey(I2->Data());
-    if (K1 < 0 && K2 < 0) return;
-    Compare = K1 < K2 ? -1 : (K1 > K2 ? 1 : 0);
 }
 
 // ---- selection and status ----------------------------------------------------------------------

@@ -44,6 +44,10 @@ public:
         return Qt->InputQuery(Caption, Prompt, Value);
     }
     bool ShellOpen(const std::string& FileName) override { return Qt->ShellOpen(FileName); }
+    bool StartProgram(const std::vector<std::string>& Argv) override {
+        return Qt->StartProgram(Argv);
+    }
+    void CopyText(const std::string& Text) override { Qt->CopyText(Text); }
 
 private:
     static bool Answer(std::deque<std::string>& Queue, std::string& Value) {

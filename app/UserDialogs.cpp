@@ -4,10 +4,12 @@
 #include "core/CatalogItems.h"
 #include "core/FileRecords.h"
 #include "core/PIDLWork.h"
+#include "platform/Process.h"
 #include "uilib/BrowseFolder.h"
 #include "uilib/Forms.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -87,6 +89,17 @@ public:
         const bool Local = !FileName.empty() && FileName[0] == '/';
         QUrl Url = Local ? FileUrl(FileName) : QUrl(ToQString(FileName), QUrl::StrictMode);
         return Url.isValid() && QDesktopServices::openUrl(Url);
+    }
+
+    bool StartProgram(const std::vector<std::string>& Argv) override {
+        std::string Error;
+        if (StartDetached(Argv, Error)) return true;
+        MessageDlg(Error, mtError, mbOK);
+        return false;
+    }
+
+    void CopyText(const std::string& Text) override {
+        QGuiApplication::clipboard()->setText(ToQString(Text));
     }
 
 private:

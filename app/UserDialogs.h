@@ -1,6 +1,7 @@
-// Every question, message, file dialog, folder browse, input box and shell open of the program
-// goes through one interface, TUserDialogs. The program installs the Qt implementation
-// (QMessageBox, QFileDialog, QInputDialog, QDesktopServices); tests install a scripted one that
+// Every question, message, file dialog, folder browse, input box, shell open, program start and
+// clipboard copy of the program goes through one interface, TUserDialogs. The program installs
+// the Qt implementation (QMessageBox, QFileDialog, QInputDialog, QDesktopServices, a detached
+// process, the clipboard); tests install a scripted one that
 // answers from a list and records what was asked, so that every command runs headless without
 // a modal loop.
 //
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -67,6 +69,11 @@ public:
                             std::string& Value) = 0;
     // Opens a file with the desktop's program for it; true when the desktop took it.
     virtual bool ShellOpen(const std::string& FileName) = 0;
+    // Starts Argv[0] with the arguments Argv, detached and without a shell (platform/Process.h);
+    // true when it runs.
+    virtual bool StartProgram(const std::vector<std::string>& Argv) = 0;
+    // Puts Text on the clipboard.
+    virtual void CopyText(const std::string& Text) = 0;
 };
 
 // The installed implementation (the Qt one unless another was installed).

@@ -111,6 +111,15 @@ bool TScriptedDialogs::ShellOpen(const std::string& FileName) {
     return ShellOpenResult;
 }
 
+bool TScriptedDialogs::StartProgram(const std::vector<std::string>& Argv) {
+    Started.push_back(Argv);
+    return true;
+}
+
+void TScriptedDialogs::CopyText(const std::string& Text) {
+    Copied.push_back(Text);
+}
+
 // ---- item properties, options, synchronizing options, about ----
 
 namespace {

@@ -50,10 +50,13 @@ public:
     void OnRescanning(std::function<void(TfmRescanningDialog&)> Work = {});
     void OnAbout(std::function<void(TAboutBox&)> Work = {});
 
-    // What was asked, and what the shell was asked to open.
+    // What was asked, what the shell was asked to open, the argument vectors of the programs
+    // started (none really starts) and the texts copied.
     std::vector<TQuestion> Asked;
     std::vector<std::string> Opened;
     bool ShellOpenResult = true;
+    std::vector<std::vector<std::string>> Started;
+    std::vector<std::string> Copied;
     // The texts of the message boxes asked so far.
     std::vector<std::string> Messages() const;
     size_t Unused() const { return FScript.size(); }
@@ -69,6 +72,8 @@ public:
     bool InputQuery(const std::string& Caption, const std::string& Prompt,
                     std::string& Value) override;
     bool ShellOpen(const std::string& FileName) override;
+    bool StartProgram(const std::vector<std::string>& Argv) override;
+    void CopyText(const std::string& Text) override;
 
     void ShowItemProperties(TBasicItem* Item, bool FollowTree) override;
     TModalResult ShowCatOptions() override;
