@@ -214,13 +214,13 @@ void TCustomTreeView::EndUpdate() {
     if (OnUpdate) OnUpdate(false);
 }
 
-TTreeViewNode* TCustomTreeView::AddChild(TTreeViewNode* Parent, const std::string& Text,
+TTreeViewNode* TCustomTreeView::AddChild(TTreeViewNode* Parent, std::string Text,
                                          TBasicItem* Data) {
     TTreeViewNode* P = Parent ? Parent : FRoot.get();
     if (P->FHasDeleted) CompactChildren(P);
     auto Node = std::unique_ptr<TTreeViewNode>(new TTreeViewNode(this, P));
     TTreeViewNode* N = Node.get();
-    N->FText = Text;
+    N->FText = std::move(Text);
     N->FData = Data;
     auto& C = P->FChildren;
     if (FUpdateCount > 0) {
@@ -236,7 +236,7 @@ TTreeViewNode* TCustomTreeView::AddChild(TTreeViewNode* Parent, const std::strin
     size_t At = C.size();
     if (FSortType == stText)
         At = static_cast<size_t>(
-            std::upper_bound(C.begin(), C.end(), Text,
+            std::upper_bound(C.begin(), C.end(), N->FText,
                              [](const std::string& T, const std::unique_ptr<TTreeViewNode>& X) {
                                  return CompareCaptions(T, X->FText) < 0;
                              }) -

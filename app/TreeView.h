@@ -94,8 +94,7 @@ public:
     ~TCustomTreeView() override;
 
     // Adds a node under Parent (null: at the top level); in sorted trees at its sorted place.
-    TTreeViewNode* AddChild(TTreeViewNode* Parent, const std::string& Text,
-                            TBasicItem* Data = nullptr);
+    TTreeViewNode* AddChild(TTreeViewNode* Parent, std::string Text, TBasicItem* Data = nullptr);
     int TopCount() const;
     TTreeViewNode* TopItem(int Index) const;
     // Every node, depth first (for tests and walks).

@@ -34,9 +34,9 @@ int RunLoad(const std::vector<std::string>& Args) {
     uint64_t Bytes = 0;
     CountItems(Root->Children(), Folders, Files, Bytes);
     std::printf("entries %lld\ninflate_seconds %.3f\nparse_seconds %.3f\nseconds %.3f\n"
-                "peak_rss_bytes %lld\n",
+                "peak_rss_bytes %lld\nparts %d\n",
                 static_cast<long long>(Folders + Files), LastLoadInflateSeconds,
-                Seconds - LastLoadWaitSeconds, Seconds, BenchPeakRss());
+                Seconds - LastLoadWaitSeconds, Seconds, BenchPeakRss(), LastLoadParts);
     double CloseStart = BenchSeconds();
     Root.reset();
     std::printf("close_seconds %.3f\n", BenchSeconds() - CloseStart);

@@ -5,6 +5,7 @@
 #include "core/InflateStream.h"
 #include "core/ItemFormats.h"
 #include "core/KeyWords.h"
+#include "core/LoadWorkers.h"
 #include "core/ProgressWindow.h"
 #include "core/TreeItems.h"
 #include "platform/Exceptions.h"
@@ -23,6 +24,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -31,6 +33,7 @@
 #include <vector>
 
 double LastLoadInflateSeconds = 0, LastLoadWaitSeconds = 0;
+int LastLoadParts = 0;
 
 namespace {
 
@@ -403,6 +406,10 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
         LoadingKeyWords = nullptr;
         LoadingTypes = nullptr;
     };
+    // Large folder records are read by helpers while this thread reads on (core/LoadWorkers.h).
+    // Declared out here: on a failure they are stopped before anything is cleared.
+    std::optional<TLoadWorkers> Workers;
+    std::vector<TKeyWordItem*> KeyList;
     try {
         {
             // A reader buffer of 64 KiB: most strings are then read where they lie.
@@ -412,14 +419,17 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
             Keys->ReadItems(Reader);
             // Keyword indices of items are positions in the records as they were read; this
             // copy of that order stays fixed whatever sorts the collection meanwhile.
-            std::vector<TKeyWordItem*> KeyList;
             KeyList.reserve(static_cast<size_t>(Keys->Count()));
             for (int I = 0; I < Keys->Count(); ++I)
                 KeyList.push_back(Keys->At(I));
             LoadingKeyWordList = &KeyList;
             LoadingKeyWords = Keys;
             LoadingTypes = Root.Types();
+            Workers.emplace(*Root.Types());
             Root.LoadFromReader(Reader);
+            Workers->Finish();
+            LastLoadParts = Workers->PartsHandedOff();
+            Workers.reset();
             Reset();
             ReadTrailer(Reader);
             // The body ends with the trailer: a longer one (a current body behind an old
@@ -427,7 +437,6 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
             if (!Reader.AtEnd()) throw EReadError(SysConsts::SReadError);
         }
     } catch (...) {
-        Reset();
         bool Inflate = false;
         try {
             throw;
@@ -435,6 +444,12 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
             Inflate = true;
         } catch (...) {
         }
+        // A part handed off lies earlier in the file than whatever failed here: when this thread
+        // ran into damaged compression, a damaged record there is what a reading from start to
+        // end would have met first.
+        if (Workers && Workers->Stop(Inflate)) Inflate = false;
+        Workers.reset();
+        Reset();
         // No half-read catalog is left behind for the user to save over the good file.
         std::string FileName = Root.CatFile();
         Root.Clear();

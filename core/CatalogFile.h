@@ -39,8 +39,9 @@ public:
 inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
 
 // Of the last LoadFromFile: the seconds its inflating thread was busy reading and inflating the
-// file, and the seconds the parser waited for it.
+// file, and the seconds the parser waited for it. Of the last load: the records read by helpers.
 extern double LastLoadInflateSeconds, LastLoadWaitSeconds;
+extern int LastLoadParts;
 
 // Replaces the contents of Stream by their zlib compression at level 9, position 0: one
 // RFC 1950 stream. Bodies above 1 MiB are deflated in blocks on several threads and joined (the

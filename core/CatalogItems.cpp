@@ -2,6 +2,7 @@
 
 #include "core/CatalogGlobals.h"
 #include "core/ItemFormats.h"
+#include "core/LoadWorkers.h"
 #include "platform/Filer.h"
 #include "platform/StringList.h"
 #include "platform/SysUtils.h"
@@ -42,7 +43,9 @@ const TItemClassInfo TCustomCatalogItem::Class{
 TCustomCatalogItem::TCustomCatalogItem(TCustomCatalogItems* Collection) : TCollectionItem(nullptr) {
     // Joins the collection only now, so the collection sees a whole catalog item.
     SetCollection(Collection);
-    CatalogModified = true;
+    // Helpers of a load make items beside the UI thread; the load decides the mark at its end.
+    TLoadThread* T = TLoadThread::Current();
+    if (!T || !T->Quiet) CatalogModified = true;
 }
 
 TCustomCatalogItem::~TCustomCatalogItem() {
@@ -100,10 +103,14 @@ void TCustomCatalogItem::Assign(const TCollectionItem& Source) {
 }
 
 void TCustomCatalogItem::LoadFromReader(TReader& Reader) {
+    ReadHeader(Reader);
+    ReadFields(Reader);
+}
+
+void TCustomCatalogItem::ReadHeader(TReader& Reader) {
     std::string Scratch;
     SetNameField(PackedString(Reader.ReadStringView(Scratch)));
     FComment = PackedString(Reader.ReadStringView(Scratch));
-    ReadFields(Reader);
 }
 
 void TCustomCatalogItem::SaveToWriter(TWriter& Writer) {
@@ -274,6 +281,11 @@ void TCatalogClientItem::AddClient(TCustomCatalogItem* Item) {
     FClients.Add(Item);
 }
 
+void TCatalogClientItem::AddFreshClient(TCustomCatalogItem* Item) {
+    CatalogModified = true;
+    FClients.AddFresh(Item);
+}
+
 void TCatalogClientItem::RemoveClient(TCustomCatalogItem* Item) {
     CatalogModified = true;
     FClients.Remove(Item);
@@ -304,7 +316,8 @@ constexpr int MaxNesting = 65536;
 // 512` included), while the catalogs of every day never leave the caller's thread.
 constexpr int StackSpan = 128;
 constexpr size_t SpanStackSize = size_t(16) << 20;
-int GReadDepth = 0, GWriteDepth = 0;
+// Levels of the reading and writing on this thread (helpers of a load read beside it).
+thread_local int GReadDepth = 0, GWriteDepth = 0;
 
 struct DepthGuard {
     explicit DepthGuard(int& Depth) : FDepth(Depth) {
@@ -316,18 +329,38 @@ struct DepthGuard {
     ~DepthGuard() { --FDepth; }
     DepthGuard(const DepthGuard&) = delete;
     DepthGuard& operator=(const DepthGuard&) = delete;
-    // Runs Fn here, or on a fresh stack at every StackSpan-th level.
+    // Runs Fn here, or on a fresh stack at every StackSpan-th level. The thread of the fresh
+    // stack stands in for this one, which waits: it takes over its levels, its load part and
+    // its small-object arena.
     void Run(const std::function<void()>& Fn) const {
-        if (FDepth % StackSpan == 0)
-            RunWithStack(SpanStackSize, Fn);
-        else
+        if (FDepth % StackSpan != 0) {
             Fn();
+            return;
+        }
+        int Read = GReadDepth, Write = GWriteDepth;
+        TLoadThread* Load = TLoadThread::Current();
+        TSmallArena* Arena = TSmallArena::Current();
+        RunWithStack(SpanStackSize, [&] {
+            GReadDepth = Read;
+            GWriteDepth = Write;
+            TLoadThread::Install(Load);
+            TSmallArena::Install(Arena);
+            Fn();
+        });
     }
 
 private:
     int& FDepth;
 };
 } // namespace
+
+int ReadNestingLevel() {
+    return GReadDepth;
+}
+
+void SetReadNestingLevel(int Level) {
+    GReadDepth = Level;
+}
 
 void TCustomCatalogItems::ReadItems(TReader& Reader) {
     DepthGuard Depth(GReadDepth);
@@ -342,7 +375,11 @@ void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
         int32_t N = Reader.ReadInteger();
         // Each record takes at least its size, a class index and two strings.
         if (N < 0 || N > Reader.Remaining() / 10) throw EReadError(SysConsts::SReadError);
+        TLoadThread* Load = TLoadThread::Current();
+        const std::atomic<bool>* Cancel = Load ? Load->Cancel : nullptr;
         for (int32_t I = 0; I < N; ++I) {
+            if (Cancel && Cancel->load(std::memory_order_relaxed))
+                throw EReadError(SysConsts::SReadError);
             // Room from the stored count, but never far ahead of the records really read: a
             // count a damaged file claims costs at most a few times what its records cost.
             if (I == Count() && I == Capacity())
@@ -361,8 +398,10 @@ void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
             // A record's class must fit the collection it lies in.
             if (!AcceptsClass(C)) throw EReadError(SysConsts::SReadError);
             TCustomCatalogItem* Item = CreateItemOfClass(C);
-            Item->LoadFromReader(Reader);
-            ItemLoaded(Item);
+            if (!ReadRecordElsewhere(Reader, Item, End)) {
+                Item->LoadFromReader(Reader);
+                ItemLoaded(Item);
+            }
             int64_t Pos = Reader.Position();
             if (Pos < End) {
                 // Fields of a newer writer that this reader does not know.

@@ -40,6 +40,11 @@ extern std::function<void(const std::string& Message)> ShowCatalogErrorHook;
 
 class TCustomCatalogItems;
 
+// The nesting level of the collection the calling thread is reading (1: the root's children; 0
+// outside any), for a thread that goes on reading below that level in another's stead.
+int ReadNestingLevel();
+void SetReadNestingLevel(int Level);
+
 class TCustomCatalogItem : public TCollectionItem {
 public:
     static const TItemClassInfo Class;
@@ -74,7 +79,10 @@ public:
     // Copies Name and Comment from another catalog item (not the caption, not the flag).
     void Assign(const TCollectionItem& Source) override;
 
+    // Name and Comment, then ReadFields.
     virtual void LoadFromReader(TReader& Reader);
+    // The first part of LoadFromReader: Name and Comment.
+    void ReadHeader(TReader& Reader);
     virtual void SaveToWriter(TWriter& Writer);
     virtual void ReadFields(TReader& Reader);
     virtual void WriteFields(TWriter& Writer);
@@ -126,6 +134,15 @@ public:
 
     // Called by the collection reader after each item has been read.
     virtual void ItemLoaded(TCustomCatalogItem* Item) { (void)Item; }
+    // Called by the collection reader for each item made, with Reader after the record's class:
+    // true when the record has been read elsewhere (core/LoadWorkers.h) or here; false to have
+    // the item's LoadFromReader and ItemLoaded run as usual. The record ends at End.
+    virtual bool ReadRecordElsewhere(TReader& Reader, TCustomCatalogItem* Item, int64_t End) {
+        (void)Reader;
+        (void)Item;
+        (void)End;
+        return false;
+    }
 
     // The collection record of the catalog file.
     void ReadItems(TReader& Reader);
@@ -167,6 +184,8 @@ public:
 
     const TClientList& Clients() const { return FClients; }
     virtual void AddClient(TCustomCatalogItem* Item);
+    // The base AddClient for an item the list cannot hold yet (one just read): no search.
+    void AddFreshClient(TCustomCatalogItem* Item);
     virtual void RemoveClient(TCustomCatalogItem* Item);
     // Removes every client through the virtual RemoveClient, the last one first.
     void ClearClients();

@@ -1,5 +1,8 @@
 #include "ClientList.h"
 
+#include <algorithm>
+#include <new>
+
 namespace {
 // Below this many entries a linear search is faster than keeping a hash index.
 constexpr size_t HashThreshold = 16;
@@ -33,6 +36,11 @@ void TClientList::SetSlot(TCustomCatalogItem* Item, long Pos) {
 
 bool TClientList::Add(TCustomCatalogItem* Item) {
     if (!Item || Find(Item) >= 0) return false;
+    AddFresh(Item);
+    return true;
+}
+
+void TClientList::AddFresh(TCustomCatalogItem* Item) {
     FSlots.push_back(Item);
     ++FCount;
     if (!FSlotOf && !FIndex && FSlots.size() > HashThreshold) {
@@ -43,7 +51,42 @@ bool TClientList::Add(TCustomCatalogItem* Item) {
     } else {
         SetSlot(Item, static_cast<long>(FSlots.size() - 1));
     }
-    return true;
+}
+
+void TClientList::AddFresh(TCustomCatalogItem* const* Items, size_t N) {
+    Reserve(N);
+    for (size_t I = 0; I < N; ++I) {
+        // Items just read lie far apart in memory: ask for the next ones early.
+        if (I + 16 < N) __builtin_prefetch(Items[I + 16], 1);
+        AddFresh(Items[I]);
+    }
+}
+
+void TClientList::TSlots::reserve(size_t N) {
+    if (N <= FCapacity) return;
+    auto* P = static_cast<TCustomCatalogItem**>(std::realloc(FData, N * sizeof(*FData)));
+    if (!P) throw std::bad_alloc();
+    FData = P;
+    FCapacity = N;
+}
+
+void TClientList::TSlots::shrink_to_fit() {
+    if (FSize == FCapacity) return;
+    if (FSize == 0) {
+        std::free(FData);
+        FData = nullptr;
+        FCapacity = 0;
+        return;
+    }
+    if (auto* P = static_cast<TCustomCatalogItem**>(std::realloc(FData, FSize * sizeof(*FData)))) {
+        FData = P;
+        FCapacity = FSize;
+    }
+}
+
+void TClientList::Reserve(size_t N) {
+    size_t Need = FSlots.size() + N;
+    if (Need > FSlots.capacity()) FSlots.reserve(std::max(Need, 2 * FSlots.capacity()));
 }
 
 bool TClientList::Remove(TCustomCatalogItem* Item) {
@@ -73,6 +116,10 @@ void TClientList::Compact() {
 void TClientList::Clear() {
     for (TCustomCatalogItem* Item : FSlots)
         if (Item && FSlotOf) *FSlotOf(Item) = -1;
+    Forget();
+}
+
+void TClientList::Forget() {
     FSlots.clear();
     FIndex.reset();
     FCount = 0;

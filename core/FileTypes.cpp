@@ -43,13 +43,20 @@ void TTypeItem::RemoveClient(TCustomCatalogItem* Item) {
     if (B->FTypeRow == this) B->FTypeRow = nullptr;
 }
 
+void TTypeItem::AddLoadedClients(const std::vector<TCustomCatalogItem*>& Items) {
+    CatalogModified = true;
+    MutableClients().AddFresh(Items.data(), Items.size());
+    for (TCustomCatalogItem* C : Items)
+        static_cast<TBasicItem*>(C)->FTypeRow = this;
+}
+
 void TTypeItem::DropClients() {
     for (TCustomCatalogItem* C : Clients()) {
         auto* B = static_cast<TBasicItem*>(C);
         if (B->FTypeRow == this) B->FTypeRow = nullptr;
         B->FTypeSlot = -1;
     }
-    MutableClients().Clear();
+    MutableClients().Forget();
 }
 
 void TTypeItem::SetImageIndex(int32_t V) {
@@ -101,10 +108,6 @@ int TTypeItems::KeyIndex(const std::string& Key) const {
     return It == FKeyList.end() ? -1 : It->second;
 }
 
-void TTypeItems::AddKey(const std::string& Key, int Position) {
-    FKeyList.emplace(AnsiLowerCase(Key), Position);
-}
-
 int TTypeItems::IndexOfClass(TItemClass C) const {
     return C ? KeyIndex(C->Name) : -1;
 }
@@ -125,32 +128,39 @@ void TTypeItems::ItemLoaded(TCustomCatalogItem* Item) {
     SetTypeDefaults(static_cast<TTypeItem*>(Item));
 }
 
+TTypeKind TypeKindOf(TItemClass C) {
+    // Plain files first: they are nearly every item of a catalog.
+    if (C == &TFileItem::Class) return tkFile;
+    if (C->InheritsFrom(&TBasicFolder::Class) || C->InheritsFrom(&TFileFolder::Class))
+        return tkClass;
+    return C->InheritsFrom(&TFileItem::Class) ? tkFile : tkNone;
+}
+
+std::string_view TypeSpelling(const TBasicItem* Item) {
+    // The type follows the file record's name, never the display name.
+    auto* F = static_cast<const TFileItem*>(Item);
+    std::string_view Name = F->FileInfo().Name.empty() ? Item->Name() : F->FileInfo().Name.View();
+    size_t Dot = Name.rfind('.');
+    return Dot == std::string_view::npos ? std::string_view() : Name.substr(Dot);
+}
+
 void TTypeItems::AddItem(TBasicItem* Item) {
     if (!Item) return;
     int Position = -1;
     std::string Ext;
-    bool IsFile = false;
     std::string_view Spelling;
     bool Learn = false;
     TItemClass C = Item->ClassType();
-    // Plain files first: they are nearly every item of a catalog.
-    bool Folder = C != &TFileItem::Class &&
-                  (C->InheritsFrom(&TBasicFolder::Class) || C->InheritsFrom(&TFileFolder::Class));
-    if (Folder) {
+    TTypeKind Kind = TypeKindOf(C);
+    if (Kind == tkClass) {
         Position = IndexOfClass(C);
-    } else if (C->InheritsFrom(&TFileItem::Class)) {
-        IsFile = true;
-        auto* F = static_cast<TFileItem*>(Item);
-        // The type follows the file record's name, never the display name.
-        std::string_view Name =
-            F->FileInfo().Name.empty() ? Item->Name() : F->FileInfo().Name.View();
-        size_t Dot = Name.rfind('.');
-        Spelling = Dot == std::string_view::npos ? std::string_view() : Name.substr(Dot);
+    } else if (Kind == tkFile) {
+        Spelling = TypeSpelling(Item);
         auto Known = FSpellings.find(Spelling);
         if (Known != FSpellings.end()) {
             Position = Known->second;
         } else {
-            Ext = ExtensionKey(Name);
+            Ext = ExtensionKey(Spelling);
             Position = IndexOfExtension(Ext);
             Learn = true;
         }
@@ -159,44 +169,61 @@ void TTypeItems::AddItem(TBasicItem* Item) {
         Item->SetTypeItem(nullptr);
         return;
     }
-    if (Position == -1) {
-        auto* Row = new TTypeItem(this);
-        Position = Row->Index();
-        // The built-in rows of the folder kinds: name and images.
-        struct TBuiltIn {
-            TItemClass Class;
-            std::string Name;
-            int32_t Image, Selected;
-        };
-        const TBuiltIn BuiltIns[] = {
-            {&TCatFileItem::Class, SCatalog, iiCatalog, iiCatalog},
-            {&TFileCollection::Class, SArchiveFolder, iiArchiveClosed, iiArchiveOpen},
-            {&TBasicFolder::Class, SVirtualFolder, iiVirtualFolder, iiVirtualFolder},
-            {&TFileFolder::Class, FolderTypeName, iiFolderClosed, iiFolderOpen},
-        };
-        auto B = std::find_if(std::begin(BuiltIns), std::end(BuiltIns),
-                              [C](const TBuiltIn& X) { return X.Class == C; });
-        if (B != std::end(BuiltIns)) {
-            Row->SetNameField(PackedString(B->Name));
-            Row->SetDefaultName(B->Name);
-            Row->SetImageIndexField(B->Image);
-            Row->SetSelectedIndexField(B->Selected);
-        } else {
-            Row->SetTypeKey(Ext);
-            Row->SetDefaultName(Ext.empty()
-                                    ? std::string(SFile)
-                                    : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
-        }
-        Row->SetItemClass(C);
-        Row->SetCommentField(PackedString());
-        AddKey(IsFile ? Ext : std::string(C->Name), Position);
-        // Defaults only for a new row: a row whose icon the type thread has found keeps it.
-        SetTypeDefaults(Row);
-    }
+    if (Position == -1) Position = MakeRow(C, Ext, TypeRowKey(C, Ext))->Index();
     if (Learn) FSpellings.emplace(std::string(Spelling), Position);
     TTypeItem* Row = At(Position);
     // An item moving to another type leaves its old row first.
     if (Item->TypeRow() != Row) Item->SetTypeItem(Row);
+    StartThread();
+}
+
+std::string TypeRowKey(TItemClass C, const std::string& Ext) {
+    return AnsiLowerCase(TypeKindOf(C) == tkFile ? Ext : std::string(C->Name));
+}
+
+TTypeItem* TTypeItems::MakeRow(TItemClass C, const std::string& Ext, const std::string& Key) {
+    auto* Row = new TTypeItem(this);
+    // The built-in rows of the folder kinds: name and images.
+    struct TBuiltIn {
+        TItemClass Class;
+        std::string Name;
+        int32_t Image, Selected;
+    };
+    const TBuiltIn BuiltIns[] = {
+        {&TCatFileItem::Class, SCatalog, iiCatalog, iiCatalog},
+        {&TFileCollection::Class, SArchiveFolder, iiArchiveClosed, iiArchiveOpen},
+        {&TBasicFolder::Class, SVirtualFolder, iiVirtualFolder, iiVirtualFolder},
+        {&TFileFolder::Class, FolderTypeName, iiFolderClosed, iiFolderOpen},
+    };
+    auto B = std::find_if(std::begin(BuiltIns), std::end(BuiltIns),
+                          [C](const TBuiltIn& X) { return X.Class == C; });
+    if (B != std::end(BuiltIns)) {
+        Row->SetNameField(PackedString(B->Name));
+        Row->SetDefaultName(B->Name);
+        Row->SetImageIndexField(B->Image);
+        Row->SetSelectedIndexField(B->Selected);
+    } else {
+        Row->SetTypeKey(Ext);
+        Row->SetDefaultName(Ext.empty() ? std::string(SFile)
+                                        : Format(SFileTypeFmt, {std::string_view(Ext).substr(1)}));
+    }
+    Row->SetItemClass(C);
+    Row->SetCommentField(PackedString());
+    FKeyList.emplace(Key, Row->Index());
+    // Defaults only for a new row: a row whose icon the type thread has found keeps it.
+    SetTypeDefaults(Row);
+    return Row;
+}
+
+TTypeItem* TTypeItems::RowOfKey(TItemClass C, const std::string& Ext, const std::string& Key) {
+    auto It = FKeyList.find(Key);
+    if (It != FKeyList.end()) return At(It->second);
+    return MakeRow(C, Ext, Key);
+}
+
+void TTypeItems::AddLoadedItems(TTypeItem* Row, const std::vector<TCustomCatalogItem*>& Items) {
+    if (Items.empty()) return;
+    Row->AddLoadedClients(Items);
     StartThread();
 }
 

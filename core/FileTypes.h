@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 class TBasicItem;
 class TTypeInfoThread;
@@ -45,6 +46,9 @@ public:
     void RemoveClient(TCustomCatalogItem* Item) override;
     // Unlinks every client at once (their rows become none), in one pass over the list.
     void DropClients();
+    // Appends items just read (tree items), which belong to no row yet, in their order (no
+    // search).
+    void AddLoadedClients(const std::vector<TCustomCatalogItem*>& Items);
 
     int32_t ImageIndex() const { return FImageIndex; }
     int32_t SelectedIndex() const { return FSelectedIndex; }
@@ -90,6 +94,12 @@ public:
 
     // Finds or creates the row of Item and links Item to it; restarts an ended thread.
     void AddItem(TBasicItem* Item);
+    // For a load that links items in bulk (core/LoadLinks.h): the row of Key (TypeRowKey),
+    // created as AddItem creates it for a first item of class C whose extension is Ext.
+    TTypeItem* RowOfKey(TItemClass C, const std::string& Ext, const std::string& Key);
+    // Links tree items just read, which belong to no row yet, to Row in their order, as AddItem
+    // would one by one.
+    void AddLoadedItems(TTypeItem* Row, const std::vector<TCustomCatalogItem*>& Items);
     int IndexOfClass(TItemClass C) const;
     int IndexOfExtension(const std::string& Ext) const;
     // The row's images by its item class (file rows 6/6; others unchanged).
@@ -108,7 +118,7 @@ public:
 private:
     friend class TTypeInfoThread;
     int KeyIndex(const std::string& Key) const;
-    void AddKey(const std::string& Key, int Position);
+    TTypeItem* MakeRow(TItemClass C, const std::string& Ext, const std::string& Key);
 
     TBasicItem* FOwner;
     TTypeInfoThread* FThread = nullptr;
@@ -128,3 +138,14 @@ private:
 // The upper-case extension (dot included, ASCII letters only upper-cased) of a file name; empty
 // when the name has no dot.
 std::string ExtensionKey(std::string_view FileName);
+
+// How an item of class C finds its row: by its class (the folder kinds and the catalog), by the
+// extension of its file name (files), or not at all (plain items).
+enum TTypeKind { tkNone, tkClass, tkFile };
+TTypeKind TypeKindOf(TItemClass C);
+// The extension of a file item as its file record's name spells it (dot included; empty when
+// the name has none). Only for items of kind tkFile.
+std::string_view TypeSpelling(const TBasicItem* Item);
+// The key under which the table finds a row: the folded class name for class rows, the folded
+// extension key (ExtensionKey) for file rows.
+std::string TypeRowKey(TItemClass C, const std::string& Ext);

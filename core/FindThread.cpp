@@ -2,6 +2,7 @@
 
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
+#include "core/FileTypes.h"
 #include "core/KeyWords.h"
 #include "core/ProgressWindow.h"
 #include "core/TreeItems.h"
@@ -201,7 +202,17 @@ void TFindThread::Execute() {
     std::exception_ptr Error;
     try {
         if (!FPrepared) Synchronize([this] { PrepareCriteria(); });
-        Synchronize([this] { BeginFind(); });
+        Synchronize([this] {
+            BeginFind();
+            // Room for every item the catalog holds (each is in one row of the type table):
+            // pages that no result reaches are never touched, and a search that finds millions
+            // neither copies its list over and over nor faults its pages in twice.
+            size_t Items = 0;
+            if (TTypeItems* Types = CurrentCatalog ? CurrentCatalog->Types() : nullptr)
+                for (int I = 0; I < Types->Count(); ++I)
+                    Items += static_cast<size_t>(Types->At(I)->Clients().Count());
+            FResults.reserve(Items);
+        });
         Search();
         if (OnOrderResults) OnOrderResults(FResults);
     } catch (...) {

@@ -1,10 +1,10 @@
 // TInflateStream: the body of a catalog file, inflated while it is read.
 //
 // The compressed bytes come from a source stream (the file, or a memory stream) in steps of
-// 256 KiB and are inflated, on a thread of the stream's own, into three windows of the same size
+// 256 KiB and are inflated, on a thread of the stream's own, into eight windows of the same size
 // that the reader takes in turn: the load costs about the slower of inflating and parsing, and
 // holds neither the whole file nor the whole body. The parser sees the signature after the first
-// step, and a body that fails to parse is refused with at most three more windows inflated. The
+// step, and a body that fails to parse is refused with at most eight more windows inflated. The
 // stream checks the zlib trailer (Adler-32) at its end, refuses bytes after the end of the zlib
 // stream, and refuses a body above MaxSize bytes whatever the data claims.
 //

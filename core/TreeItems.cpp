@@ -5,6 +5,7 @@
 #include "core/ItemDescription.h"
 #include "core/ItemFormats.h"
 #include "core/KeyWords.h"
+#include "core/LoadWorkers.h"
 #include "core/ViewLinks.h"
 #include "platform/Filer.h"
 #include "platform/Thread.h"
@@ -235,6 +236,9 @@ void TBasicItem::ReadFields(TReader& Reader) {
     SetExtraFields(Text, Int, Flag);
     int32_t K = Reader.ReadInteger();
     if (K < 0 || K > Reader.Remaining() / 2) throw EReadError(SysConsts::SReadError);
+    TLoadThread* Load = K > 0 ? TLoadThread::Current() : nullptr;
+    TLoadLinks* Links = Load ? Load->Links : nullptr;
+    if (Links) Links->Cache().NewItem();
     for (int32_t I = 0; I < K; ++I) {
         int32_t Index = Reader.ReadInteger();
         TKeyWordItem* Key = nullptr;
@@ -245,6 +249,14 @@ void TBasicItem::ReadFields(TReader& Reader) {
             Key = LoadingKeyWords->At(Index);
         }
         if (!Key) throw EReadError(SysConsts::SReadError);
+        if (Links) {
+            // In a load the keyword's side waits for its turn (core/LoadLinks.h); a repeated
+            // index is told by the marks of this item's indices.
+            if (!Links->Cache().FirstUse(Index)) continue;
+            EnsureExtras().KeyWords.push_back(Key);
+            Links->AddKeyWord(Key, this);
+            continue;
+        }
         // Both sides are linked here directly: the two lists are kept in step, so a keyword that
         // does not list this item yet is not in the item's list either, and a file that puts
         // thousands of keywords on one item costs no search per keyword. A repeated index links
@@ -277,9 +289,7 @@ void TBasicItem::WriteFields(TWriter& Writer) {
 TBasicItems::TBasicItems(TBasicItem* Owner, TItemClass ItemClass)
     : TCustomCatalogItems(ItemClass), FOwner(Owner) {}
 
-void TBasicItems::ItemLoaded(TCustomCatalogItem* Item) {
-    if (LoadingTypes) LoadingTypes->AddItem(static_cast<TBasicItem*>(Item));
-}
+// ItemLoaded and ReadRecordElsewhere: core/LoadWorkers.cpp, with the rest of a load's parts.
 
 bool TBasicItems::AcceptsClass(TItemClass C) const {
     return C->InheritsFrom(&TBasicItem::Class) && !C->InheritsFrom(&TCatFileItem::Class);
@@ -346,6 +356,7 @@ TCatFileItem::~TCatFileItem() {
     FTypes->DropAllClients();
     ClearChildren();
     FTypes.reset();
+    ClearKeyWords();
     FKeyWords.reset();
 }
 
@@ -357,12 +368,14 @@ void TCatFileItem::Clear() {
     FTypes->DropAllClients();
     ClearChildren();
     FTypes->Clear();
+    // The root's own keyword links go while the keywords exist: a load that failed may have set
+    // the root's side of a link whose keyword side was still to come.
+    ClearKeyWords();
     FKeyWords->Clear();
     FCatFile.clear();
     // A new catalog must not carry the texts of the previous one; the root keeps its name
     // ("Desktop" for a catalog made in the window), and a load takes the file's.
     SetCommentField(PackedString());
-    ClearKeyWords();
     SetNoteField(PackedString());
     SetExtraFields(PackedString(), -1, false);
     FTypes->AddItem(this);

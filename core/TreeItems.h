@@ -148,6 +148,8 @@ public:
     }
     // Links every item read into the folder to its file-type row.
     void ItemLoaded(TCustomCatalogItem* Item) override;
+    // In a load with helpers, offers large folder records to them.
+    bool ReadRecordElsewhere(TReader& Reader, TCustomCatalogItem* Item, int64_t End) override;
     // Tree items only; never a catalog root.
     bool AcceptsClass(TItemClass C) const override;
 

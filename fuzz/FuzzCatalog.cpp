@@ -2,12 +2,16 @@
 // own message, never crash, hang or allocate what it claims. Built twice: fuzz_catalog_body reads
 // the input as a decompressed body, fuzz_catalog_file as the compressed file (inflate included).
 //
-// Whatever loads must also save, load again and save to the same bytes.
+// Whatever loads must also save, load again and save to the same bytes. Every input is read twice:
+// with its folder records handed to helper threads (core/LoadWorkers.h) however small they are,
+// and on one thread; both readings must agree on whether it loads and on what it holds (bodies:
+// also on the message).
 #include "core/CatalogFile.h"
 #include "core/CatalogGlobals.h"
 #include "core/CatalogItems.h"
 #include "core/FileTypes.h"
 #include "core/KeyWords.h"
+#include "core/LoadWorkers.h"
 #include "core/TreeItems.h"
 #include "platform/Thread.h"
 
@@ -81,22 +85,49 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    TCatFileItem& Cat = *Root();
+namespace {
+
+// Loads the input; returns the saved body of what loaded, or the error.
+std::string Load(TCatFileItem& Cat, const uint8_t* Data, size_t Size, bool& Loaded) {
     Cat.Clear();
     TMemoryStream S;
     S.Write(Data, Size);
+    Loaded = false;
     try {
 #ifdef QM_FUZZ_COMPRESSED
         LoadCatalogData(Cat, S, FuzzBodyCap);
 #else
         LoadCatalogBody(Cat, S);
 #endif
-    } catch (const ECatalogError&) {
+    } catch (const ECatalogError& E) {
         if (Cat.Children()->Count() || Cat.KeyWords()->Count()) std::abort(); // half-read
-        return 0;
+        return E.what();
     }
-    std::string First = SaveBody(Cat);
+    Loaded = true;
+    return SaveBody(Cat);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    TCatFileItem& Cat = *Root();
+    bool Loaded, LoadedInPlace;
+    TLoadWorkers::SetPartBytes(SIZE_MAX, SIZE_MAX);
+    std::string InPlace = Load(Cat, Data, Size, LoadedInPlace);
+    TLoadWorkers::SetPartBytes(8, SIZE_MAX);
+    std::string First = Load(Cat, Data, Size, Loaded);
+#ifdef QM_FUZZ_COMPRESSED
+    // A file damaged both in its compression and in a record may name either.
+    bool Agree = Loaded == LoadedInPlace && (!Loaded || First == InPlace);
+#else
+    bool Agree = Loaded == LoadedInPlace && First == InPlace;
+#endif
+    if (!Agree) {
+        std::fprintf(stderr, "helpers read otherwise: %s / %s\n", Loaded ? "loaded" : First.c_str(),
+                     LoadedInPlace ? "loaded" : InPlace.c_str());
+        std::abort();
+    }
+    if (!Loaded) return 0;
     LoadBody(Cat, First);
     if (SaveBody(Cat) != First) {
         std::fprintf(stderr, "a loaded catalog does not save to the same bytes twice\n");

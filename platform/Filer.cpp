@@ -138,23 +138,29 @@ void TWriter::SetPosition(int64_t Pos) {
 // ---- TReader -----------------------------------------------------------------------------------
 
 TReader::TReader(TStream& Stream, size_t BufSize)
-    : FStream(Stream), FBuffer(std::max<size_t>(BufSize, 16)), FStreamSize(Stream.Size()),
-      FStreamPos(Stream.Position()) {}
+    : FStream(&Stream), FBuffer(std::max<size_t>(BufSize, 16)), FData(FBuffer.data()),
+      FStreamSize(Stream.Size()), FStreamPos(Stream.Position()) {}
+
+TReader::TReader(const void* Data, size_t Size)
+    : FStream(nullptr), FData(static_cast<const uint8_t*>(Data)), FBufEnd(Size),
+      FStreamSize(static_cast<int64_t>(Size)), FStreamPos(static_cast<int64_t>(Size)) {}
 
 TReader::~TReader() {
     // Give back what was buffered but not read, so the stream stands after the last value. A
     // stream that cannot go back that far (one inflated as it is read) stays where it is: a
     // destructor raises nothing.
     try {
-        if (FBufEnd > FBufPos)
-            FStream.Seek(-static_cast<int64_t>(FBufEnd - FBufPos), soFromCurrent);
+        if (FStream && FBufEnd > FBufPos)
+            FStream->Seek(-static_cast<int64_t>(FBufEnd - FBufPos), soFromCurrent);
     } catch (...) {
     }
 }
 
 void TReader::FillBuffer() {
+    // A block of memory has nothing beyond what it holds.
+    if (!FStream) throw EReadError(SysConsts::SReadError);
     FBufPos = 0;
-    FBufEnd = FStream.Read(FBuffer.data(), FBuffer.size());
+    FBufEnd = FStream->Read(FBuffer.data(), FBuffer.size());
     FStreamPos += static_cast<int64_t>(FBufEnd);
     if (FBufEnd == 0) throw EReadError(SysConsts::SReadError);
 }
@@ -166,7 +172,7 @@ int64_t TReader::Remaining() const {
 
 uint8_t TReader::ReadByteSlow() {
     FillBuffer();
-    return FBuffer[FBufPos++];
+    return FData[FBufPos++];
 }
 
 void TReader::Read(void* Buf, size_t Count) {
@@ -174,16 +180,16 @@ void TReader::Read(void* Buf, size_t Count) {
     uint8_t* P = static_cast<uint8_t*>(Buf);
     while (Count) {
         if (FBufPos == FBufEnd) {
-            if (Count >= FBuffer.size()) {
+            if (FStream && Count >= FBuffer.size()) {
                 // Large reads bypass the buffer.
-                FStream.ReadBuffer(P, Count);
+                FStream->ReadBuffer(P, Count);
                 FStreamPos += static_cast<int64_t>(Count);
                 return;
             }
             FillBuffer();
         }
         size_t N = std::min(Count, FBufEnd - FBufPos);
-        std::memcpy(P, FBuffer.data() + FBufPos, N);
+        std::memcpy(P, FData + FBufPos, N);
         FBufPos += N;
         P += N;
         Count -= N;
@@ -198,7 +204,7 @@ uint32_t TReader::ReadRaw32Slow() {
 
 TValueType TReader::NextValueSlow() {
     FillBuffer();
-    return static_cast<TValueType>(FBuffer[FBufPos]);
+    return static_cast<TValueType>(FData[FBufPos]);
 }
 
 int32_t TReader::ReadIntegerOfType(TValueType T) {
@@ -242,7 +248,7 @@ size_t TReader::ReadStringLength() {
 std::string_view TReader::ReadStringView(std::string& Scratch) {
     size_t Len = ReadStringLength();
     if (FBufEnd - FBufPos >= Len) {
-        std::string_view V(reinterpret_cast<const char*>(FBuffer.data()) + FBufPos, Len);
+        std::string_view V(reinterpret_cast<const char*>(FData) + FBufPos, Len);
         FBufPos += Len;
         return V;
     }
@@ -276,9 +282,10 @@ std::string TReader::ReadStringOfLength(size_t Len) {
 
 bool TReader::AtEnd() {
     if (FBufPos < FBufEnd) return false;
+    if (!FStream) return true;
     uint8_t Probe;
-    if (FStream.Read(&Probe, 1) == 0) return true;
-    FStream.Seek(-1, soFromCurrent);
+    if (FStream->Read(&Probe, 1) == 0) return true;
+    FStream->Seek(-1, soFromCurrent);
     return false;
 }
 
@@ -304,6 +311,14 @@ int64_t TReader::Position() const {
 }
 
 void TReader::SetPosition(int64_t Pos) {
+    if (!FStream) {
+        if (Pos < 0 || Pos > FStreamSize) throw EReadError(SysConsts::SReadError);
+        FBufPos = static_cast<size_t>(Pos);
+        return;
+    }
     FBufPos = FBufEnd = 0;
-    FStreamPos = FStream.Seek(Pos, soFromBeginning);
+    FStreamPos = FStream->Seek(Pos, soFromBeginning);
+    // A stream that ends before Pos (one whose size is known only at its end) stops there: the
+    // place asked for is not in it.
+    if (FStreamPos != Pos) throw EReadError(SysConsts::SReadError);
 }

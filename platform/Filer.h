@@ -8,9 +8,9 @@
 //   17 Date                        8-byte double: days since 1899-12-30
 //   19 Int64                       values outside the 32-bit signed range
 //
-// Both buffer the stream (1024 bytes by default). The reader checks every length against the
-// bytes that really remain and raises EReadError instead of reading past the end or allocating
-// what a damaged file claims.
+// Both buffer the stream (1024 bytes by default); a reader may also read a block of memory in
+// place. The reader checks every length against the bytes that really remain and raises
+// EReadError instead of reading past the end or allocating what a damaged file claims.
 #pragma once
 
 #include "Streams.h"
@@ -78,6 +78,9 @@ private:
 class TReader {
 public:
     explicit TReader(TStream& Stream, size_t BufSize = 1024);
+    // Reads the Size bytes at Data where they lie (no copy, no stream); positions count from
+    // Data. The bytes must outlive the reader.
+    TReader(const void* Data, size_t Size);
     // Leaves the stream positioned just after the last value read, where the stream can go back.
     ~TReader();
     TReader(const TReader&) = delete;
@@ -85,12 +88,12 @@ public:
 
     TValueType ReadValue() { return static_cast<TValueType>(ReadByte()); }
     TValueType NextValue() {
-        return FBufPos < FBufEnd ? static_cast<TValueType>(FBuffer[FBufPos]) : NextValueSlow();
+        return FBufPos < FBufEnd ? static_cast<TValueType>(FData[FBufPos]) : NextValueSlow();
     }
     // The common case inline: a tag and its payload lie whole in the buffer.
     int32_t ReadInteger() {
         if (FBufEnd - FBufPos >= 5) {
-            const uint8_t* P = FBuffer.data() + FBufPos;
+            const uint8_t* P = FData + FBufPos;
             switch (P[0]) {
             case vaInt8: FBufPos += 2; return static_cast<int8_t>(P[1]);
             case vaInt16:
@@ -115,7 +118,7 @@ public:
     void Read(void* Buf, size_t Count);
     uint32_t ReadRaw32() {
         if (FBufEnd - FBufPos >= 4) {
-            const uint8_t* P = FBuffer.data() + FBufPos;
+            const uint8_t* P = FData + FBufPos;
             FBufPos += 4;
             return uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 |
                    uint32_t(P[3]) << 24;
@@ -132,7 +135,7 @@ public:
 
 private:
     int32_t ReadIntegerOfType(TValueType T);
-    uint8_t ReadByte() { return FBufPos < FBufEnd ? FBuffer[FBufPos++] : ReadByteSlow(); }
+    uint8_t ReadByte() { return FBufPos < FBufEnd ? FData[FBufPos++] : ReadByteSlow(); }
     uint8_t ReadByteSlow();
     TValueType NextValueSlow();
     int32_t ReadIntegerSlow();
@@ -142,8 +145,9 @@ private:
     std::string ReadStringOfLength(size_t Len);
     void FillBuffer();
 
-    TStream& FStream;
+    TStream* FStream; // null when reading a block of memory
     std::vector<uint8_t> FBuffer;
+    const uint8_t* FData; // the bytes being read: FBuffer's, or the block's
     size_t FBufPos = 0, FBufEnd = 0;
     int64_t FStreamSize;
     // The stream's own position, kept here so that Position and Remaining need no stream call

@@ -9,12 +9,50 @@
 // made. When the last object is freed every block goes back to the system. Sizes above 512 bytes,
 // and builds with AddressSanitizer (which must see every object), use the ordinary heap.
 //
-// Any thread: a spin lock guards the lists.
+// Any thread: a spin lock guards the lists. A thread that makes many objects beside others (a
+// worker of a load) holds a TSmallArena meanwhile: it then carves from slabs of its own without
+// the lock.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 void* AllocateSmall(size_t Size);
 void FreeSmall(void* P, size_t Size) noexcept;
 // Bytes of the blocks held now, for tests and benchmarks.
 size_t SmallPoolBytes();
+
+// While it lives, AllocateSmall and FreeSmall on the thread that made it (or on a thread it was
+// handed to with Install) use slabs (256 KiB of a block) and free lists of its own, unlocked.
+// Its end gives what it holds back to the pool: the rest of its slab, its free lists and its
+// count of live objects.
+// Objects it made may be freed on any thread, before or after its end. The blocks stay mapped at
+// least while any arena lives.
+//
+// One thread at a time: a stand-in thread (one that runs while its caller waits for it) may
+// Install the caller's arena and must Install the previous one (usually null) before it ends.
+class TSmallArena {
+public:
+    TSmallArena();
+    ~TSmallArena();
+    TSmallArena(const TSmallArena&) = delete;
+    TSmallArena& operator=(const TSmallArena&) = delete;
+
+    // The arena of the calling thread, or null.
+    static TSmallArena* Current();
+    // Makes A (may be null) the arena of the calling thread; returns the previous one.
+    static TSmallArena* Install(TSmallArena* A);
+
+    void* Allocate(size_t Size);
+    void Free(void* P, size_t Size) noexcept;
+
+    // Size classes: multiples of 8 bytes up to 512.
+    static constexpr size_t Classes = 512 / 8 + 1;
+
+private:
+    char* FNext = nullptr;
+    size_t FLeft = 0;
+    int64_t FLive = 0;         // objects made here less objects freed here
+    void* FFree[Classes] = {}; // free lists by size class, linked through their first word
+    TSmallArena* FPrevious;
+};

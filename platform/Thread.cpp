@@ -138,6 +138,28 @@ void RunWithStack(size_t StackBytes, const std::function<void()>& Fn) {
     if (Run.Error) std::rethrow_exception(Run.Error);
 }
 
+TStackThread::TStackThread(size_t StackBytes, std::function<void()> Fn) : FFn(std::move(Fn)) {
+    static_assert(sizeof(pthread_t) == sizeof(FHandle));
+    pthread_attr_t Attr;
+    if (pthread_attr_init(&Attr) != 0) return;
+    pthread_t T;
+    FStarted = pthread_attr_setstacksize(&Attr, StackBytes) == 0 &&
+               pthread_create(&T, &Attr, &TStackThread::Proc, this) == 0;
+    pthread_attr_destroy(&Attr);
+    if (FStarted) FHandle = static_cast<unsigned long>(T);
+}
+
+void* TStackThread::Proc(void* Self) {
+    static_cast<TStackThread*>(Self)->FFn();
+    return nullptr;
+}
+
+void TStackThread::Join() {
+    if (!FStarted) return;
+    pthread_join(static_cast<pthread_t>(FHandle), nullptr);
+    FStarted = false;
+}
+
 bool CheckSynchronize(int TimeoutMs) {
     SyncQueue& Q = Queue();
     std::unique_lock<std::mutex> Lock(Q.M);

@@ -96,3 +96,24 @@ void SetMainThread();
 // the UI thread meanwhile. An exception of Fn is raised again in the caller. When no thread can
 // be made, Fn runs directly.
 void RunWithStack(size_t StackBytes, const std::function<void()>& Fn);
+
+// A plain joinable thread with a stack of StackBytes, for helpers that share a job with the
+// thread that made them (not TThread's contract: no Synchronize, no OnTerminate). Fn must catch
+// what it raises and hand failures on as values; an exception that escapes it anyway ends the
+// program. Started() is false when no thread could be made (the caller then does the work
+// itself); the destructor waits for the end of the thread.
+class TStackThread {
+public:
+    TStackThread(size_t StackBytes, std::function<void()> Fn);
+    ~TStackThread() { Join(); }
+    TStackThread(const TStackThread&) = delete;
+    TStackThread& operator=(const TStackThread&) = delete;
+    bool Started() const { return FStarted; }
+    void Join();
+
+private:
+    static void* Proc(void* Self);
+    std::function<void()> FFn;
+    unsigned long FHandle = 0; // pthread_t
+    bool FStarted = false;
+};

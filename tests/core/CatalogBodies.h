@@ -6,6 +6,7 @@
 #include "tests/TestSupport.h"
 
 #include "core/CatalogFile.h"
+#include "core/LoadWorkers.h"
 #include "platform/Filer.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +164,13 @@ inline std::string Listing(TCatFileItem* Root) {
     List(Out, Root, 0);
     return Out;
 }
+
+// The sizes of folder records that loads hand to helper threads, for one test (small sizes make
+// small catalogs take the roads of large ones); the defaults come back at its end.
+struct PartBytes {
+    PartBytes(size_t Min, size_t Max) { TLoadWorkers::SetPartBytes(Min, Max); }
+    ~PartBytes() { TLoadWorkers::SetPartBytes(0, 0); }
+};
 
 inline std::string ErrorOf(const std::function<void()>& Fn) {
     try {
