@@ -198,6 +198,9 @@ public:
     void LoadFromFile();
 
 private:
+    // Destroys every item below the root; the root's own links go first.
+    void DestroyTree();
+
     std::string FCatFile;
     std::unique_ptr<TKeyWordItems> FKeyWords;
     std::unique_ptr<TTypeItems> FTypes;
@@ -207,6 +210,7 @@ class TFileItem : public TBasicItem {
     QM_ITEM_CLASS(TFileItem)
 public:
     explicit TFileItem(TCustomCatalogItems* Collection);
+    ~TFileItem() override;
     std::string ClassCaption() const override { return "FileItem"; }
 
     const TFileInfo& FileInfo() const { return FFileInfo; }
