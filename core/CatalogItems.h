@@ -189,6 +189,9 @@ public:
     virtual void RemoveClient(TCustomCatalogItem* Item);
     // Removes every client through the virtual RemoveClient, the last one first.
     void ClearClients();
+    // Empties the list without touching the clients: only for a catalog whose every item is
+    // about to go without unlinking itself (TCatFileItem's tree teardown).
+    void ForgetClients() { FClients.Forget(); }
     // The base Assign; clients are never copied (this item's are cleared).
     void Assign(const TCollectionItem& Source) override;
 

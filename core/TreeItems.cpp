@@ -2,7 +2,6 @@
 
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
-#include "core/ItemDescription.h"
 #include "core/ItemFormats.h"
 #include "core/KeyWords.h"
 #include "core/LoadWorkers.h"
@@ -17,6 +16,9 @@ const std::vector<TKeyWordItem*>* LoadingKeyWordList = nullptr;
 
 namespace {
 const std::vector<TKeyWordItem*> GNoKeyWords;
+// Set while a catalog destroys its whole tree on this thread (TCatFileItem::DestroyTree): its
+// type rows and keywords have forgotten every item, so the items leave them alone.
+thread_local bool GTearingDown = false;
 } // namespace
 
 char PathSeparatorOf(std::string_view RootPath) {
@@ -60,8 +62,10 @@ int32_t* TBasicItem::TypeSlotOf(TCustomCatalogItem* Item) {
 }
 
 TBasicItem::~TBasicItem() {
-    SetTypeItem(nullptr);
-    ClearKeyWords();
+    if (!GTearingDown) {
+        SetTypeItem(nullptr);
+        ClearKeyWords();
+    }
     // The folder shown in the list moves to the parent whether or not the item has a tree node.
     if (CurrentFolder == this) CurrentFolder = OwnerItem();
     if (FExtras) {
@@ -351,13 +355,38 @@ TCatFileItem::TCatFileItem(TCustomCatalogItems* Collection)
 }
 
 TCatFileItem::~TCatFileItem() {
-    // Children first, while the keywords and type rows they link to still exist; the type links
-    // of every item go in one pass per row.
-    FTypes->DropAllClients();
-    ClearChildren();
+    // Children first, while the keywords and type rows they link to still exist.
+    DestroyTree();
     FTypes.reset();
-    ClearKeyWords();
     FKeyWords.reset();
+}
+
+void TCatFileItem::DestroyTree() {
+    // The root stays (Clear) or goes last: its own links go one by one, as for any item.
+    SetTypeItem(nullptr);
+    ClearKeyWords();
+    if (ScanThreads.Count() > 0) {
+        // A scan stopped below serves its calls meanwhile, which may add or delete items one by
+        // one: every link is kept in step (the type links of every item go in one pass per row).
+        FTypes->DropAllClients();
+        ClearChildren();
+        return;
+    }
+    // Everything that links to the items goes with them: the rows and keywords forget all their
+    // clients at once, and the items skip unlinking themselves, so the tree goes in one pass with
+    // no list or hash upkeep per item. Views are still told of items they show. The objects go
+    // back to an arena of this thread's, without the pool's lock, and the arena gives them back
+    // to the pool in one step (the pool's blocks are unmapped when nothing else lives in them).
+    for (int I = 0; I < FTypes->Count(); ++I)
+        FTypes->At(I)->ForgetClients();
+    for (int I = 0; I < FKeyWords->Count(); ++I)
+        FKeyWords->At(I)->ForgetClients();
+    struct TTeardown {
+        TTeardown() { GTearingDown = true; }
+        ~TTeardown() { GTearingDown = false; }
+        TSmallArena Arena;
+    } Teardown;
+    ClearChildren();
 }
 
 std::string TCatFileItem::ClassCaption() const {
@@ -365,12 +394,10 @@ std::string TCatFileItem::ClassCaption() const {
 }
 
 void TCatFileItem::Clear() {
-    FTypes->DropAllClients();
-    ClearChildren();
-    FTypes->Clear();
     // The root's own keyword links go while the keywords exist: a load that failed may have set
     // the root's side of a link whose keyword side was still to come.
-    ClearKeyWords();
+    DestroyTree();
+    FTypes->Clear();
     FKeyWords->Clear();
     FCatFile.clear();
     // A new catalog must not carry the texts of the previous one; the root keeps its name
@@ -391,6 +418,11 @@ void TCatFileItem::Assign(const TCollectionItem& Source) {
 QM_DEFINE_ITEM_CLASS(TFileItem, TBasicItem);
 
 TFileItem::TFileItem(TCustomCatalogItems* Collection) : TBasicItem(Collection) {}
+
+TFileItem::~TFileItem() {
+    // Most file records share their name with the item's (ReadFields).
+    FFileInfo.Name.ReleaseBeside(PackedName());
+}
 
 TVolumeInfo* TFileItem::GetVolume() const {
     TBasicItem* Owner = OwnerItem();
@@ -487,116 +519,4 @@ void TFileFolder::ReadFields(TReader& Reader) {
 void TFileFolder::WriteFields(TWriter& Writer) {
     TFileItem::WriteFields(Writer);
     FChildren->WriteItems(Writer);
-}
-
-// ---- TFileCollection ---------------------------------------------------------------------------
-
-QM_DEFINE_ITEM_CLASS(TFileCollection, TBasicFolder);
-
-TFileCollection::TFileCollection(TCustomCatalogItems* Collection)
-    : TBasicFolder(Collection), FVolume(NewVolumeInfo()) {
-    SetImageIndex(iiArchiveClosed);
-    SetSelectedIndex(iiArchiveOpen);
-}
-
-TFileCollection::~TFileCollection() {
-    StopScan();
-    ClearChildren();
-}
-
-std::string TFileCollection::ClassCaption() const {
-    return SArchiveFolder;
-}
-
-void TFileCollection::SetRootPath(const std::string& Path) {
-    if (Path == FVolume->Path) return;
-    CatalogModified = true;
-    FVolume->Path = Path;
-    ReadVolumeInfo(*FVolume);
-}
-
-void TFileCollection::Assign(const TCollectionItem& Source) {
-    StopScan();
-    TBasicFolder::Assign(Source);
-    auto* Src = dynamic_cast<const TFileCollection*>(&Source);
-    if (Src && Src != this) *FVolume = *Src->FVolume;
-}
-
-namespace {
-
-void ReadVolumeFields(TReader& Reader, TVolumeInfo& V) {
-    V.Path = Reader.ReadString();
-    if (FileVersion == 101) return; // the oldest files keep only the path
-    V.DriveType = static_cast<uint8_t>(Reader.ReadInteger());
-    V.VolumeName = Reader.ReadString();
-    V.FileSystem = Reader.ReadString();
-    V.Serial = static_cast<uint32_t>(Reader.ReadInt64());
-}
-
-void WriteVolumeFields(TWriter& Writer, const TVolumeInfo& V) {
-    Writer.WriteString(V.Path);
-    Writer.WriteInteger(V.DriveType);
-    Writer.WriteString(V.VolumeName);
-    Writer.WriteString(V.FileSystem);
-    Writer.WriteInt64(V.Serial);
-}
-
-} // namespace
-
-void TFileCollection::ReadFields(TReader& Reader) {
-    TBasicFolder::ReadFields(Reader);
-    ReadVolumeFields(Reader, *FVolume);
-}
-
-void TFileCollection::WriteFields(TWriter& Writer) {
-    TBasicFolder::WriteFields(Writer);
-    WriteVolumeFields(Writer, *FVolume);
-}
-
-// ---- TFileLocItem ------------------------------------------------------------------------------
-
-QM_DEFINE_ITEM_CLASS(TFileLocItem, TFileItem);
-
-TFileLocItem::TFileLocItem(TCustomCatalogItems* Collection)
-    : TFileItem(Collection), FVolume(NewVolumeInfo()) {}
-
-void TFileLocItem::SetLocation(const std::string& Path) {
-    if (Path == FVolume->Path) return;
-    CatalogModified = true;
-    FVolume->Path = Path;
-    ReadVolumeInfo(*FVolume);
-}
-
-void TFileLocItem::SetFileName(const std::string& FileName) {
-    SetLocation(ExtractFilePath(FileName));
-    std::string Name = ExtractFileName(FileName);
-    FileInfoRef().Name = PackedString(Name);
-    SetItemName(Name);
-    GetFileInfo(FileName, FileInfoRef());
-    std::string CommentText, NoteText;
-    ExtractItemDescription(this, CommentText, NoteText);
-    if (!CommentText.empty()) SetComment(CommentText);
-    if (!NoteText.empty()) SetNote(NoteText);
-    if (CurrentCatalog) CurrentCatalog->Types()->AddItem(this);
-    if (ShowItemPropertiesProc) ShowItemPropertiesProc(this);
-}
-
-std::string TFileLocItem::GetFullPath(std::string_view) const {
-    return JoinPath(GetLocation(), FileInfo().Name.View());
-}
-
-void TFileLocItem::Assign(const TCollectionItem& Source) {
-    TFileItem::Assign(Source);
-    auto* Src = dynamic_cast<const TFileLocItem*>(&Source);
-    if (Src && Src != this) *FVolume = *Src->FVolume;
-}
-
-void TFileLocItem::ReadFields(TReader& Reader) {
-    TFileItem::ReadFields(Reader);
-    ReadVolumeFields(Reader, *FVolume);
-}
-
-void TFileLocItem::WriteFields(TWriter& Writer) {
-    TFileItem::WriteFields(Writer);
-    WriteVolumeFields(Writer, *FVolume);
 }

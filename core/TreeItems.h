@@ -10,7 +10,9 @@
 //
 // Ownership: each item is owned by the collection it lies in (a folder's TBasicItems); the
 // catalog root owns its keyword collection and type table. Items keep plain links to keywords,
-// their type row and their view rows, and remove every link when they are destroyed.
+// their type row and their view rows, and remove every link when they are destroyed; when a
+// catalog destroys its whole tree (Clear, its end) its rows and keywords forget all their items
+// at once instead, and the items tell only the views.
 //
 // Paths: new scans store POSIX paths and a scanned folder's root path ends with '/'; paths of
 // catalogs made on other systems are opaque text joined with the separator their root uses.
@@ -198,6 +200,10 @@ public:
     void LoadFromFile();
 
 private:
+    // Destroys every item below the root, in bulk unless a scan is running; the root's own links
+    // go first.
+    void DestroyTree();
+
     std::string FCatFile;
     std::unique_ptr<TKeyWordItems> FKeyWords;
     std::unique_ptr<TTypeItems> FTypes;
@@ -207,6 +213,7 @@ class TFileItem : public TBasicItem {
     QM_ITEM_CLASS(TFileItem)
 public:
     explicit TFileItem(TCustomCatalogItems* Collection);
+    ~TFileItem() override;
     std::string ClassCaption() const override { return "FileItem"; }
 
     const TFileInfo& FileInfo() const { return FFileInfo; }

@@ -7,6 +7,7 @@
 void DestroyItems(TBasicItems& Items) {
     // Leaves first, always the last item of the deepest collection still holding any: each
     // deletion is a pop from the end, and no destructor recurses into a deep subtree.
+    if (Items.Count() == 0) return; // a folder whose children went before it
     Items.BeginUpdate();
     std::vector<TBasicItems*> Stack{&Items};
     while (!Stack.empty()) {

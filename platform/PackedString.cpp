@@ -20,7 +20,12 @@ void PackedString::Assign(std::string_view S) {
 }
 
 void PackedString::Release() noexcept {
-    if (FRep && FRep->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    if (!FRep) return;
+    // The only reference (nearly every string of a catalog): no other thread can reach the count,
+    // so it is only read. A locked decrement would stall a teardown of millions of strings on
+    // each one's cache miss in turn.
+    if (FRep->Refs.load(std::memory_order_acquire) == 1 ||
+        FRep->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
         size_t Size = sizeof(Rep) + FRep->Len;
         FRep->~Rep();
         FreeSmall(FRep, Size);

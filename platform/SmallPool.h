@@ -25,7 +25,8 @@ size_t SmallPoolBytes();
 // While it lives, AllocateSmall and FreeSmall on the thread that made it (or on a thread it was
 // handed to with Install) use slabs (256 KiB of a block) and free lists of its own, unlocked.
 // Its end gives what it holds back to the pool: the rest of its slab, its free lists and its
-// count of live objects.
+// count of live objects, in a time that does not grow with what it freed. A thread that frees
+// many objects at once (a catalog's teardown) holds one to free them without the lock.
 // Objects it made may be freed on any thread, before or after its end. The blocks stay mapped at
 // least while any arena lives.
 //
@@ -54,5 +55,6 @@ private:
     size_t FLeft = 0;
     int64_t FLive = 0;         // objects made here less objects freed here
     void* FFree[Classes] = {}; // free lists by size class, linked through their first word
+    void* FTail[Classes] = {}; // the last object of each list that is not empty
     TSmallArena* FPrevious;
 };

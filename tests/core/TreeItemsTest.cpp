@@ -185,6 +185,63 @@ TEST_F(Tree, ClearEmptiesTheCatalogAndItsTextsButKeepsTheRootName) {
     EXPECT_EQ(Cat->Types()->At(0)->DisplayName(), "Catalog");
 }
 
+// Closing frees the whole tree without unlinking item by item: nothing may be left pointing at
+// a freed item or row, views still hear of the items they show, another catalog alive beside it
+// keeps all of its links, and the emptied catalog works as before (a single delete unlinks).
+TEST_F(Tree, ClosingFreesTheTreeInBulkAndLeavesNothingLinked) {
+    TCatFileItem Other;
+    Other.Clear();
+    auto* OtherFile = new TFileItem(Other.Children());
+    OtherFile->FileInfoRef().Name = PackedString("o.txt");
+    Other.Types()->AddItem(OtherFile);
+    auto* OtherKey = new TKeyWordItem(Other.KeyWords());
+    OtherKey->AddClient(OtherFile);
+
+    auto* K = new TKeyWordItem(Cat->KeyWords());
+    for (TBasicItem* X : std::initializer_list<TBasicItem*>{A, Sub, Scanned, Cat.get()})
+        K->AddClient(X);
+    auto* Loc = Add<TFileLocItem>(Cat.get(), "");
+    Loc->FileInfoRef().Name = PackedString("l.txt");
+    Cat->Types()->AddItem(Loc);
+    K->AddClient(Loc);
+    FakeNode Node;
+    FakeRow Row;
+    Sub->SetTreeNode(&Node);
+    A->SetListItem(&Row);
+    CurrentFolder = Sub;
+    for (int Round = 0; Round < 2; ++Round) {
+        Cat->Clear();
+        EXPECT_EQ(Node.Deleted, 1);
+        EXPECT_EQ(Row.Deleted, 1);
+        EXPECT_EQ(CurrentFolder, Cat.get());
+        EXPECT_EQ(Cat->KeyWords()->Count(), 0);
+        EXPECT_TRUE(static_cast<TBasicItem*>(Cat.get())->KeyWords().empty());
+        ASSERT_EQ(Cat->Types()->Count(), 1);
+        EXPECT_EQ(Cat->Types()->At(0)->Clients().Count(), 1); // the root's own row
+        // The emptied catalog is used again.
+        K = new TKeyWordItem(Cat->KeyWords());
+        Sub = AddFolder(Add<TFileCollection>(Cat.get(), "Disk"), "sub");
+        A = AddFile(Sub, "a.txt");
+        auto* B = AddFile(Sub, "b.txt");
+        K->AddClient(A);
+        K->AddClient(B);
+        TTypeItem* TxtRow = A->TypeRow();
+        ASSERT_EQ(TxtRow->Clients().Count(), 2);
+        delete B; // a single delete still unlinks both sides
+        EXPECT_EQ(TxtRow->Clients().Count(), 1);
+        ASSERT_EQ(K->Clients().Count(), 1);
+        EXPECT_EQ(*K->Clients().begin(), A);
+        EXPECT_EQ(A->KeyWords(), std::vector<TKeyWordItem*>{K});
+    }
+    EXPECT_EQ(OtherFile->TypeRow()->Clients().Count(), 1);
+    EXPECT_EQ(*OtherKey->Clients().begin(), OtherFile);
+    EXPECT_EQ(OtherFile->KeyWords(), std::vector<TKeyWordItem*>{OtherKey});
+    // The catalog's own end goes the same way (AddressSanitizer checks what is left).
+    Cat.Root.reset();
+    delete OtherFile;
+    EXPECT_EQ(OtherKey->Clients().Count(), 0);
+}
+
 TEST_F(Tree, NotesAndCommentsMarkChangesOnlyWhenDifferent) {
     A->SetNote("n");
     CatalogModified = false;

@@ -61,4 +61,30 @@ TEST(SmallPool, ArenaObjectsLiveUntilTheLastIsFreedWherever) {
     EXPECT_EQ(SmallPoolBytes(), 0u);
 }
 
+// A thread frees many objects into an arena while others live: its end hands the free lists
+// back whole, and the pool makes its next objects from them instead of growing.
+TEST(SmallPool, ObjectsFreedInAnArenaAreReusedAfterItsEnd) {
+    ASSERT_EQ(SmallPoolBytes(), 0u) << "the pool must start empty";
+    void* Keep = AllocateSmall(16);
+    std::vector<void*> Many;
+    for (int I = 0; I < 200000; ++I)
+        Many.push_back(AllocateSmall(I % 2 ? 24 : 104));
+    size_t Held = SmallPoolBytes();
+    {
+        TSmallArena Arena;
+        for (size_t I = Many.size(); I-- > 0;)
+            FreeSmall(Many[I], I % 2 ? 24 : 104);
+    }
+    EXPECT_EQ(SmallPoolBytes(), Held) << "an object still lives: the blocks stay";
+    for (size_t I = 0; I < Many.size(); ++I) {
+        Many[I] = AllocateSmall(I % 2 ? 24 : 104);
+        std::memset(Many[I], 0x5A, I % 2 ? 24 : 104);
+    }
+    EXPECT_EQ(SmallPoolBytes(), Held);
+    for (size_t I = 0; I < Many.size(); ++I)
+        FreeSmall(Many[I], I % 2 ? 24 : 104);
+    FreeSmall(Keep, 16);
+    EXPECT_EQ(SmallPoolBytes(), 0u);
+}
+
 } // namespace
