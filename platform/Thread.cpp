@@ -92,8 +92,15 @@ struct TThread::Control {
     std::condition_variable ResumeCv;
 };
 
+namespace {
+// Set on a thread that stands in for the UI thread while the UI thread waits for it
+// (RunWithStack). A flag of the thread's own, never a change of MainId: a stand-in's id may be
+// given to a new thread as soon as it ends, which must not then take itself for the UI thread.
+thread_local bool GStandsInForMain = false;
+} // namespace
+
 bool IsMainThread() {
-    return std::this_thread::get_id() == MainId();
+    return GStandsInForMain || std::this_thread::get_id() == MainId();
 }
 
 void SetMainThread() {
@@ -109,7 +116,7 @@ struct TStackRun {
 
 void* StackRunProc(void* P) {
     auto* R = static_cast<TStackRun*>(P);
-    if (R->ActAsMain) SetMainThread();
+    GStandsInForMain = R->ActAsMain;
     try {
         (*R->Fn)();
     } catch (...) {
@@ -134,7 +141,6 @@ void RunWithStack(size_t StackBytes, const std::function<void()>& Fn) {
         return;
     }
     pthread_join(T, nullptr);
-    if (Run.ActAsMain) SetMainThread();
     if (Run.Error) std::rethrow_exception(Run.Error);
 }
 

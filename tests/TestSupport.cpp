@@ -232,23 +232,7 @@ bool RunTestWithPrivateMounts() {
     return RunThisTestInChild(Flag);
 }
 
-namespace {
-void* RunFunction(void* P) {
-    // The thread stands in for the UI thread, as the main thread of a process would.
-    SetMainThread();
-    (*static_cast<const std::function<void()>*>(P))();
-    return nullptr;
-}
-} // namespace
-
 void RunOnStackOf(size_t StackBytes, const std::function<void()>& Fn) {
-    pthread_attr_t Attr;
-    pthread_attr_init(&Attr);
-    pthread_attr_setstacksize(&Attr, StackBytes);
-    pthread_t T;
-    if (pthread_create(&T, &Attr, &RunFunction, const_cast<std::function<void()>*>(&Fn)) != 0)
-        throw std::runtime_error("pthread_create failed");
-    pthread_attr_destroy(&Attr);
-    pthread_join(T, nullptr);
-    SetMainThread();
+    // The thread stands in for the UI thread, as the main thread of a process would.
+    RunWithStack(StackBytes, Fn);
 }
