@@ -55,7 +55,7 @@ std::vector<std::string> SplitPaths(const char* Value, std::vector<std::string> 
     while (From <= S.size()) {
         size_t To = S.find(':', From);
         if (To == std::string::npos) To = S.size();
-        // Relative folders are invalid by the specification and ignored.
+        // Desktops ignore relative folders in these lists; so do we.
         if (To > From && S[From] == '/') Result.push_back(S.substr(From, To - From));
         From = To + 1;
     }

@@ -1,4 +1,4 @@
-// The applications the desktop offers for a file, as the freedesktop.org specifications keep
+// The applications the desktop offers for a file, as freedesktop.org desktops keep
 // them: desktop entries (".desktop" files) under the "applications" folders of the data
 // folders, the associations of MIME types with them in "mimeapps.list" files (default, added and
 // removed associations) and in the "mimeinfo.cache" files that the desktop database keeps, and
@@ -71,7 +71,7 @@ struct TDesktopApp {
 // NoDisplay is reported: such an entry is valid but kept out of menus.
 bool ReadDesktopEntry(const std::string& FileName, TDesktopApp& App, bool& NoDisplay);
 
-// The folders of the XDG base directory specification, most important first.
+// The XDG base folders (config and data, the user's and the system's), most important first.
 struct TXdgFolders {
     std::string ConfigHome;              // $XDG_CONFIG_HOME, default ~/.config
     std::vector<std::string> ConfigDirs; // $XDG_CONFIG_DIRS, default /etc/xdg
