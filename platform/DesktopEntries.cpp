@@ -1,6 +1,8 @@
 #include "DesktopEntries.h"
 
+#include "Exceptions.h"
 #include "Process.h"
+#include "Streams.h"
 
 #include <QByteArray>
 #include <QMimeDatabase>
@@ -14,29 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Reads a regular file of at most Limit bytes; anything else (a folder, a FIFO, a device, a
-// larger file) counts as unreadable and is never waited on.
-bool ReadSmallFile(const std::string& FileName, size_t Limit, std::string& Text) {
-    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (Fd < 0) return false;
-    struct stat St {};
-    bool Ok = ::fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) &&
-              static_cast<unsigned long long>(St.st_size) <= Limit;
-    Text.clear();
-    char Buffer[16384];
-    while (Ok) {
-        const ssize_t N = ::read(Fd, Buffer, sizeof Buffer);
-        if (N < 0 && errno == EINTR) continue;
-        if (N < 0) Ok = false;
-        if (N <= 0) break;
-        Text.append(Buffer, static_cast<size_t>(N));
-        // The file may have grown since it was measured.
-        if (Text.size() > Limit) Ok = false;
-    }
-    ::close(Fd);
-    return Ok;
-}
 
 std::string TrimBlanks(const std::string& S) {
     size_t B = 0, E = S.size();
@@ -117,8 +96,12 @@ void TKeyFile::Parse(const std::string& Text) {
 }
 
 bool TKeyFile::Load(const std::string& FileName) {
+    // A regular file of a sensible size only: a folder, a FIFO, a device or a larger file counts
+    // as unreadable and is never waited on.
     std::string Text;
-    if (!ReadSmallFile(FileName, DesktopFileMaxBytes, Text)) {
+    try {
+        Text = ReadFileBytes(FileName, DesktopFileMaxBytes);
+    } catch (const Exception&) {
         FGroups.clear();
         return false;
     }
