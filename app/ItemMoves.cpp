@@ -1,12 +1,10 @@
 #include "ItemMoves.h"
 
 #include "app/ListViewModel.h"
-#include "app/UiText.h"
+#include "app/ViewTypes.h"
 #include "core/CatalogGlobals.h"
 #include "core/KeyWords.h"
 #include "core/TreeItems.h"
-
-#include <QString>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,11 +26,6 @@ bool IsMovable(const TBasicItem* Item) {
 bool AcceptsMovesFrom(const TBasicItem* Target, const std::vector<TBasicItem*>& Dragged) {
     if (!IsMoveDestination(Target)) return false;
     return !(Dragged.size() == 1 && Dragged[0]->Children() && LiesWithin(Target, Dragged[0]));
-}
-
-int CompareLocale(const std::string& A, const std::string& B) {
-    const int C = QString::localeAwareCompare(ToQString(A), ToQString(B));
-    return C < 0 ? -1 : (C > 0 ? 1 : 0);
 }
 
 const TFileItem* FileOf(const TBasicItem* Item) {
@@ -171,13 +164,13 @@ void CompareFolderListRows(const TListViewItem* R1, const TListViewItem* R2, int
     // A file before a non-file; two non-files (folders) are equal unless named below.
     auto FilesFirst = [&] { Compare = F1 && !F2 ? -1 : (!F1 && F2 ? 1 : 0); };
     switch (Column) {
-    case 0: Compare = CompareLocale(R1->Caption(), R2->Caption()); return;
+    case 0: Compare = CompareCaptions(R1->Caption(), R2->Caption()); return;
     case 1:
         if (F1 && F2) {
             const uint64_t S1 = F1->FileInfo().Size, S2 = F2->FileInfo().Size;
             Compare = S1 < S2 ? -1 : (S1 > S2 ? 1 : 0);
         } else if (Folder1 && Folder2) {
-            Compare = CompareLocale(R1->Caption(), R2->Caption());
+            Compare = CompareCaptions(R1->Caption(), R2->Caption());
         } else {
             FilesFirst();
         }
@@ -196,8 +189,8 @@ void CompareFolderListRows(const TListViewItem* R1, const TListViewItem* R2, int
         const std::vector<std::string>& T2 = R2->SubItems();
         const std::string& A = Sub < T1.size() ? T1[Sub] : std::string();
         const std::string& B = Sub < T2.size() ? T2[Sub] : std::string();
-        Compare = CompareLocale(A, B);
-        if (Compare == 0) Compare = CompareLocale(R1->Caption(), R2->Caption());
+        Compare = CompareCaptions(A, B);
+        if (Compare == 0) Compare = CompareCaptions(R1->Caption(), R2->Caption());
         return;
     }
     }
