@@ -89,7 +89,9 @@ bool CheckVolume(TVolumeInfo& Required) {
                               ? VolumeQuestionProc(VolumeQuestionText(Required, *Current))
                               : TVolumeAnswer::Abort;
         if (A == TVolumeAnswer::Retry) continue;
-        if (A == TVolumeAnswer::Ignore) break;
+        // The user goes on with the disk there, but the record still names the catalogued one:
+        // the next check asks again rather than taking any disk for it.
+        if (A == TVolumeAnswer::Ignore) return true;
         return false;
     }
     Required = *Current;

@@ -44,8 +44,9 @@ bool GetFileInfo(const std::string& Path, TFileInfo& Info);
 // Refills every field but Path from the volume that holds Path.
 void ReadVolumeInfo(TVolumeInfo& Volume);
 
-// True when the volume now at Required.Path is the recorded one or the user accepts it (Ignore);
-// then Required takes the facts of the volume found. False when the user aborts.
+// True when the volume now at Required.Path is the recorded one (Required then takes the facts
+// read now) or the user goes on with another (Ignore: the record is kept). False when the user
+// aborts.
 bool CheckVolume(TVolumeInfo& Required);
 
 // How CheckVolume asks: the text of the question, answered with one of these.

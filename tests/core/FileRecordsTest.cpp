@@ -187,8 +187,10 @@ TEST(Volumes, CheckVolumeAsksUntilTheAnswerSettlesIt) {
     EXPECT_EQ(Asked, 1);
     EXPECT_EQ(Other.VolumeName, "OLD DISK");
 
-    // Retry asks again; Ignore takes the disk found, so the next check passes silently.
-    std::vector<TVolumeAnswer> Answers = {TVolumeAnswer::Retry, TVolumeAnswer::Ignore};
+    // Retry asks again; Ignore goes on but keeps the record of the disk catalogued, so the next
+    // check asks again.
+    std::vector<TVolumeAnswer> Answers = {TVolumeAnswer::Retry, TVolumeAnswer::Ignore,
+                                          TVolumeAnswer::Ignore};
     std::string Text;
     VolumeQuestionProc = [&](const std::string& T) {
         Text = T;
@@ -196,11 +198,15 @@ TEST(Volumes, CheckVolumeAsksUntilTheAnswerSettlesIt) {
         Answers.erase(Answers.begin());
         return A;
     };
+    const TVolumeInfo Recorded = Other;
+    EXPECT_TRUE(CheckVolume(Other));
+    EXPECT_EQ(Answers.size(), 1u);
+    EXPECT_EQ(Other.VolumeName, "OLD DISK");
+    EXPECT_EQ(Other.Serial, 0x12345678u);
+    EXPECT_EQ(Other.FileSystem, Recorded.FileSystem);
+    EXPECT_EQ(Other.DriveType, Recorded.DriveType);
     EXPECT_TRUE(CheckVolume(Other));
     EXPECT_TRUE(Answers.empty());
-    EXPECT_EQ(Other.VolumeName, Real.VolumeName);
-    EXPECT_EQ(Other.Serial, Real.Serial);
-    EXPECT_TRUE(CheckVolume(Other));
     VolumeQuestionProc = nullptr;
 
     EXPECT_EQ(Text.substr(0, Text.find('\n')),

@@ -427,10 +427,12 @@ TEST_F(Scan, VolumeRefusedSkipsEverythingAndDeletesNothing) {
     EXPECT_EQ(Second->Children()->Count(), 0);
     EXPECT_EQ(First->Volume().VolumeName, "ABSENT");
 
-    // Ignore takes the disk found; the walk then goes ahead.
+    // Ignore goes ahead with the disk found, and the record still names the disk catalogued.
     VolumeQuestionProc = [&](const std::string&) { return TVolumeAnswer::Ignore; };
+    const uint32_t Serial = First->Volume().Serial;
     Synchronise(V);
-    EXPECT_NE(First->Volume().VolumeName, "ABSENT");
+    EXPECT_EQ(First->Volume().VolumeName, "ABSENT");
+    EXPECT_EQ(First->Volume().Serial, Serial);
     EXPECT_EQ(ChildNames(First), (std::vector<std::string>{"a"}));
 }
 
