@@ -78,16 +78,14 @@ TFolderScanThread::TFolderScanThread(TBasicItem* Item, uint8_t Mode) : FItem(Ite
 
 TFolderScanThread::~TFolderScanThread() {
     // A self-freeing thread ends here on its own thread: the window and the list belong to the UI.
-    SynchronizeCall([this] {
+    // The scan leaves the list and opens its dialog in one call: once it is out of the list
+    // nobody waits for it, and its item may be freed by the next thing the UI thread does.
+    bool Dialog = Started() && FMode == 0 && ReturnValue() != -50;
+    SynchronizeCall([this, Dialog] {
         FForm.reset();
         ScanThreads.Remove(this);
+        if (Dialog && !FAbandoned && ShowItemPropertiesProc) ShowItemPropertiesProc(FItem);
     });
-    if (Started() && FMode == 0 && ReturnValue() != -50 && !FAbandoned) {
-        TBasicItem* Item = FItem;
-        SynchronizeCall([Item] {
-            if (ShowItemPropertiesProc) ShowItemPropertiesProc(Item);
-        });
-    }
 }
 
 void TFolderScanThread::Abandon() {
@@ -552,6 +550,27 @@ void TFolderScanThread::NotifyViews() {
     if (RefreshListProc && (CurrentFolder == FItem || (Parent && CurrentFolder == Parent)))
         RefreshListProc();
     if (StartTreeImageThreadProc) StartTreeImageThreadProc();
+}
+
+// ---- stopping scans ----------------------------------------------------------------------
+
+void StopScansWithin(const TBasicItem* Item, bool Inside) {
+    // Only the UI thread keeps the list of scans; a tree freed elsewhere (a load's helper) is
+    // one no scan has seen.
+    if (!Item || ScanThreads.IsEmpty() || !IsMainThread()) return;
+    for (;;) {
+        TFolderScanThread* Found = nullptr;
+        for (int I = 0; I < ScanThreads.Count() && !Found; ++I) {
+            const TBasicItem* X = ScanThreads[I]->Item();
+            for (X = Inside ? X->OwnerItem() : X; X && !Found; X = X->OwnerItem())
+                if (X == Item) Found = ScanThreads[I];
+        }
+        if (!Found) return;
+        // Waiting serves the scan's calls, which still find every item in place; it leaves
+        // the list when it ends.
+        Found->Abandon();
+        Found->WaitFor();
+    }
 }
 
 // ---- TFileCollection's scan ----------------------------------------------------------------

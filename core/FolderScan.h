@@ -17,7 +17,8 @@
 // Ownership: created suspended on the UI thread (it enters ScanThreads), started by its creator,
 // frees itself when it ends. Closing a catalog stops it with Abandon() (then no properties dialog
 // opens); the Cancel button of its progress window terminates it (the dialog of a first scan
-// still opens). A cancelled run deletes nothing.
+// still opens). A cancelled run deletes nothing. Freeing items stops first every scan that may
+// touch them (StopScansWithin), so a catalog may be cleared or destroyed while scans run.
 #pragma once
 
 #include "core/FileRecords.h"
@@ -110,3 +111,8 @@ private:
     std::vector<TBasicItem*> FNewFolders;
     TStats FStats;
 };
+
+// Stops every scan whose walk starts at Item or below it, serving their calls meanwhile, so that
+// nothing a scan may touch is freed under it (a stopped scan opens no properties dialog). With
+// Inside, only scans that start strictly below Item. UI thread.
+void StopScansWithin(const TBasicItem* Item, bool Inside = false);

@@ -2,6 +2,7 @@
 
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
+#include "core/FolderScan.h"
 #include "core/ItemFormats.h"
 #include "core/KeyWords.h"
 #include "core/LoadWorkers.h"
@@ -362,6 +363,8 @@ TCatFileItem::~TCatFileItem() {
 }
 
 void TCatFileItem::DestroyTree() {
+    // Scans of this catalog end first: their queued calls still find what they refer to.
+    StopScansWithin(this);
     // The root stays (Clear) or goes last: its own links go one by one, as for any item.
     SetTypeItem(nullptr);
     ClearKeyWords();

@@ -1,5 +1,6 @@
 #include "TreeWalks.h"
 
+#include "core/FolderScan.h"
 #include "core/TreeItems.h"
 
 #include <vector>
@@ -8,6 +9,8 @@ void DestroyItems(TBasicItems& Items) {
     // Leaves first, always the last item of the deepest collection still holding any: each
     // deletion is a pop from the end, and no destructor recurses into a deep subtree.
     if (Items.Count() == 0) return; // a folder whose children went before it
+    // A scan that starts below goes first; its leaves would otherwise go while it walks them.
+    StopScansWithin(Items.OwnerItem(), true);
     Items.BeginUpdate();
     std::vector<TBasicItems*> Stack{&Items};
     while (!Stack.empty()) {
