@@ -307,9 +307,9 @@ void TCatalogClientItem::Assign(const TCollectionItem& Source) {
 // ---- the collection record of the catalog file -------------------------------------------------
 
 namespace {
-// Folders nest at most this deep in a catalog file: deeper than any tree a scan meets in
-// practice (scans reach any depth, walking folders relative to their parents).
-constexpr int MaxNesting = 65536;
+// Folders nest at most MaxCatalogNesting deep in a catalog file: deeper than any tree a scan
+// meets in practice (a scan enters no folder whose contents would lie deeper).
+constexpr int MaxNesting = MaxCatalogNesting;
 // Reading and writing recurse once per level. Every StackSpan levels the rest of the subtree is
 // read or written on a helper thread with a stack of SpanStackSize, so the depth a catalog may
 // have does not depend on the stack of the thread that loads it (a process under `ulimit -s

@@ -40,6 +40,10 @@ extern std::function<void(const std::string& Message)> ShowCatalogErrorHook;
 
 class TCustomCatalogItems;
 
+// Collections nest at most this deep in a catalog file (the root's children are the first
+// level). Reading and writing refuse anything deeper, so nothing deeper may be built either.
+constexpr int MaxCatalogNesting = 65536;
+
 // The nesting level of the collection the calling thread is reading (1: the root's children; 0
 // outside any), for a thread that goes on reading below that level in another's stead.
 int ReadNestingLevel();

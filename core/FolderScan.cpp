@@ -6,10 +6,12 @@
 #include "core/TreeItems.h"
 #include "core/ViewLinks.h"
 #include "platform/FindFile.h"
+#include "platform/Format.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 
 namespace {
 
@@ -32,6 +34,28 @@ std::string_view DiskName(const TBasicItem* X) {
     auto* F = static_cast<const TFileItem*>(X);
     return F->FileInfo().Name.empty() ? X->Name() : F->FileInfo().Name.View();
 }
+
+// The nesting level of Item's children in the catalog (the root's children are the first).
+int NestingOf(const TBasicItem* Item) {
+    int Level = 1;
+    for (const TBasicItem* I = Item->OwnerItem(); I; I = I->OwnerItem())
+        ++Level;
+    return Level;
+}
+
+// Whether the folder of a scanned folder's volume record now lies on another file system than
+// the one recorded (only a record that names one can tell).
+bool IsOtherFileSystem(const TVolumeInfo& Recorded) {
+    if (Recorded.FileSystem == UnknownVolumeText) return false;
+    TVolumeInfo Now;
+    Now.Path = Recorded.Path;
+    ReadVolumeInfo(Now);
+    if (Now.FileSystem == UnknownVolumeText) return false;
+    return Now.FileSystem != Recorded.FileSystem || Now.Serial != Recorded.Serial;
+}
+
+const char* const SAbsentDisk =
+    "%s is empty or lies on another disk than the one catalogued: nothing was deleted";
 
 } // namespace
 
@@ -111,6 +135,7 @@ void TFolderScanThread::Execute() {
     try {
         ScanItem(FItem);
         Flush();
+        RecheckGone();
     } catch (...) {
         // What the walk decided before the failure is still applied; folders it did not finish
         // carry no walked mark, so nothing in them is deleted.
@@ -126,12 +151,20 @@ void TFolderScanThread::Execute() {
         if (!Failure) Failure = std::current_exception();
     }
     // The end steps run on every path.
+    if (FStats.TooDeep > 0)
+        FNotes.push_back(Format("%d folders lie deeper than a catalog can hold: what they contain "
+                                "was not catalogued",
+                                {FStats.TooDeep}));
     Synchronize([this] {
         FForm->SetThread(nullptr);
         if (FTypes) FTypes->SetPaused(false);
         if (EnableMainWindowProc) EnableMainWindowProc(true);
         FForm->HideProgress();
         if (OnStats) OnStats(FStats);
+        // A scan stopped because its catalog goes away has nobody left to tell.
+        if (!FAbandoned)
+            for (const std::string& Note : FNotes)
+                ShowCatalogError(ECatalogError(FItem->DisplayName() + ": " + Note));
     });
     if (Failure) std::rethrow_exception(Failure);
 }
@@ -166,9 +199,30 @@ void TFolderScanThread::Flush() {
     ++FStats.Batches;
 }
 
-void TFolderScanThread::SetCurrentPath(const std::string& Path) {
-    FCurrentPath = Path;
+void TFolderScanThread::SetCurrentPath(const std::string& Dir, const TFolderHandles::TRef& Node) {
+    if (!Dir.empty()) {
+        FCurrentPath = Dir + "*.*";
+        return;
+    }
+    // A path that long is built from the folder's chain, at most as often as the label changes.
+    double Now = Seconds();
+    if (Now - FLastLongLabel < BatchSeconds) return;
+    FLastLongLabel = Now;
+    FCurrentPath = TFolderHandles::PathOf(Node) + "*.*";
 }
+
+namespace {
+// The path of the folder or file Name in the folder Dir; empty when Dir is (its path is too long)
+// or the path would reach PATH_MAX: the system refuses such paths, so nothing is read through
+// them, and a deep walk builds no path whose length grows with its depth.
+std::string PathIn(const std::string& Dir, std::string_view Name, std::string_view Tail = {}) {
+    if (Dir.empty() || Dir.size() + Name.size() + Tail.size() >= PATH_MAX) return {};
+    std::string P;
+    P.reserve(Dir.size() + Name.size() + Tail.size());
+    P.append(Dir).append(Name).append(Tail);
+    return P;
+}
+} // namespace
 
 void TFolderScanThread::ScanItem(TBasicItem* X) {
     // Virtual folders and the catalog root hold the walk's roots; their own children are walked
@@ -197,8 +251,12 @@ void TFolderScanThread::ScanItem(TBasicItem* X) {
         // Once refused, every later volume is asked about and then skipped the same way.
         if (ReturnValue() == -50) return;
         if (File) RescanItem(File);
-        if (TBasicItems* Children = Y->Children())
-            Walk(File ? File->GetFullPath() : Coll->GetRootPath(), Children);
+        if (TBasicItems* Children = Y->Children()) {
+            // With the volume checked, the question has settled which disk this is.
+            const TVolumeInfo* Recorded = Coll && !FRoCheck ? &Coll->Volume() : nullptr;
+            Walk(File ? File->GetFullPath() : Coll->GetRootPath(), Children, NestingOf(Y),
+                 Recorded);
+        }
     };
     Visit(X);
     while (!Stack.empty() && !Terminated()) {
@@ -240,6 +298,7 @@ void TFolderScanThread::RescanItem(TFileItem* X) {
     } else if (errno == ENOENT || errno == ENOTDIR) {
         // Gone from the disk: unseen, so the end of the run may delete it.
         Queue([X] { X->SetScanFlags(0); }, 1);
+        if (FRoDelete) FGone.emplace_back(X, X->GetFullPath());
     } else {
         // There, but out of reach (a folder on the way cannot be searched): kept as it is.
         Queue([X] { X->SetScanFlags(X->ScanFlags() | sfSeen | sfKeep); }, 1);
@@ -251,10 +310,18 @@ struct TFolderScanThread::TPendingFolder {
     std::string Name, Path;      // its name there, and its whole path ending with '/'
     TBasicItems* Children;       // the existing children, or
     int32_t ParentId;            // the id of the folder item this run creates for it
+    int Level;                   // the nesting level of its children
 };
 
-void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children) {
+void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children, int Level,
+                             const TVolumeInfo* Volume) {
     TFolderHandles Handles;
+    // Entries noted in the walk's folders let go of them before the handles go, however the walk
+    // ends.
+    struct TForget {
+        std::vector<TGoneEntry>& Gone;
+        ~TForget() { Gone.clear(); }
+    } Forget{FGoneInWalk};
     TSearchRec RootRec;
     std::string Dir = IncludeTrailingPathDelimiter(RootPath);
     TFolderHandles::TRef Root = Handles.OpenRoot(Dir, RootRec);
@@ -263,10 +330,26 @@ void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children)
         KeepUnlisted(Children, -1);
         return;
     }
+    if (Level >= MaxCatalogNesting) {
+        ++FStats.TooDeep;
+        KeepUnlisted(Children, -1);
+        return;
+    }
+    if (Volume && IsOtherFileSystem(*Volume)) {
+        // The disk catalogued is not there: what is mounted in its place (or the folder that
+        // stands for it while it is out) tells nothing about what it holds.
+        FNotes.push_back(Format(SAbsentDisk, {Dir}));
+        KeepUnlisted(Children, -1);
+        return;
+    }
     FWalkDevice = RootRec.Device;
     FWalkMount = RootRec.MountId;
     std::vector<TPendingFolder> Stack;
-    ScanFolder(Handles, Root, Dir, Children, -1, Stack);
+    if (!ScanFolder(Handles, Root, PathIn(Dir, {}), Children, -1, Level, Stack,
+                    Volume != nullptr)) {
+        FNotes.push_back(Format(SAbsentDisk, {Dir}));
+        return;
+    }
     while (!Stack.empty() && !Terminated()) {
         TPendingFolder P = std::move(Stack.back());
         Stack.pop_back();
@@ -280,11 +363,13 @@ void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children)
                 KeepUnlisted(P.Children, P.ParentId);
                 continue;
             }
-            ScanFolder(Handles, Node, P.Path, P.Children, P.ParentId, Stack);
+            ScanFolder(Handles, Node, P.Path, P.Children, P.ParentId, P.Level, Stack);
         } catch (...) {
             // A subfolder that fails keeps what was done in it; the walk goes on.
         }
     }
+    Stack.clear();
+    RecheckWalk(Handles);
 }
 
 bool TFolderScanThread::OnWalkFileSystem(const TSearchRec& R) const {
@@ -300,12 +385,13 @@ void TFolderScanThread::KeepUnlisted(TBasicItems* Children, int32_t ParentId) {
     Queue([this, B] { ApplyFolder(*B); }, 1);
 }
 
-void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
+bool TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
                                    const std::string& Dir, TBasicItems* Children, int32_t ParentId,
-                                   std::vector<TPendingFolder>& Stack) {
-    if (Terminated()) return;
+                                   int Level, std::vector<TPendingFolder>& Stack,
+                                   bool KeepIfEmpty) {
+    if (Terminated()) return true;
     ++FStats.Folders;
-    SetCurrentPath(Dir + "*.*");
+    SetCurrentPath(Dir, Node);
     auto B = std::make_shared<TFolderBatch>();
     B->Children = Children;
     B->ParentId = ParentId;
@@ -331,7 +417,7 @@ void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles
     auto ByName = [](const TDiskEntry& A, const TDiskEntry& E) { return A.Rec.Name < E.Rec.Name; };
     if (Fd < 0) {
         KeepUnlisted(Children, ParentId);
-        return;
+        return true;
     }
     if (FRoAdd) {
         TSearchRec R;
@@ -346,7 +432,7 @@ void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles
         FindClose(H);
         if (!Listed) {
             KeepUnlisted(Children, ParentId);
-            return;
+            return true;
         }
         std::sort(Disk.begin(), Disk.end(), ByName);
         std::vector<bool> Taken(Disk.size());
@@ -373,11 +459,23 @@ void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles
                 B->Missing.push_back(Index);
         }
         std::sort(Disk.begin(), Disk.end(), ByName);
+        if (KeepIfEmpty && Disk.empty() && !Existing.empty() && !Terminated()) {
+            // Nothing catalogued is there: only an empty folder means an absent disk.
+            TSearchRec R;
+            TSearchHandle H;
+            if (FindFirstAt(Fd, R, H)) KeepIfEmpty = false;
+            FindClose(H);
+        }
+    }
+    if (KeepIfEmpty && Disk.empty() && !Existing.empty() && !Terminated()) {
+        KeepUnlisted(Children, ParentId);
+        return false;
     }
 
     std::vector<TPendingFolder> Subs;
     if (!Terminated()) {
-        std::unique_ptr<TDescriptionList> Desc = LoadDescriptionFiles(Dir);
+        std::unique_ptr<TDescriptionList> Desc =
+            Dir.empty() ? std::make_unique<TDescriptionList>() : LoadDescriptionFiles(Dir);
         B->Entries.reserve(Disk.size());
         for (TDiskEntry& D : Disk) {
             if (Terminated()) break;
@@ -386,19 +484,28 @@ void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles
             E.IsFolder = (D.Rec.Attr & faDirectory) != 0;
             E.ExistingIndex = D.ExistingIndex;
             E.HasFacts = D.Rec.HasFacts;
-            std::string Full = Dir + D.Rec.Name;
-            E.Described =
-                GetEntryDescription(Desc.get(), D.Rec.Name, E.IsFolder, Full, E.Comment, E.Note);
-            // A folder is entered only when its facts are known and it lies on the walk's own
-            // file system; a folder not entered keeps what the catalog holds of it.
-            if (E.IsFolder && E.HasFacts && OnWalkFileSystem(D.Rec)) {
+            std::string Full = PathIn(Dir, D.Rec.Name);
+            // No description can be read through a path the system refuses.
+            E.Described = !Full.empty() && GetEntryDescription(Desc.get(), D.Rec.Name, E.IsFolder,
+                                                               Full, E.Comment, E.Note);
+            // A folder is entered only when its facts are known, it lies on the walk's own file
+            // system and what it holds may nest in a catalog; a folder not entered keeps what
+            // the catalog holds of it.
+            bool Enter = E.IsFolder && E.HasFacts && OnWalkFileSystem(D.Rec);
+            if (Enter && Level + 1 >= MaxCatalogNesting) {
+                Enter = false;
+                ++FStats.TooDeep;
+            }
+            if (Enter) {
                 TBasicItem* Old = E.ExistingIndex >= 0 ? Children->At(E.ExistingIndex) : nullptr;
                 if (Old && Old->Children()) {
-                    Subs.push_back({Node, D.Rec.Name, Full + '/', Old->Children(), -1});
+                    Subs.push_back({Node, D.Rec.Name, PathIn(Dir, D.Rec.Name, "/"), Old->Children(),
+                                    -1, Level + 1});
                 } else {
                     E.NewFolderId = static_cast<int32_t>(FNewFolders.size());
                     FNewFolders.push_back(nullptr);
-                    Subs.push_back({Node, D.Rec.Name, Full + '/', nullptr, E.NewFolderId});
+                    Subs.push_back({Node, D.Rec.Name, PathIn(Dir, D.Rec.Name, "/"), nullptr,
+                                    E.NewFolderId, Level + 1});
                 }
             } else if (E.IsFolder) {
                 E.NotEntered = true;
@@ -408,10 +515,50 @@ void TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles
     }
     size_t Weight = B->Entries.size() + B->Missing.size() + 1;
     B->Complete = !Terminated();
+    if (FRoDelete && B->Complete)
+        for (int32_t I : B->Missing) {
+            TBasicItem* X = Children->At(I);
+            std::string_view Name = DiskName(X);
+            // A name no disk entry can have stays gone.
+            if (!Name.empty() && Name.find('/') == std::string_view::npos)
+                FGoneInWalk.push_back({X, Node, std::string(Name)});
+        }
     Queue([this, B] { ApplyFolder(*B); }, Weight);
     // Walked in name order: the first subfolder is taken from the stack first.
     for (auto It = Subs.rbegin(); It != Subs.rend(); ++It)
         Stack.push_back(std::move(*It));
+    return true;
+}
+
+// An entry renamed away and back while its folder was read looked gone; whatever is there again
+// at the end is kept as it is, with everything below it. So is an entry whose folder cannot be
+// looked into again: nothing says it is gone.
+void TFolderScanThread::RecheckGone() {
+    if (!Terminated())
+        for (auto& [X, Path] : FGone) {
+            TSearchRec R;
+            if (FindEntry(Path, R) || (errno != ENOENT && errno != ENOTDIR)) {
+                TBasicItem* Item = X;
+                Queue([Item] { Item->SetScanFlags(Item->ScanFlags() | sfSeen | sfKeep); }, 1);
+            }
+        }
+    FGone.clear();
+    Flush();
+}
+
+void TFolderScanThread::RecheckWalk(TFolderHandles& Handles) {
+    // Everything the walk decided is shown first: the end of a run is what counts.
+    Flush();
+    if (!Terminated())
+        for (TGoneEntry& G : FGoneInWalk) {
+            int Fd = Handles.Fd(G.Folder);
+            TSearchRec R;
+            if (Fd < 0 || FindEntryAt(Fd, G.Name, R)) {
+                TBasicItem* Item = G.Item;
+                Queue([Item] { Item->SetScanFlags(Item->ScanFlags() | sfSeen | sfKeep); }, 1);
+            }
+        }
+    FGoneInWalk.clear(); // the folders' handles go before the walk's
 }
 
 void TFolderScanThread::ApplyFolder(TFolderBatch& B) {

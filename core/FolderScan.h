@@ -19,6 +19,13 @@
 // opens); the Cancel button of its progress window terminates it (the dialog of a first scan
 // still opens). A cancelled run deletes nothing. Freeing items stops first every scan that may
 // touch them (StopScansWithin), so a catalog may be cleared or destroyed while scans run.
+//
+// What a run keeps whatever the disk shows: an entry is deleted only when it was found gone and
+// is still gone when looked for once more at the end; a scanned folder whose root is now empty or
+// lies on another file system than its volume record (an unplugged disk's mount point) is taken
+// for an absent disk when the volume is not checked; folders whose contents would nest deeper
+// than a catalog file holds are recorded but not entered. The user is told of the last two at
+// the end of the run.
 #pragma once
 
 #include "core/FileRecords.h"
@@ -56,6 +63,7 @@ public:
     // Figures of the run, for tests and benchmarks (read after the end).
     struct TStats {
         int64_t Added = 0, Refreshed = 0, Deleted = 0, Folders = 0, Batches = 0, Failed = 0;
+        int64_t TooDeep = 0; // folders not entered because their contents would nest too deep
     };
     const TStats& Stats() const { return FStats; }
     // Called on the UI thread when the run has ended, with its figures.
@@ -71,21 +79,30 @@ private:
 
     void ScanItem(TBasicItem* X);
     void RescanItem(TFileItem* X);
-    // Walks the tree below RootPath, whose existing children are Children, depth first from an
-    // explicit stack; each folder is opened relative to its parent.
-    void Walk(const std::string& RootPath, TBasicItems* Children);
+    // Walks the tree below RootPath, whose existing children are Children (at nesting level
+    // Level), depth first from an explicit stack; each folder is opened relative to its parent.
+    // Volume is the record of a scanned folder's root when the walk starts there.
+    void Walk(const std::string& RootPath, TBasicItems* Children, int Level,
+              const TVolumeInfo* Volume);
     // Lists the open folder Node (path Dir, ending with '/') whose children are Children (an
     // existing collection) or, for a folder created in this run, the children of the item that
-    // ParentId will name; queues its batch and pushes its subfolders onto Stack.
-    void ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
-                    const std::string& Dir, TBasicItems* Children, int32_t ParentId,
-                    std::vector<TPendingFolder>& Stack);
+    // ParentId will name, at nesting level Level; queues its batch and pushes its subfolders
+    // onto Stack. False when the folder was empty though the catalog held entries of it.
+    bool ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
+                    const std::string& Dir, TBasicItems* Children, int32_t ParentId, int Level,
+                    std::vector<TPendingFolder>& Stack, bool KeepIfEmpty = false);
     // A folder that could not be listed or entered keeps everything the catalog holds of it.
     void KeepUnlisted(TBasicItems* Children, int32_t ParentId);
     bool OnWalkFileSystem(const TSearchRec& R) const;
     void Queue(std::function<void()> Op, size_t Weight);
     void Flush();
-    void SetCurrentPath(const std::string& Path);
+    // The folder being read, for the progress window's label (Dir is empty for a folder whose
+    // path is too long to be used).
+    void SetCurrentPath(const std::string& Dir, const TFolderHandles::TRef& Node);
+    // Looks once more for every entry found gone; those there again are kept. RecheckWalk does it
+    // for the entries found gone in the folders of a walk, before its handles go.
+    void RecheckGone();
+    void RecheckWalk(TFolderHandles& Handles);
     void ApplyFolder(TFolderBatch& B);
     void Finalize();
     // Clears the marks below Top (whose owner had the marks TopFlags) and deletes the disk items
@@ -100,6 +117,7 @@ private:
     bool FRoAdd, FRoDelete, FRoCheck;
     std::atomic<bool> FAbandoned{false};
     std::string FCurrentPath, FShownPath;
+    double FLastLongLabel = 0;
     dev_t FWalkDevice = 0; // the file system and mount of the walk being made
     uint64_t FWalkMount = 0;
 
@@ -109,6 +127,17 @@ private:
     double FLastFlush = 0;
     // Items of the folders created in this run, by the id their entry was given.
     std::vector<TBasicItem*> FNewFolders;
+    // Entries found gone: deleted only when they are still gone at the end. Those of a run's
+    // walks are named in the folder that held them, the others by their whole path.
+    struct TGoneEntry {
+        TBasicItem* Item;
+        TFolderHandles::TRef Folder;
+        std::string Name;
+    };
+    std::vector<TGoneEntry> FGoneInWalk;
+    std::vector<std::pair<TBasicItem*, std::string>> FGone;
+    // What the user is told at the end of the run.
+    std::vector<std::string> FNotes;
     TStats FStats;
 };
 

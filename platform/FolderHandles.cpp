@@ -10,6 +10,14 @@ TFolderHandles::TNode::~TNode() {
         ::close(Fd);
         if (Owner) --Owner->FOpen;
     }
+    // The chain of parents that only this node kept alive goes here, one after the other: freed
+    // by their own destructors in turn, a walk tens of thousands of folders deep would nest as
+    // many calls and overflow a small stack.
+    TRef Up = std::move(Parent);
+    while (Up && Up.use_count() == 1) {
+        TRef Next = std::move(Up->Parent);
+        Up = std::move(Next); // the old node goes with no parent left to free
+    }
 }
 
 void TFolderHandles::CloseNode(TNode& Node) {
@@ -92,4 +100,16 @@ int TFolderHandles::Fd(const TRef& Node) {
 
 void TFolderHandles::Release(const TRef& Node) {
     if (Node) CloseNode(*Node);
+}
+
+std::string TFolderHandles::PathOf(const TRef& Node) {
+    std::vector<const TNode*> Chain;
+    for (const TNode* N = Node.get(); N; N = N->Parent.get())
+        Chain.push_back(N);
+    std::string Path;
+    for (auto It = Chain.rbegin(); It != Chain.rend(); ++It) {
+        Path += (*It)->Name;
+        if (Path.empty() || Path.back() != '/') Path += '/';
+    }
+    return Path;
 }

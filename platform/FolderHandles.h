@@ -36,6 +36,8 @@ public:
     int Fd(const TRef& Node);
     // The walk is done with the node's descriptor for now (it stays reopenable).
     void Release(const TRef& Node);
+    // The path of the node's folder, ending with '/' (the root's path followed by the names).
+    static std::string PathOf(const TRef& Node);
     size_t OpenCount() const { return FOpen; }
 
 private:

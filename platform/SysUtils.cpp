@@ -397,11 +397,12 @@ std::string ExtractFileName(std::string_view FileName) {
 }
 
 std::string ExtractFileExt(std::string_view FileName) {
+    // Only the last name is searched: a long path costs no more than a short one.
     size_t Slash = FileName.rfind('/');
-    size_t Dot = FileName.rfind('.');
-    if (Dot == std::string_view::npos || (Slash != std::string_view::npos && Dot < Slash))
-        return {};
-    return std::string(FileName.substr(Dot));
+    std::string_view Name = Slash == std::string_view::npos ? FileName : FileName.substr(Slash + 1);
+    size_t Dot = Name.rfind('.');
+    if (Dot == std::string_view::npos) return {};
+    return std::string(Name.substr(Dot));
 }
 
 std::string IncludeTrailingPathDelimiter(std::string_view Path) {

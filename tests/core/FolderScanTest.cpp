@@ -59,17 +59,20 @@ struct Scan : ::testing::Test {
     TempDir D;
     TestCatalog Cat;
     std::vector<TBasicItem*> Dialogs;
+    std::vector<std::string> Messages; // what the user was told
     int Disabled = 0, Enabled = 0;
 
     void SetUp() override {
         SetDefaultOptions();
         ShowItemPropertiesProc = [this](TBasicItem* I) { Dialogs.push_back(I); };
         EnableMainWindowProc = [this](bool E) { ++(E ? Enabled : Disabled); };
+        ShowCatalogErrorHook = [this](const std::string& M) { Messages.push_back(M); };
         VolumeQuestionProc = nullptr;
     }
     void TearDown() override {
         ShowItemPropertiesProc = nullptr;
         EnableMainWindowProc = nullptr;
+        ShowCatalogErrorHook = nullptr;
         VolumeQuestionProc = nullptr;
         CreateProgressWindowProc = nullptr;
     }
@@ -266,6 +269,47 @@ TEST_F(Scan, FoldersThatCannotBeListedLoseNothing) {
     EXPECT_EQ(ChildNames(C), (std::vector<std::string>{"a", "vanishing"}));
 }
 
+// An unplugged disk leaves an empty folder (its mount point) where its root was, or a link to
+// one: with the volume not checked, that is an absent disk, not a disk emptied by its user.
+TEST_F(Scan, AnAbsentDiskKeepsItsCatalog) {
+    MakeDir(D / "disk/sub");
+    WriteFile(D / "disk/a", "12345");
+    WriteFile(D / "disk/sub/b", "");
+    MakeDir(D / "empty");
+    ASSERT_EQ(::symlink((D / "disk").c_str(), (D / "link").c_str()), 0);
+    TFileCollection* Direct = FirstScan(D / "disk");
+    TFileCollection* Linked = FirstScan(D / "link/");
+    for (TFileCollection* C : {Direct, Linked})
+        Child(C, "a")->SetComment("annotated");
+    ASSERT_EQ(::rename((D / "disk").c_str(), (D / "unplugged").c_str()), 0);
+    MakeDir(D / "disk");
+    ASSERT_EQ(::unlink((D / "link").c_str()), 0);
+    ASSERT_EQ(::symlink((D / "empty").c_str(), (D / "link").c_str()), 0);
+    roCheck = false;
+    roDelete = true;
+    for (bool Add : {true, false})
+        for (TFileCollection* C : {Direct, Linked}) {
+            roAdd = Add;
+            Messages.clear();
+            Synchronise(C);
+            ASSERT_EQ(ChildNames(C), (std::vector<std::string>{"a", "sub"})) << Add;
+            EXPECT_EQ(Child(C, "a")->Comment(), "annotated");
+            EXPECT_EQ(ChildNames(Child(C, "sub")), std::vector<std::string>{"b"});
+            ASSERT_EQ(Messages.size(), 1u) << Add;
+            EXPECT_EQ(Messages[0], C->DisplayName() + ": " +
+                                       IncludeTrailingPathDelimiter(C->GetRootPath()) +
+                                       " is empty or lies on another disk than the one "
+                                       "catalogued: nothing was deleted");
+        }
+    // A root that still holds anything is synchronised as usual.
+    WriteFile(D / "disk/new", "");
+    roAdd = true;
+    Messages.clear();
+    Synchronise(Direct);
+    EXPECT_EQ(ChildNames(Direct), std::vector<std::string>{"new"});
+    EXPECT_TRUE(Messages.empty());
+}
+
 // What a user who is not root cannot see: a folder without permissions (mode 000), and one that
 // may be listed but not searched (mode 0644). Their entries keep their records and children.
 TEST_F(Scan, FoldersOutOfReachOfTheUserKeepWhatTheCatalogHolds) {
@@ -306,6 +350,30 @@ TEST_F(Scan, FoldersOutOfReachOfTheUserKeepWhatTheCatalogHolds) {
     ::chmod((D / "tree/locked").c_str(), 0755);
 }
 
+// A folder renamed away while its parent is read and back before the end of the run existed all
+// along: neither it nor anything it holds is deleted.
+TEST_F(Scan, AFolderRenamedAwayAndBackLosesNothing) {
+    MakeDir(D / "a");
+    MakeDir(D / "b");
+    for (int I = 0; I < 5; ++I)
+        WriteFile(D / ("a/" + std::to_string(I)), "");
+    WriteFile(D / "b/x", "");
+    TFileCollection* C = FirstScan(D.Path());
+    Child(C, "a")->SetComment("annotated");
+    std::string A = D / "a", Away = D / "a-away";
+    Script([&](TThread*) { ::rename(A.c_str(), Away.c_str()); },
+           [&](TThread*) { ::rename(Away.c_str(), A.c_str()); });
+    roCheck = false;
+    roDelete = true;
+    for (bool Add : {false, true}) {
+        roAdd = Add;
+        Synchronise(C);
+        ASSERT_NE(Child(C, "a"), nullptr) << Add;
+        EXPECT_EQ(Child(C, "a")->Comment(), "annotated");
+        EXPECT_EQ(Child(C, "a")->Children()->Count(), 5) << Add;
+    }
+}
+
 // A catalogued folder that became a mount point (another file system, or a bind mount of the
 // same one) is recorded but not entered, and keeps its children.
 TEST_F(Scan, FoldersThatBecameMountPointsKeepTheirChildren) {
@@ -330,6 +398,14 @@ TEST_F(Scan, FoldersThatBecameMountPointsKeepTheirChildren) {
     EXPECT_EQ(ChildNames(Child(C, "tmpfs")), std::vector<std::string>{"old"});
     ::umount2((D / "tree/bound").c_str(), MNT_DETACH);
     ::umount2((D / "tree/tmpfs").c_str(), MNT_DETACH);
+    // Another file system mounted where the scanned disk was: an absent disk, left as it is.
+    ASSERT_EQ(::mount("none", (D / "tree").c_str(), "tmpfs", 0, nullptr), 0)
+        << std::strerror(errno);
+    WriteFile(D / "tree/other", "");
+    Synchronise(C);
+    EXPECT_EQ(ChildNames(C), (std::vector<std::string>{"bound", "tmpfs"}));
+    EXPECT_EQ(Messages.size(), 1u);
+    ::umount2((D / "tree").c_str(), MNT_DETACH);
 }
 
 // A failure that ends the walk early deletes nothing the walk had not finished.
@@ -401,6 +477,48 @@ TEST_F(Scan, DeepChainsAndLongNamesAreScannedWhole) {
     roDelete = true;
     Synchronise(Long);
     EXPECT_EQ(Entries(Long), 40);
+}
+
+// A tree deeper than a catalog file holds is catalogued down to that depth: what lies below is
+// left out and the user is told, and the catalog saves and opens again. The walk's folder
+// handles free such a chain without recursion (here on the stack of a `ulimit -s 512` thread).
+TEST_F(Scan, ChainsDeeperThanACatalogHoldsStopAtItsDepth) {
+    const int Depth = MaxCatalogNesting + 4000;
+    MakeDir(D / "deep");
+    MakeChain(D / "deep", "d", Depth);
+    RunOnStackOf(512 << 10, [&] {
+        TFolderHandles H(8);
+        TSearchRec R;
+        TFolderHandles::TRef Node = H.OpenRoot(D / "deep", R);
+        int Opened = 0;
+        while (Node && Opened < Depth)
+            Node = H.OpenChild(Node, "d", R), ++Opened;
+        EXPECT_EQ(Opened, Depth);
+        Node.reset();
+        EXPECT_EQ(H.OpenCount(), 0u);
+    });
+    // The scanned folder's children are the second level: its folders down to the one whose
+    // contents would lie beyond the last level are recorded, that one is not entered.
+    const int Folders = MaxCatalogNesting - 2, Files = Folders - 1;
+    TFileCollection* C = FirstScan(D / "deep");
+    EXPECT_EQ(Entries(C), Folders + Files);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], "Disk: 1 folders lie deeper than a catalog can hold: what they "
+                           "contain was not catalogued");
+    Cat->SetCatFile(D / "deep.qlmk");
+    Cat->SaveToFile();
+    Cat->Clear();
+    Cat->SetCatFile(D / "deep.qlmk");
+    Cat->LoadFromFile();
+    ASSERT_EQ(Cat->Children()->Count(), 1);
+    C = static_cast<TFileCollection*>(Cat->Children()->At(0));
+    EXPECT_EQ(Entries(C), Folders + Files);
+    // A synchronise of what was loaded keeps to the same depth.
+    roCheck = false;
+    roDelete = roAdd = true;
+    Synchronise(C);
+    EXPECT_EQ(Entries(C), Folders + Files);
+    EXPECT_EQ(Messages.size(), 2u);
 }
 
 TEST_F(Scan, CancelledRunDeletesNothing) {
