@@ -2,6 +2,7 @@
 
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
+#include "core/FolderWalk.h"
 #include "core/ItemDescription.h"
 #include "core/TreeItems.h"
 #include "core/ViewLinks.h"
@@ -15,24 +16,17 @@
 
 namespace {
 
-// A batch is handed to the UI thread once it holds this many entries, or after this long.
+// A batch is handed to the UI thread once it holds this many entries, or after this long; the
+// walk waits while more than MaxQueued entries wait for the UI thread.
 constexpr size_t BatchWeight = 2048;
 constexpr double BatchSeconds = 0.1;
+constexpr size_t MaxQueued = 4 * BatchWeight;
+// Descriptors a walk keeps open at most (beyond it, those used longest ago are closed).
+constexpr size_t MaxOpenFolders = 128;
 
 double Seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-// Items that stand for a disk entry of their folder. Virtual folders, scanned folders and located
-// files the user put inside a scanned tree are not: the walk leaves them alone.
-bool IsDiskItem(const TBasicItem* X) {
-    return dynamic_cast<const TFileItem*>(X) && !dynamic_cast<const TFileLocItem*>(X);
-}
-
-std::string_view DiskName(const TBasicItem* X) {
-    auto* F = static_cast<const TFileItem*>(X);
-    return F->FileInfo().Name.empty() ? X->Name() : F->FileInfo().Name.View();
 }
 
 // The nesting level of Item's children in the catalog (the root's children are the first).
@@ -58,27 +52,6 @@ const char* const SAbsentDisk =
     "%s is empty or lies on another disk than the one catalogued: nothing was deleted";
 
 } // namespace
-
-struct TFolderScanThread::TEntry {
-    TFileInfo Info;
-    int32_t ExistingIndex = -1; // position among the folder's children; -1 for a new entry
-    int32_t NewFolderId = -1;   // the id under which the folder item made here is remembered
-    bool IsFolder = false;
-    bool Described = false;
-    bool HasFacts = true;    // false: listed, but its facts could not be read
-    bool NotEntered = false; // a folder the walk does not enter (other file system, no facts)
-    std::string Comment, Note;
-};
-
-struct TFolderScanThread::TFolderBatch {
-    TBasicItems* Children = nullptr; // an existing collection, or
-    int32_t ParentId = -1;           // the children of a folder made earlier in this run
-    bool Unlisted = false;           // the folder could not be listed: keep all of it
-    std::vector<int32_t> Missing;    // existing children not found on disk
-    std::vector<int32_t> Keep;       // existing children that are not disk entries
-    std::vector<TEntry> Entries;
-    bool Complete = false; // listed and processed to the end (not cut short by a cancel)
-};
 
 TFolderScanThread::TFolderScanThread(TBasicItem* Item, uint8_t Mode) : FItem(Item), FMode(Mode) {
     ScanThreads.Add(this);
@@ -130,6 +103,9 @@ void TFolderScanThread::Execute() {
         if (EnableMainWindowProc) EnableMainWindowProc(false);
         if (FTypes) FTypes->SetPaused(true);
         FItem->SetScanFlags(FItem->ScanFlags() | sfSeen | sfRoot);
+        // A first scan of an empty folder finds nothing to keep or delete: its new items carry
+        // no marks, and nothing has to be cleared of them at the end.
+        FMarks = FMode != 0 || (FItem->Children() && FItem->Children()->Count() > 0);
     });
     std::exception_ptr Failure;
     try {
@@ -177,26 +153,48 @@ void TFolderScanThread::Queue(std::function<void()> Op, size_t Weight) {
 
 void TFolderScanThread::Flush() {
     if (FPending.empty() && FShownPath == FCurrentPath) return;
-    std::vector<std::function<void()>> Ops;
-    Ops.swap(FPending);
+    auto Ops = std::make_shared<std::vector<std::function<void()>>>(std::move(FPending));
+    FPending.clear();
+    size_t Weight = FPendingWeight + 1;
     FPendingWeight = 0;
     std::string Label = FCurrentPath;
     bool NewLabel = Label != FShownPath;
-    Synchronize([&] {
+    {
+        std::lock_guard<std::mutex> G(FQueueLock);
+        FQueued += Weight;
+    }
+    // The UI thread applies the batch when it comes to it; the walk goes on meanwhile.
+    QueueCall([this, Ops, Weight, Label, NewLabel] {
         // A step that fails costs only its own folder (which is then not pruned): the others of
         // the batch still apply.
-        for (auto& Op : Ops) {
+        for (auto& Op : *Ops) {
             try {
                 Op();
             } catch (...) {
                 ++FStats.Failed;
             }
         }
-        if (NewLabel) FForm->SetText(Label);
+        try {
+            if (NewLabel) FForm->SetText(Label);
+        } catch (...) {
+        }
+        {
+            std::lock_guard<std::mutex> G(FQueueLock);
+            FQueued -= Weight;
+        }
+        FApplied.notify_all();
     });
     FShownPath = Label;
     FLastFlush = Seconds();
     ++FStats.Batches;
+    // What waits for the UI thread stays bounded: a walk faster than the UI thread waits here.
+    WaitForQueue(MaxQueued);
+}
+
+void TFolderScanThread::WaitForQueue(size_t Most) {
+    std::unique_lock<std::mutex> L(FQueueLock);
+    while (FQueued > Most && !Terminated())
+        FApplied.wait_for(L, std::chrono::milliseconds(50));
 }
 
 void TFolderScanThread::SetCurrentPath(const std::string& Dir, const TFolderHandles::TRef& Node) {
@@ -210,19 +208,6 @@ void TFolderScanThread::SetCurrentPath(const std::string& Dir, const TFolderHand
     FLastLongLabel = Now;
     FCurrentPath = TFolderHandles::PathOf(Node) + "*.*";
 }
-
-namespace {
-// The path of the folder or file Name in the folder Dir; empty when Dir is (its path is too long)
-// or the path would reach PATH_MAX: the system refuses such paths, so nothing is read through
-// them, and a deep walk builds no path whose length grows with its depth.
-std::string PathIn(const std::string& Dir, std::string_view Name, std::string_view Tail = {}) {
-    if (Dir.empty() || Dir.size() + Name.size() + Tail.size() >= PATH_MAX) return {};
-    std::string P;
-    P.reserve(Dir.size() + Name.size() + Tail.size());
-    P.append(Dir).append(Name).append(Tail);
-    return P;
-}
-} // namespace
 
 void TFolderScanThread::ScanItem(TBasicItem* X) {
     // Virtual folders and the catalog root hold the walk's roots; their own children are walked
@@ -305,17 +290,9 @@ void TFolderScanThread::RescanItem(TFileItem* X) {
     }
 }
 
-struct TFolderScanThread::TPendingFolder {
-    TFolderHandles::TRef Parent; // the open folder that holds it
-    std::string Name, Path;      // its name there, and its whole path ending with '/'
-    TBasicItems* Children;       // the existing children, or
-    int32_t ParentId;            // the id of the folder item this run creates for it
-    int Level;                   // the nesting level of its children
-};
-
 void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children, int Level,
                              const TVolumeInfo* Volume) {
-    TFolderHandles Handles;
+    TFolderHandles Handles(MaxOpenFolders);
     // Entries noted in the walk's folders let go of them before the handles go, however the walk
     // ends.
     struct TForget {
@@ -327,207 +304,50 @@ void TFolderScanThread::Walk(const std::string& RootPath, TBasicItems* Children,
     TFolderHandles::TRef Root = Handles.OpenRoot(Dir, RootRec);
     if (!Root) {
         // Unreadable, vanished or unmounted: nothing in it is marked missing or deleted.
-        KeepUnlisted(Children, -1);
+        KeepUnlisted(Children);
         return;
     }
     if (Level >= MaxCatalogNesting) {
         ++FStats.TooDeep;
-        KeepUnlisted(Children, -1);
+        KeepUnlisted(Children);
         return;
     }
     if (Volume && IsOtherFileSystem(*Volume)) {
         // The disk catalogued is not there: what is mounted in its place (or the folder that
         // stands for it while it is out) tells nothing about what it holds.
         FNotes.push_back(Format(SAbsentDisk, {Dir}));
-        KeepUnlisted(Children, -1);
+        KeepUnlisted(Children);
         return;
     }
-    FWalkDevice = RootRec.Device;
-    FWalkMount = RootRec.MountId;
-    std::vector<TPendingFolder> Stack;
-    if (!ScanFolder(Handles, Root, PathIn(Dir, {}), Children, -1, Level, Stack,
-                    Volume != nullptr)) {
-        FNotes.push_back(Format(SAbsentDisk, {Dir}));
-        return;
-    }
-    while (!Stack.empty() && !Terminated()) {
-        TPendingFolder P = std::move(Stack.back());
-        Stack.pop_back();
-        try {
-            TSearchRec R;
-            TFolderHandles::TRef Node = Handles.OpenChild(P.Parent, P.Name, R);
-            // The parent's descriptor is no longer needed once its last subfolder is open.
-            if (P.Parent.use_count() <= 2) Handles.Release(P.Parent);
-            P.Parent.reset();
-            if (!Node || !OnWalkFileSystem(R)) {
-                KeepUnlisted(P.Children, P.ParentId);
-                continue;
-            }
-            ScanFolder(Handles, Node, P.Path, P.Children, P.ParentId, P.Level, Stack);
-        } catch (...) {
-            // A subfolder that fails keeps what was done in it; the walk goes on.
+    TFolderWalk::TSettings S;
+    S.ListAll = FRoAdd;
+    S.NoteGone = FRoDelete;
+    S.KeepIfEmpty = Volume != nullptr;
+    S.Device = RootRec.Device;
+    S.Mount = RootRec.MountId;
+    S.Priority = Priority();
+    {
+        TFolderWalk W(Handles, *this, S, std::move(Root), PathIn(Dir, {}), Children, Level);
+        while (std::unique_ptr<TWalkFolder> F = W.Next()) {
+            ++FStats.Folders;
+            FStats.TooDeep += F->TooDeep;
+            if (F->Absent) FNotes.push_back(Format(SAbsentDisk, {Dir}));
+            SetCurrentPath(*F->Path, F->Node);
+            for (auto& [X, Name] : F->Gone)
+                FGoneInWalk.push_back({X, F->Node, std::move(Name)});
+            std::shared_ptr<TFolderBatch> B = std::move(F->Batch);
+            size_t Weight = B->Entries.size() + B->Missing.size() + 1;
+            Queue([this, B] { ApplyFolder(*B); }, Weight);
         }
     }
-    Stack.clear();
     RecheckWalk(Handles);
 }
 
-bool TFolderScanThread::OnWalkFileSystem(const TSearchRec& R) const {
-    // Another file system, or a bind mount of the same one, is recorded but not entered.
-    return R.Device == FWalkDevice && (!R.MountId || !FWalkMount || R.MountId == FWalkMount);
-}
-
-void TFolderScanThread::KeepUnlisted(TBasicItems* Children, int32_t ParentId) {
+void TFolderScanThread::KeepUnlisted(TBasicItems* Children) {
     auto B = std::make_shared<TFolderBatch>();
     B->Children = Children;
-    B->ParentId = ParentId;
     B->Unlisted = true;
     Queue([this, B] { ApplyFolder(*B); }, 1);
-}
-
-bool TFolderScanThread::ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
-                                   const std::string& Dir, TBasicItems* Children, int32_t ParentId,
-                                   int Level, std::vector<TPendingFolder>& Stack,
-                                   bool KeepIfEmpty) {
-    if (Terminated()) return true;
-    ++FStats.Folders;
-    SetCurrentPath(Dir, Node);
-    auto B = std::make_shared<TFolderBatch>();
-    B->Children = Children;
-    B->ParentId = ParentId;
-    const int Fd = Handles.Fd(Node);
-
-    // The existing children that stand for disk entries, by their exact names.
-    std::vector<std::pair<std::string_view, int32_t>> Existing;
-    if (Children) {
-        for (int I = 0; I < Children->Count(); ++I) {
-            TBasicItem* C = Children->At(I);
-            if (IsDiskItem(C))
-                Existing.emplace_back(DiskName(C), I);
-            else
-                B->Keep.push_back(I);
-        }
-    }
-
-    struct TDiskEntry {
-        TSearchRec Rec;
-        int32_t ExistingIndex = -1;
-    };
-    std::vector<TDiskEntry> Disk;
-    auto ByName = [](const TDiskEntry& A, const TDiskEntry& E) { return A.Rec.Name < E.Rec.Name; };
-    if (Fd < 0) {
-        KeepUnlisted(Children, ParentId);
-        return true;
-    }
-    if (FRoAdd) {
-        TSearchRec R;
-        TSearchHandle H;
-        bool Any = FindFirstAt(Fd, R, H);
-        bool Listed = Any || H.Error == 0;
-        while (Any && !Terminated()) {
-            Disk.push_back({std::move(R), -1});
-            Any = FindNext(R, H);
-        }
-        if (H.Error) Listed = false; // a folder read only in part is kept whole
-        FindClose(H);
-        if (!Listed) {
-            KeepUnlisted(Children, ParentId);
-            return true;
-        }
-        std::sort(Disk.begin(), Disk.end(), ByName);
-        std::vector<bool> Taken(Disk.size());
-        for (auto& [Name, Index] : Existing) {
-            if (Terminated()) break;
-            auto It = std::lower_bound(
-                Disk.begin(), Disk.end(), Name,
-                [](const TDiskEntry& D, std::string_view N) { return D.Rec.Name < N; });
-            size_t J = static_cast<size_t>(It - Disk.begin());
-            if (It != Disk.end() && It->Rec.Name == Name && !Taken[J]) {
-                It->ExistingIndex = Index;
-                Taken[J] = true;
-            } else {
-                B->Missing.push_back(Index);
-            }
-        }
-    } else {
-        for (auto& [Name, Index] : Existing) {
-            if (Terminated()) break;
-            TSearchRec R;
-            if (FindEntryAt(Fd, std::string(Name), R))
-                Disk.push_back({std::move(R), Index});
-            else
-                B->Missing.push_back(Index);
-        }
-        std::sort(Disk.begin(), Disk.end(), ByName);
-        if (KeepIfEmpty && Disk.empty() && !Existing.empty() && !Terminated()) {
-            // Nothing catalogued is there: only an empty folder means an absent disk.
-            TSearchRec R;
-            TSearchHandle H;
-            if (FindFirstAt(Fd, R, H)) KeepIfEmpty = false;
-            FindClose(H);
-        }
-    }
-    if (KeepIfEmpty && Disk.empty() && !Existing.empty() && !Terminated()) {
-        KeepUnlisted(Children, ParentId);
-        return false;
-    }
-
-    std::vector<TPendingFolder> Subs;
-    if (!Terminated()) {
-        std::unique_ptr<TDescriptionList> Desc =
-            Dir.empty() ? std::make_unique<TDescriptionList>() : LoadDescriptionFiles(Dir);
-        B->Entries.reserve(Disk.size());
-        for (TDiskEntry& D : Disk) {
-            if (Terminated()) break;
-            TEntry E;
-            FindDataToFileInfo(D.Rec, E.Info);
-            E.IsFolder = (D.Rec.Attr & faDirectory) != 0;
-            E.ExistingIndex = D.ExistingIndex;
-            E.HasFacts = D.Rec.HasFacts;
-            std::string Full = PathIn(Dir, D.Rec.Name);
-            // No description can be read through a path the system refuses.
-            E.Described = !Full.empty() && GetEntryDescription(Desc.get(), D.Rec.Name, E.IsFolder,
-                                                               Full, E.Comment, E.Note);
-            // A folder is entered only when its facts are known, it lies on the walk's own file
-            // system and what it holds may nest in a catalog; a folder not entered keeps what
-            // the catalog holds of it.
-            bool Enter = E.IsFolder && E.HasFacts && OnWalkFileSystem(D.Rec);
-            if (Enter && Level + 1 >= MaxCatalogNesting) {
-                Enter = false;
-                ++FStats.TooDeep;
-            }
-            if (Enter) {
-                TBasicItem* Old = E.ExistingIndex >= 0 ? Children->At(E.ExistingIndex) : nullptr;
-                if (Old && Old->Children()) {
-                    Subs.push_back({Node, D.Rec.Name, PathIn(Dir, D.Rec.Name, "/"), Old->Children(),
-                                    -1, Level + 1});
-                } else {
-                    E.NewFolderId = static_cast<int32_t>(FNewFolders.size());
-                    FNewFolders.push_back(nullptr);
-                    Subs.push_back({Node, D.Rec.Name, PathIn(Dir, D.Rec.Name, "/"), nullptr,
-                                    E.NewFolderId, Level + 1});
-                }
-            } else if (E.IsFolder) {
-                E.NotEntered = true;
-            }
-            B->Entries.push_back(std::move(E));
-        }
-    }
-    size_t Weight = B->Entries.size() + B->Missing.size() + 1;
-    B->Complete = !Terminated();
-    if (FRoDelete && B->Complete)
-        for (int32_t I : B->Missing) {
-            TBasicItem* X = Children->At(I);
-            std::string_view Name = DiskName(X);
-            // A name no disk entry can have stays gone.
-            if (!Name.empty() && Name.find('/') == std::string_view::npos)
-                FGoneInWalk.push_back({X, Node, std::string(Name)});
-        }
-    Queue([this, B] { ApplyFolder(*B); }, Weight);
-    // Walked in name order: the first subfolder is taken from the stack first.
-    for (auto It = Subs.rbegin(); It != Subs.rend(); ++It)
-        Stack.push_back(std::move(*It));
-    return true;
 }
 
 // An entry renamed away and back while its folder was read looked gone; whatever is there again
@@ -547,13 +367,15 @@ void TFolderScanThread::RecheckGone() {
 }
 
 void TFolderScanThread::RecheckWalk(TFolderHandles& Handles) {
-    // Everything the walk decided is shown first: the end of a run is what counts.
+    if (FGoneInWalk.empty()) return;
+    // Everything the walk decided is applied first: what is there at the end of it counts.
     Flush();
+    WaitForQueue(0);
     if (!Terminated())
         for (TGoneEntry& G : FGoneInWalk) {
-            int Fd = Handles.Fd(G.Folder);
+            TFolderHandles::TPin Pin(Handles, G.Folder);
             TSearchRec R;
-            if (Fd < 0 || FindEntryAt(Fd, G.Name, R)) {
+            if (Pin.Fd() < 0 || FindEntryAt(Pin.Fd(), G.Name, R)) {
                 TBasicItem* Item = G.Item;
                 Queue([Item] { Item->SetScanFlags(Item->ScanFlags() | sfSeen | sfKeep); }, 1);
             }
@@ -563,10 +385,11 @@ void TFolderScanThread::RecheckWalk(TFolderHandles& Handles) {
 
 void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
     TBasicItems* C = B.Children;
-    if (!C && B.ParentId >= 0 && FNewFolders[B.ParentId]) C = FNewFolders[B.ParentId]->Children();
+    if (!C && B.Made && B.Made->Item) C = B.Made->Item->Children();
     if (!C) return;
     if (B.Unlisted) {
-        if (TBasicItem* Owner = C->OwnerItem()) Owner->SetScanFlags(Owner->ScanFlags() | sfKeep);
+        if (TBasicItem* Owner = C->OwnerItem(); Owner && FMarks)
+            Owner->SetScanFlags(Owner->ScanFlags() | sfKeep);
         return;
     }
     for (int32_t I : B.Keep)
@@ -575,7 +398,13 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
         C->At(I)->SetScanFlags(C->At(I)->ScanFlags() | sfMissing);
     // Positions stay valid while the folder's entries are added or replaced.
     C->SetSorted(false);
-    for (TEntry& E : B.Entries) {
+    // Room for the new entries, once: a folder of many grows no larger than it needs.
+    size_t New = 0;
+    for (size_t At = 0; At < B.Entries.size(); ++At)
+        New += B.Entries[At].ExistingIndex < 0;
+    if (New) C->Reserve(static_cast<size_t>(C->Count()) + New);
+    for (size_t At = 0; At < B.Entries.size(); ++At) {
+        TWalkEntry& E = B.Entries[At];
         TBasicItem* Cur = nullptr;
         int32_t Existing = E.ExistingIndex, Old = -1;
         if (Existing > -1) {
@@ -597,7 +426,7 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
             Cur = E.IsFolder ? static_cast<TBasicItem*>(new TFileFolder(nullptr))
                              : new TFileItem(nullptr);
         }
-        Cur->SetScanFlags(Cur->ScanFlags() | sfSeen | (E.NotEntered ? sfKeep : 0));
+        if (FMarks) Cur->SetScanFlags(Cur->ScanFlags() | sfSeen | (E.NotEntered ? sfKeep : 0));
         if (Old > -1) {
             TBasicItem* Replaced = C->At(Old);
             Cur->Assign(*Replaced);
@@ -620,15 +449,13 @@ void TFolderScanThread::ApplyFolder(TFolderBatch& B) {
             F->FileInfoRef().Attr = E.Info.Attr;
         }
         if (FTypes) FTypes->AddItem(F);
-        if (E.Described) {
-            if (!E.Note.empty()) F->SetNoteField(PackedString(E.Note));
-            if (!E.Comment.empty()) F->SetCommentField(PackedString(E.Comment));
-        }
-        if (E.NewFolderId >= 0) FNewFolders[E.NewFolderId] = F;
+        if (!E.Note.empty()) F->SetNoteField(E.Note);
+        if (!E.Comment.empty()) F->SetCommentField(E.Comment);
+        if (E.Made) E.Made->Item = F;
     }
     C->SetSorted(true);
     // Only a folder whose listing was taken to its end may lose the children found missing.
-    if (B.Complete)
+    if (B.Complete && FMarks)
         if (TBasicItem* Owner = C->OwnerItem()) Owner->SetScanFlags(Owner->ScanFlags() | sfWalked);
 }
 
@@ -640,7 +467,7 @@ void TFolderScanThread::Finalize() {
     // Entries the walk did not reach carry no seen mark: a cancelled run deletes nothing.
     bool MayDelete = FRoDelete && !Refused && !Terminated();
     if (TBasicItems* Children = FItem->Children()) {
-        PruneItems(Children, RootFlags, MayDelete);
+        if (FMarks) PruneItems(Children, RootFlags, MayDelete);
         if (!Refused) NotifyViews();
     }
     if (TreeUpdateProc) TreeUpdateProc(false);

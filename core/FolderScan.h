@@ -6,13 +6,17 @@
 //     virtual folder, the root) is refreshed against the disk: new entries are added (roAdd),
 //     vanished ones dropped (roDelete), and the right volume is asked for first (roCheck).
 //
-// The worker only walks the disk, reads description files and file headers, and decides. Every
-// change of the catalog, the views, the progress window and the main window happens on the UI
-// thread, in batches carried by synchronous calls: the entries of one or more folders at a time,
-// in the order of the walk, so that a cancel stops the walk within one batch. Disk entries are
-// matched with catalog items by the exact bytes of their names (Linux names are case-sensitive).
-// The walk follows no symbolic link, opens nothing but folders and regular files, and stays on the
-// file system of the folder it started from (a mount point below it is recorded, not entered).
+// The worker walks the disk (its folders are read on several threads by a TFolderWalk, which
+// hands them on in the order of a sequential walk), reads description files and file headers,
+// and decides. Every change of the catalog, the views, the progress window and the main window
+// happens on the UI thread, in batches handed to it in walk order: the entries of one or more
+// folders at a time. The walk does not wait for the UI thread to apply a batch, unless more than
+// a bounded number of entries wait for it; the checks of the volume and the end of the run are
+// synchronous calls, which the UI thread serves after every batch handed to it before. Disk
+// entries are matched with catalog items by the exact bytes of their names (Linux names are
+// case-sensitive). The walk follows no symbolic link, opens nothing but folders and regular
+// files, and stays on the file system of the folder it started from (a mount point below it is
+// recorded, not entered).
 //
 // Ownership: created suspended on the UI thread (it enters ScanThreads), started by its creator,
 // frees itself when it ends. Closing a catalog stops it with Abandon() (then no properties dialog
@@ -34,15 +38,18 @@
 #include "platform/Thread.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 class TBasicItem;
 class TBasicItems;
 class TFileItem;
+struct TFolderBatch;
 class TTypeItems;
 
 class TFolderScanThread : public TThread {
@@ -73,29 +80,22 @@ protected:
     void Execute() override;
 
 private:
-    struct TEntry;
-    struct TFolderBatch;
-    struct TPendingFolder;
-
     void ScanItem(TBasicItem* X);
     void RescanItem(TFileItem* X);
     // Walks the tree below RootPath, whose existing children are Children (at nesting level
-    // Level), depth first from an explicit stack; each folder is opened relative to its parent.
-    // Volume is the record of a scanned folder's root when the walk starts there.
+    // Level), and queues a batch per folder in walk order. Volume is the record of a scanned
+    // folder's root when the walk starts there.
     void Walk(const std::string& RootPath, TBasicItems* Children, int Level,
               const TVolumeInfo* Volume);
-    // Lists the open folder Node (path Dir, ending with '/') whose children are Children (an
-    // existing collection) or, for a folder created in this run, the children of the item that
-    // ParentId will name, at nesting level Level; queues its batch and pushes its subfolders
-    // onto Stack. False when the folder was empty though the catalog held entries of it.
-    bool ScanFolder(TFolderHandles& Handles, const TFolderHandles::TRef& Node,
-                    const std::string& Dir, TBasicItems* Children, int32_t ParentId, int Level,
-                    std::vector<TPendingFolder>& Stack, bool KeepIfEmpty = false);
     // A folder that could not be listed or entered keeps everything the catalog holds of it.
-    void KeepUnlisted(TBasicItems* Children, int32_t ParentId);
-    bool OnWalkFileSystem(const TSearchRec& R) const;
+    void KeepUnlisted(TBasicItems* Children);
+    // Adds a step for the UI thread; hands the steps on once they weigh enough or have waited.
     void Queue(std::function<void()> Op, size_t Weight);
+    // Hands the steps waiting here to the UI thread, then waits while more than MaxQueued
+    // entries wait there.
     void Flush();
+    // Waits until at most Most entries wait for the UI thread (or the run is terminated).
+    void WaitForQueue(size_t Most);
     // The folder being read, for the progress window's label (Dir is empty for a folder whose
     // path is too long to be used).
     void SetCurrentPath(const std::string& Dir, const TFolderHandles::TRef& Node);
@@ -115,18 +115,19 @@ private:
     std::unique_ptr<TProgressWindow> FForm;
     TTypeItems* FTypes = nullptr;
     bool FRoAdd, FRoDelete, FRoCheck;
+    bool FMarks = true; // the items below carry scan marks (not in a first scan of an empty folder)
     std::atomic<bool> FAbandoned{false};
     std::string FCurrentPath, FShownPath;
     double FLastLongLabel = 0;
-    dev_t FWalkDevice = 0; // the file system and mount of the walk being made
-    uint64_t FWalkMount = 0;
 
-    // Work waiting for the next synchronous call, in walk order.
+    // Steps not yet handed to the UI thread, in walk order, and the entries handed to it that it
+    // has not applied yet.
     std::vector<std::function<void()>> FPending;
     size_t FPendingWeight = 0;
     double FLastFlush = 0;
-    // Items of the folders created in this run, by the id their entry was given.
-    std::vector<TBasicItem*> FNewFolders;
+    std::mutex FQueueLock;
+    std::condition_variable FApplied;
+    size_t FQueued = 0;
     // Entries found gone: deleted only when they are still gone at the end. Those of a run's
     // walks are named in the folder that held them, the others by their whole path.
     struct TGoneEntry {

@@ -1,5 +1,6 @@
 #include "ItemDescription.h"
 
+#include "core/CatalogGlobals.h"
 #include "core/TreeItems.h"
 
 bool GetEntryDescription(const TDescriptionList* List, std::string_view Name, bool IsFolder,
@@ -9,8 +10,14 @@ bool GetEntryDescription(const TDescriptionList* List, std::string_view Name, bo
     NoteText.clear();
     bool Found = FindListDescription(List, Name, CommentText, NoteText);
     if (Found) return true;
+    // A path the system refuses opens nothing (and an empty one must not stand for "/").
+    if (FullPath.empty()) return false;
     return IsFolder ? LoadFolderDescription(FullPath, NoteText)
                     : ReadFileDescription(FullPath, CommentText, NoteText);
+}
+
+bool EntryDescriptionReadsFile(bool IsFolder) {
+    return IsFolder ? FolderDescription : HTMLDescription || GraphicDescription;
 }
 
 bool GetItemDescription(const TDescriptionList* List, const TBasicItem* Item,

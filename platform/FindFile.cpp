@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -48,7 +49,74 @@ int StatAt(int Fd, const char* Name, int Flags, struct statx& X) {
                    &X);
 }
 
+// The facts of the entry Name that a listing of the open folder Fd gave, with its kind from the
+// listing (DType): false when it vanished meanwhile. An entry whose facts cannot be read is
+// reported with the name and the kind only.
+bool ListedEntry(int Fd, const char* Name, unsigned char DType, TSearchRec& Rec) {
+    struct statx X;
+    if (StatAt(Fd, Name, 0, X) != 0) {
+        // The entry vanished between the listing and stat; it is no longer there to report.
+        if (errno == ENOENT) return false;
+        // Listed but not searchable: only the name and the kind are known.
+        Rec = TSearchRec();
+        Rec.Name = Name;
+        Rec.Attr = AttributesOf(Name, DType == DT_DIR ? S_IFDIR | 0755 : S_IFREG | 0644);
+        Rec.HasFacts = false;
+        return true;
+    }
+    FillRec(Name, X, Rec);
+    return true;
+}
+
+bool IsDotOrDotDot(const char* N) {
+    return N[0] == '.' && (N[1] == 0 || (N[1] == '.' && N[2] == 0));
+}
+
+// Reads the folder open as Fd from its start through a buffer of its own (getdents64), calling
+// Fn(Name, DType) for each entry but "." and ".." until Fn returns false. False when the folder
+// cannot be read to its end.
+template <typename F>
+bool ReadFolderAt(int Fd, F&& Fn) {
+    // The record of one entry as getdents64 gives it (the C library declares none).
+    struct TDirent64 {
+        uint64_t d_ino;
+        int64_t d_off;
+        unsigned short d_reclen;
+        unsigned char d_type;
+        char d_name[1];
+    };
+    if (::lseek(Fd, 0, SEEK_SET) < 0) return false;
+    // On the stack: a walk lists many folders, and its readers should leave no heap behind.
+    alignas(8) char Bytes[32 * 1024];
+    constexpr size_t Size = sizeof Bytes;
+    for (;;) {
+        long N = ::syscall(SYS_getdents64, Fd, Bytes, Size);
+        if (N < 0) return false;
+        if (N == 0) return true;
+        for (long At = 0; At < N;) {
+            auto* E = reinterpret_cast<TDirent64*>(Bytes + At);
+            At += E->d_reclen;
+            if (IsDotOrDotDot(E->d_name)) continue;
+            if (!Fn(E->d_name, E->d_type)) return true;
+        }
+    }
+}
+
 } // namespace
+
+bool ListFolderAt(int FolderFd, const std::function<bool(const TSearchRec&)>& Each) {
+    TSearchRec R; // one record for all: its name keeps its room from one entry to the next
+    return ReadFolderAt(FolderFd, [&](const char* Name, unsigned char DType) {
+        return !ListedEntry(FolderFd, Name, DType, R) || Each(R);
+    });
+}
+
+int FolderHoldsEntriesAt(int FolderFd) {
+    bool Any = false;
+    if (!ReadFolderAt(FolderFd, [&](const char*, unsigned char) { return !(Any = true); }))
+        return -1;
+    return Any ? 1 : 0;
+}
 
 bool FindFirst(const std::string& Dir, TSearchRec& Rec, TSearchHandle& H) {
     FindClose(H);
@@ -84,21 +152,8 @@ bool FindNext(TSearchRec& Rec, TSearchHandle& H) {
             H.Error = errno;
             return false;
         }
-        const char* N = E->d_name;
-        if (N[0] == '.' && (N[1] == 0 || (N[1] == '.' && N[2] == 0))) continue;
-        struct statx X;
-        if (StatAt(::dirfd(H.Dir), N, 0, X) != 0) {
-            // The entry vanished between readdir and stat; it is no longer there to report.
-            if (errno == ENOENT) continue;
-            // Listed but not searchable: only the name and the kind are known.
-            Rec = TSearchRec();
-            Rec.Name = N;
-            Rec.Attr = AttributesOf(N, E->d_type == DT_DIR ? S_IFDIR | 0755 : S_IFREG | 0644);
-            Rec.HasFacts = false;
-            return true;
-        }
-        FillRec(N, X, Rec);
-        return true;
+        if (IsDotOrDotDot(E->d_name)) continue;
+        if (ListedEntry(::dirfd(H.Dir), E->d_name, E->d_type, Rec)) return true;
     }
 }
 

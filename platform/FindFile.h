@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <dirent.h>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 
@@ -66,6 +67,15 @@ int OpenFolderAt(int ParentFd, const char* Name, TSearchRec* Rec = nullptr);
 // The facts of the entry Name inside the open folder FolderFd. False when there is no such entry
 // (errno ENOENT or ENOTDIR); an entry whose facts cannot be read is reported with HasFacts false.
 bool FindEntryAt(int FolderFd, const std::string& Name, TSearchRec& Rec);
+
+// Calls Each with every entry of the open folder FolderFd but "." and ".." and its facts (as
+// FindNext gives them), in the order the system lists them, until Each returns false; the folder
+// is read from its start. False when it cannot be read to its end (errno set). The descriptor is
+// only read through, never closed, so another thread may open names inside it meanwhile.
+bool ListFolderAt(int FolderFd, const std::function<bool(const TSearchRec&)>& Each);
+// Whether the open folder FolderFd holds any entry but "." and "..": 1 yes, 0 no, -1 when it
+// cannot be read.
+int FolderHoldsEntriesAt(int FolderFd);
 
 // Attributes of an entry from its name and stat mode.
 uint32_t AttributesOf(const char* Name, mode_t Mode);

@@ -1,18 +1,23 @@
 #include "FolderHandles.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
 TFolderHandles::TNode::~TNode() {
-    if (Fd >= 0) {
-        ::close(Fd);
-        if (Owner) --Owner->FOpen;
+    // Nobody else holds the node: a descriptor closed already cannot be opened meanwhile.
+    if (Owner && Fd >= 0) {
+        TClosing C;
+        std::lock_guard<TBusyMutex> G(Owner->FLock);
+        Owner->CloseLocked(this, C);
     }
     // The chain of parents that only this node kept alive goes here, one after the other: freed
     // by their own destructors in turn, a walk tens of thousands of folders deep would nest as
-    // many calls and overflow a small stack.
+    // many calls and overflow a small stack. (A count of one is certain: a reference is only
+    // ever made from another.)
     TRef Up = std::move(Parent);
     while (Up && Up.use_count() == 1) {
         TRef Next = std::move(Up->Parent);
@@ -20,86 +25,177 @@ TFolderHandles::TNode::~TNode() {
     }
 }
 
-void TFolderHandles::CloseNode(TNode& Node) {
-    if (Node.Fd < 0) return;
-    ::close(Node.Fd);
-    Node.Fd = -1;
+namespace {
+// Opens the folder of Node inside Base (a path for the root), as a name the system takes.
+int OpenNodeAt(int Base, const TFolderHandles::TNode& Node, TSearchRec* Rec) {
+    std::string_view N = Node.Name.View();
+    if (!Node.Parent) return OpenFolderAt(Base, std::string(N).c_str(), Rec);
+    char Name[NAME_MAX + 1];
+    if (N.size() > NAME_MAX) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(Name, N.data(), N.size());
+    Name[N.size()] = 0;
+    return OpenFolderAt(Base, Name, Rec);
+}
+} // namespace
+
+void TFolderHandles::Link(TNode* Node) {
+    Node->Older = FNewest;
+    Node->Newer = nullptr;
+    (FNewest ? FNewest->Newer : FOldest) = Node;
+    FNewest = Node;
+}
+
+void TFolderHandles::Unlink(TNode* Node) {
+    (Node->Older ? Node->Older->Newer : FOldest) = Node->Newer;
+    (Node->Newer ? Node->Newer->Older : FNewest) = Node->Older;
+    Node->Older = Node->Newer = nullptr;
+}
+
+void TFolderHandles::Track(TNode* Node, int Fd) {
+    Node->Fd = Fd;
+    Node->Owner = this;
+    Link(Node);
+    ++FOpen;
+}
+
+TFolderHandles::TClosing::~TClosing() {
+    for (int I = 0; I < N; ++I)
+        ::close(Fds[I]);
+}
+
+void TFolderHandles::CloseLocked(TNode* Node, TClosing& C) {
+    if (Node->Fd < 0) return;
+    if (C.N < TClosing::Max)
+        C.Fds[C.N++] = Node->Fd;
+    else
+        ::close(Node->Fd);
+    Node->Fd = -1;
+    Unlink(Node);
     --FOpen;
 }
 
-void TFolderHandles::MakeRoom() {
-    while (FOpen >= FMaxOpen && !FOrder.empty()) {
-        TRef Oldest = FOrder.front().lock();
-        FOrder.pop_front();
-        if (Oldest) CloseNode(*Oldest);
-    }
-    // Entries of nodes closed meanwhile pile up only as far as the walk is deep.
-    if (FOrder.size() > 4 * FMaxOpen) {
-        std::deque<std::weak_ptr<TNode>> Live;
-        for (auto& W : FOrder)
-            if (TRef N = W.lock(); N && N->Fd >= 0) Live.push_back(W);
-        FOrder.swap(Live);
+void TFolderHandles::MakeRoom(TClosing& C) {
+    // Pinned descriptors are in use on some thread: they stay, even beyond the limit.
+    for (TNode* N = FOldest; FOpen > FMaxOpen && N;) {
+        TNode* Next = N->Newer;
+        if (N->Pins == 0) CloseLocked(N, C);
+        N = Next;
     }
 }
 
-int TFolderHandles::Track(const TRef& Node, int Fd) {
-    Node->Fd = Fd;
-    Node->Owner = this;
-    ++FOpen;
-    FOrder.push_back(Node);
-    return Fd;
-}
-
-TFolderHandles::TRef TFolderHandles::OpenRoot(const std::string& Path, TSearchRec& Rec) {
-    MakeRoom();
-    int Fd = OpenFolderAt(AT_FDCWD, Path.c_str(), &Rec);
-    if (Fd < 0) return nullptr;
-    auto Node = std::make_shared<TNode>(nullptr, Path, Rec);
-    Track(Node, Fd);
-    return Node;
-}
-
-TFolderHandles::TRef TFolderHandles::OpenChild(const TRef& Parent, const std::string& Name,
-                                               TSearchRec& Rec) {
-    int ParentFd = Fd(Parent);
-    if (ParentFd < 0) return nullptr;
-    MakeRoom();
-    // MakeRoom may have closed the parent itself when it was the oldest.
-    ParentFd = Fd(Parent);
-    if (ParentFd < 0) return nullptr;
-    int Fd = OpenFolderAt(ParentFd, Name.c_str(), &Rec);
-    if (Fd < 0) return nullptr;
-    auto Node = std::make_shared<TNode>(Parent, Name, Rec);
-    Track(Node, Fd);
-    return Node;
-}
-
-int TFolderHandles::Fd(const TRef& Node) {
-    if (!Node) return -1;
-    if (Node->Fd >= 0) return Node->Fd;
-    // The chain up to the nearest open ancestor (or the root, reopened by its path).
-    std::vector<TRef> Chain{Node};
+int TFolderHandles::FdLocked(TNode* Node) {
+    if (Node->Fd >= 0) {
+        // Used now: the last to be closed.
+        if (FNewest != Node) {
+            Unlink(Node);
+            Link(Node);
+        }
+        return Node->Fd;
+    }
+    // The chain up to the nearest open ancestor (or the root, reopened by its path). The nodes
+    // are kept alive by the node's own parent links.
+    std::vector<TNode*> Chain{Node};
     while (Chain.back()->Parent && Chain.back()->Parent->Fd < 0)
-        Chain.push_back(Chain.back()->Parent);
-    const TRef& Top = Chain.back()->Parent;
-    int Base = Top ? Top->Fd : AT_FDCWD;
+        Chain.push_back(Chain.back()->Parent.get());
+    TNode* Top = Chain.back()->Parent.get();
+    int Base = Top ? Top->Fd.load() : AT_FDCWD;
     for (auto It = Chain.rbegin(); It != Chain.rend(); ++It) {
         TSearchRec R;
-        int Fd = OpenFolderAt(Base, (*It)->Name.c_str(), &R);
+        int Fd = OpenNodeAt(Base, **It, &R);
         if (Fd >= 0 && (R.Device != (*It)->Device || R.Inode != (*It)->Inode)) {
             ::close(Fd); // renamed or replaced meanwhile: not the folder that was listed
             Fd = -1;
             errno = ESTALE;
         }
         if (Fd < 0) return -1;
-        Base = Track(*It, Fd);
+        Track(*It, Fd);
+        Base = Fd;
     }
-    MakeRoom(); // the chain just opened is the newest, so older handles go first
     return Node->Fd;
 }
 
+TFolderHandles::TPin::TPin(TFolderHandles& Owner, TRef Node)
+    : FOwner(Owner), FNode(std::move(Node)) {
+    if (!FNode) return;
+    TClosing C;
+    std::lock_guard<TBusyMutex> G(FOwner.FLock);
+    FFd = FOwner.FdLocked(FNode.get());
+    if (FFd < 0) return;
+    ++FNode->Pins;
+    FOwner.MakeRoom(C);
+}
+
+TFolderHandles::TPin::TPin(TFolderHandles& Owner, const TRef& Parent, const PackedString& Name,
+                           TSearchRec& Rec)
+    : FOwner(Owner) {
+    if (!Parent) return;
+    auto Node = std::make_shared<TNode>(Parent, Name, Rec);
+    int ParentFd;
+    {
+        std::lock_guard<TBusyMutex> G(FOwner.FLock);
+        ParentFd = FOwner.FdLocked(Parent.get());
+        if (ParentFd < 0) return;
+        ++Parent->Pins;
+    }
+    int Fd = OpenNodeAt(ParentFd, *Node, &Rec);
+    int E = errno;
+    TClosing C;
+    std::lock_guard<TBusyMutex> G(FOwner.FLock);
+    --Parent->Pins;
+    if (Fd >= 0) {
+        Node->Device = Rec.Device;
+        Node->Inode = Rec.Inode;
+        FOwner.Track(Node.get(), Fd);
+        ++Node->Pins;
+        FNode = std::move(Node);
+        FFd = Fd;
+    }
+    FOwner.MakeRoom(C);
+    errno = E;
+}
+
+TFolderHandles::TPin::~TPin() {
+    if (FFd < 0) return;
+    int E = errno;
+    {
+        TClosing C;
+        std::lock_guard<TBusyMutex> G(FOwner.FLock);
+        if (--FNode->Pins == 0 && FClose) FOwner.CloseLocked(FNode.get(), C);
+        FOwner.MakeRoom(C);
+    }
+    errno = E;
+}
+
+TFolderHandles::TRef TFolderHandles::OpenRoot(const std::string& Path, TSearchRec& Rec) {
+    int Fd = OpenFolderAt(AT_FDCWD, Path.c_str(), &Rec);
+    if (Fd < 0) return nullptr;
+    auto Node = std::make_shared<TNode>(nullptr, PackedString(Path), Rec);
+    TClosing C;
+    std::lock_guard<TBusyMutex> G(FLock);
+    Track(Node.get(), Fd);
+    MakeRoom(C);
+    return Node;
+}
+
+TFolderHandles::TRef TFolderHandles::OpenChild(const TRef& Parent, const PackedString& Name,
+                                               TSearchRec& Rec) {
+    TPin P(*this, Parent, Name, Rec);
+    return P.Node();
+}
+
 void TFolderHandles::Release(const TRef& Node) {
-    if (Node) CloseNode(*Node);
+    if (!Node) return;
+    TClosing C;
+    std::lock_guard<TBusyMutex> G(FLock);
+    if (Node->Pins == 0) CloseLocked(Node.get(), C);
+}
+
+size_t TFolderHandles::OpenCount() const {
+    std::lock_guard<TBusyMutex> G(FLock);
+    return FOpen;
 }
 
 std::string TFolderHandles::PathOf(const TRef& Node) {
@@ -108,7 +204,7 @@ std::string TFolderHandles::PathOf(const TRef& Node) {
         Chain.push_back(N);
     std::string Path;
     for (auto It = Chain.rbegin(); It != Chain.rend(); ++It) {
-        Path += (*It)->Name;
+        Path += (*It)->Name.View();
         if (Path.empty() || Path.back() != '/') Path += '/';
     }
     return Path;

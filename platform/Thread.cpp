@@ -26,6 +26,7 @@ struct SyncRequest {
     std::function<void()> Method;
     std::exception_ptr Error;
     bool Done = false;
+    bool Queued = false; // nobody waits for it: the queue owns it and frees it once it has run
     std::condition_variable Cv;
 };
 
@@ -74,6 +75,11 @@ bool ServeOne(std::unique_lock<std::mutex>& Lock) {
         R->Method();
     } catch (...) {
         R->Error = std::current_exception();
+    }
+    if (R->Queued) {
+        delete R;
+        Lock.lock();
+        return true;
     }
     Lock.lock();
     R->Done = true;
@@ -195,6 +201,34 @@ void SynchronizeCall(const std::function<void()>& Method) {
     if (R.Error) std::rethrow_exception(R.Error);
 }
 
+void QueueCall(std::function<void()> Method) {
+    if (IsMainThread()) {
+        try {
+            Method();
+        } catch (...) {
+        }
+        return;
+    }
+    auto* R = new SyncRequest;
+    R->Method = std::move(Method);
+    R->Queued = true;
+    SyncQueue& Q = Queue();
+    std::unique_lock<std::mutex> Lock(Q.M);
+    Q.Pending.push_back(R);
+    Q.Wake.notify_all();
+    PostWakeEvent(Lock);
+}
+
+namespace {
+const int GNiceOf[] = {19, 10, 5, 0, -5, -10, -15};
+} // namespace
+
+void SetCurrentThreadPriority(TThreadPriority P) {
+    pid_t Tid = static_cast<pid_t>(::syscall(SYS_gettid));
+    // Raising the priority needs privileges; a refusal leaves the thread as it is.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(Tid), GNiceOf[P]);
+}
+
 TThread::TThread() : FControl(std::make_shared<Control>()) {}
 
 TThread::~TThread() {
@@ -298,10 +332,7 @@ void TThread::SetPriority(TThreadPriority P) {
 }
 
 void TThread::ApplyPriority() {
-    static const int Nice[] = {19, 10, 5, 0, -5, -10, -15};
-    pid_t Tid = static_cast<pid_t>(::syscall(SYS_gettid));
-    // Raising the priority needs privileges; a refusal leaves the thread as it is.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(Tid), Nice[FPriority]);
+    SetCurrentThreadPriority(FPriority);
 }
 
 void TThread::ThreadProc(TThread* Self, std::shared_ptr<Control> C) {
@@ -326,4 +357,26 @@ void TThread::ThreadProc(TThread* Self, std::shared_ptr<Control> C) {
     std::lock_guard<std::mutex> G(Q.M);
     C->Finished = true;
     Q.Wake.notify_all();
+}
+
+static_assert(sizeof(pthread_mutex_t) <= 64);
+
+TBusyMutex::TBusyMutex() {
+    pthread_mutexattr_t A;
+    pthread_mutexattr_init(&A);
+    pthread_mutexattr_settype(&A, PTHREAD_MUTEX_ADAPTIVE_NP);
+    pthread_mutex_init(reinterpret_cast<pthread_mutex_t*>(FMutex), &A);
+    pthread_mutexattr_destroy(&A);
+}
+
+TBusyMutex::~TBusyMutex() {
+    pthread_mutex_destroy(reinterpret_cast<pthread_mutex_t*>(FMutex));
+}
+
+void TBusyMutex::lock() {
+    pthread_mutex_lock(reinterpret_cast<pthread_mutex_t*>(FMutex));
+}
+
+void TBusyMutex::unlock() {
+    pthread_mutex_unlock(reinterpret_cast<pthread_mutex_t*>(FMutex));
 }

@@ -87,6 +87,10 @@ bool CheckSynchronize(int TimeoutMs = 0);
 // Runs Method on the UI thread from any thread, blocking until it has run (directly when called
 // on the UI thread).
 void SynchronizeCall(const std::function<void()>& Method);
+// Hands Method to the UI thread and returns at once: it runs there in order with the synchronous
+// calls of every thread (before any call made after it), wherever the UI thread serves them.
+// Method must catch what it raises. Called on the UI thread, it runs at once.
+void QueueCall(std::function<void()> Method);
 bool IsMainThread();
 // Makes the calling thread the UI thread (the program's main thread is by default).
 void SetMainThread();
@@ -96,6 +100,10 @@ void SetMainThread();
 // the UI thread meanwhile. An exception of Fn is raised again in the caller. When no thread can
 // be made, Fn runs directly.
 void RunWithStack(size_t StackBytes, const std::function<void()>& Fn);
+
+// Gives the calling thread the priority P (a nice value of its own, as TThread's priorities):
+// helpers of a worker run at the worker's priority.
+void SetCurrentThreadPriority(TThreadPriority P);
 
 // A plain joinable thread with a stack of StackBytes, for helpers that share a job with the
 // thread that made them (not TThread's contract: no Synchronize, no OnTerminate). Fn must catch
@@ -116,4 +124,20 @@ private:
     std::function<void()> FFn;
     unsigned long FHandle = 0; // pthread_t
     bool FStarted = false;
+};
+
+// A mutex for short sections that several busy threads take often (the bookkeeping of a walk's
+// readers): a thread that finds it taken spins a little before it sleeps, so a wait shorter than
+// a sleep costs no switch of threads. A BasicLockable; use it with std::condition_variable_any.
+class TBusyMutex {
+public:
+    TBusyMutex();
+    ~TBusyMutex();
+    TBusyMutex(const TBusyMutex&) = delete;
+    TBusyMutex& operator=(const TBusyMutex&) = delete;
+    void lock();
+    void unlock();
+
+private:
+    alignas(64) unsigned char FMutex[64]; // a pthread_mutex_t
 };

@@ -1,5 +1,6 @@
 // Scans and synchronises as users meet them: what a first scan builds, names, links and FIFOs,
-// descriptions, and what a synchronise adds, refreshes and deletes.
+// descriptions, what a synchronise adds, refreshes and deletes, and the order in which folders
+// read on several threads join the catalog.
 #include "FolderScanFixture.h"
 #include "tests/TreeFixture.h"
 
@@ -213,3 +214,48 @@ TEST_F(Scan, HostileGeneratedTreeIsCatalogedWhole) {
     EXPECT_EQ(Checked, Folders + Files);
 }
 
+// Folders read on several threads join the catalog in the order of a walk on one thread: each
+// folder's entries before those of its subfolders, subfolders in name order. Every folder holds
+// a file of an extension of its own, so the order of the type rows shows the order of the walk,
+// in a first scan and in a synchronise that finds a new file in every folder.
+TEST_F(Scan, FoldersJoinTheCatalogInWalkOrder) {
+    std::vector<std::string> Walk; // the folders, in the order a walk on one thread takes them
+    std::function<void(const std::string&, int)> Make = [&](const std::string& Dir, int Depth) {
+        Walk.push_back(Dir);
+        if (Depth == 4) return;
+        for (const char* Name : {"a", "b", "c", "d"}) {
+            MakeDir(Dir + Name);
+            Make(Dir + Name + "/", Depth + 1);
+        }
+    };
+    Make(D / "tree/", 0);
+    auto Files = [&](const std::string& Kind) {
+        std::vector<std::string> Keys;
+        for (size_t I = 0; I < Walk.size(); ++I) {
+            std::string Ext = "." + Kind + std::to_string(I);
+            WriteFile(Walk[I] + "f" + Ext, "");
+            WriteFile(Walk[I] + "plain.txt", "");
+            Keys.push_back(UpperCase(Ext));
+        }
+        return Keys;
+    };
+    auto RowsOf = [&](const std::string& Kind) {
+        std::vector<std::string> Keys;
+        for (int I = 0; I < Cat->Types()->Count(); ++I)
+            if (Cat->Types()->At(I)->Key().rfind("." + UpperCase(Kind), 0) == 0)
+                Keys.push_back(Cat->Types()->At(I)->Key());
+        return Keys;
+    };
+    std::vector<std::string> First = Files("u");
+    TFileCollection* C = FirstScan(D / "tree");
+    EXPECT_EQ(RowsOf("u"), First);
+    int64_t Folders = 0, Entries = 0;
+    uint64_t Size = 0;
+    CountItems(C->Children(), Folders, Entries, Size);
+    EXPECT_EQ(Folders, static_cast<int64_t>(Walk.size()) - 1);
+    EXPECT_EQ(Entries, 2 * static_cast<int64_t>(Walk.size()));
+    std::vector<std::string> Added = Files("v");
+    roCheck = false;
+    Synchronise(C);
+    EXPECT_EQ(RowsOf("v"), Added);
+}
