@@ -30,6 +30,16 @@ void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info) {
                     : 0;
 }
 
+void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info, TLocalTimes& Times,
+                        const PackedString* Name) {
+    Info.Name = Name ? *Name : PackedString(FindData.Name);
+    Info.Attr = FindData.Attr;
+    Info.Size = FindData.Size;
+    Info.Date = FileTimeIsSet(FindData.MTimeSec, FindData.MTimeNsec)
+                    ? Times.FromUnix(FindData.MTimeSec, FindData.MTimeNsec)
+                    : 0;
+}
+
 bool GetFileInfo(const std::string& Path, TFileInfo& Info) {
     TSearchRec Rec;
     if (!FindEntry(Path, Rec)) return false;

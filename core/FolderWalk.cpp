@@ -23,9 +23,10 @@ bool IsDiskItem(const TBasicItem* X) {
     return dynamic_cast<const TFileItem*>(X) && !dynamic_cast<const TFileLocItem*>(X);
 }
 
-std::string_view DiskName(const TBasicItem* X) {
+// The name a disk item stands for (its file record's; its own when it has none).
+const PackedString& DiskName(const TBasicItem* X) {
     auto* F = static_cast<const TFileItem*>(X);
-    return F->FileInfo().Name.empty() ? X->Name() : F->FileInfo().Name.View();
+    return F->FileInfo().Name.empty() ? X->PackedName() : F->FileInfo().Name;
 }
 
 } // namespace
@@ -94,7 +95,15 @@ std::string PathIn(const std::string& Dir, std::string_view Name, std::string_vi
 
 // What a reader needs while it reads a folder, kept from one folder to the next.
 struct TFolderWalk::TScratch {
-    std::vector<std::pair<std::string_view, int32_t>> Existing;
+    // The existing children that stand for disk entries: name, position, and whether an entry
+    // on disk is theirs.
+    struct TExisting {
+        const PackedString* Name;
+        int32_t Index;
+        bool Taken;
+    };
+    std::vector<TExisting> Existing;
+    TLocalTimes Times;
 };
 
 struct TFolderWalk::TJob {
@@ -295,76 +304,75 @@ void TFolderWalk::ReadEntries(TJob& J, TWalkFolder& F, int Fd, TScratch& S) {
     TBasicItems* Children = J.Existing;
     auto Stopped = [this] { return FOwner.Terminated(); };
 
-    // The existing children that stand for disk entries, by their exact names.
+    // The existing children that stand for disk entries, by their exact names (the first of
+    // two with one name is the one an entry is).
     S.Existing.clear();
     if (Children) {
         for (int I = 0; I < Children->Count(); ++I) {
             TBasicItem* C = Children->At(I);
             if (IsDiskItem(C))
-                S.Existing.emplace_back(DiskName(C), I);
+                S.Existing.push_back({&DiskName(C), I, false});
             else
                 B.Keep.push_back(I);
         }
     }
+    std::stable_sort(S.Existing.begin(), S.Existing.end(),
+                     [](const TScratch::TExisting& A, const TScratch::TExisting& E) {
+                         return A.Name->View() < E.Name->View();
+                     });
+    // The existing child an entry named Name is, or null.
+    auto Match = [&S](std::string_view Name) -> TScratch::TExisting* {
+        auto It = std::lower_bound(
+            S.Existing.begin(), S.Existing.end(), Name,
+            [](const TScratch::TExisting& X, std::string_view N) { return X.Name->View() < N; });
+        for (; It != S.Existing.end() && It->Name->View() == Name; ++It)
+            if (!It->Taken) return &*It;
+        return nullptr;
+    };
 
     // The entries on disk, as the catalog takes them. A folder is entered only when its facts
     // are known and it lies on the walk's own file system; a folder not entered keeps what the
     // catalog holds of it.
-    auto Take = [&](const TSearchRec& R, int32_t Existing) {
+    auto Take = [&](const TSearchRec& R, TScratch::TExisting* X) {
         TWalkEntry& E = Entries.emplace_back();
-        FindDataToFileInfo(R, E.Info);
+        FindDataToFileInfo(R, E.Info, S.Times, X ? X->Name : nullptr);
         E.IsFolder = (R.Attr & faDirectory) != 0;
-        E.ExistingIndex = Existing;
+        E.ExistingIndex = X ? X->Index : -1;
         E.HasFacts = R.HasFacts;
         E.NotEntered = E.IsFolder && !(E.HasFacts && OnWalkFileSystem(R));
-    };
-    auto ByName = [](const TWalkEntry& A, const TWalkEntry& E) {
-        return A.Info.Name.View() < E.Info.Name.View();
+        if (X) X->Taken = true;
     };
     bool KeepIfEmpty = J.Root && FSettings.KeepIfEmpty;
     if (FSettings.ListAll) {
         // A folder read only in part is kept whole; a cancel stops the listing (and the folder
         // is then not complete).
         auto Each = [&](const TSearchRec& R) {
-            Take(R, -1);
+            Take(R, Match(R.Name));
             return !Stopped();
         };
         if (!ListFolderAt(Fd, Each)) {
             Entries.clear();
+            B.Keep.clear();
             B.Unlisted = true;
             return;
         }
-        Entries.sort(ByName);
-        for (auto& [Name, Index] : S.Existing) {
-            // The first entry not before Name.
-            size_t Lo = 0, Hi = Entries.size();
-            while (Lo < Hi) {
-                size_t Mid = Lo + (Hi - Lo) / 2;
-                if (Entries[Mid].Info.Name.View() < Name)
-                    Lo = Mid + 1;
-                else
-                    Hi = Mid;
-            }
-            if (Lo < Entries.size() && Entries[Lo].Info.Name.View() == Name &&
-                Entries[Lo].ExistingIndex < 0)
-                Entries[Lo].ExistingIndex = Index;
-            else
-                B.Missing.push_back(Index);
-        }
     } else {
-        for (auto& [Name, Index] : S.Existing) {
+        for (TScratch::TExisting& X : S.Existing) {
             if (Stopped()) break;
             TSearchRec R;
-            if (FindEntryAt(Fd, std::string(Name), R))
-                Take(R, Index);
-            else
-                B.Missing.push_back(Index);
+            if (FindEntryAt(Fd, X.Name->Str(), R) && !X.Taken) Take(R, &X);
         }
-        Entries.sort(ByName);
         // Nothing catalogued is there: only an empty folder means an absent disk.
         if (KeepIfEmpty && Entries.empty() && !S.Existing.empty() && FolderHoldsEntriesAt(Fd) != 0)
             KeepIfEmpty = false;
     }
+    Entries.sort([](const TWalkEntry& A, const TWalkEntry& E) {
+        return A.Info.Name.View() < E.Info.Name.View();
+    });
+    // The existing children no entry on disk is.
+    for (const TScratch::TExisting& X : S.Existing)
+        if (!X.Taken) B.Missing.push_back(X.Index);
+    std::sort(B.Missing.begin(), B.Missing.end());
     if (KeepIfEmpty && Entries.empty() && !S.Existing.empty() && !Stopped()) {
         B.Missing.clear();
         B.Keep.clear();
@@ -417,7 +425,7 @@ void TFolderWalk::ReadEntries(TJob& J, TWalkFolder& F, int Fd, TScratch& S) {
     if (FSettings.NoteGone && B.Complete)
         for (int32_t I : B.Missing) {
             TBasicItem* X = Children->At(I);
-            std::string_view Name = DiskName(X);
+            std::string_view Name = DiskName(X).View();
             // A name no disk entry can have stays gone.
             if (!Name.empty() && Name.find('/') == std::string_view::npos)
                 F.Gone.emplace_back(X, std::string(Name));

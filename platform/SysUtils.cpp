@@ -356,6 +356,40 @@ TDateTime UnixToDateTime(long long Seconds, long Nanoseconds) {
                           Tm.tm_sec, static_cast<int>(Nanoseconds / 1000000));
 }
 
+namespace {
+long long FloorDiv(long long A, long long B) {
+    return A / B - (A % B != 0 && (A < 0) != (B < 0));
+}
+} // namespace
+
+TDateTime TLocalTimes::FromUnix(long long Seconds, long Nanoseconds) {
+    long long Hour = FloorDiv(Seconds, 3600);
+    THour& H = FHours[static_cast<unsigned long long>(Hour) % 64];
+    if (!H.Known || H.Hour != Hour) {
+        H.Hour = Hour;
+        H.Known = true;
+        H.Whole = false;
+        time_t First = static_cast<time_t>(Hour * 3600), Last = First + 3599;
+        struct tm A, B;
+        if (localtime_r(&First, &A) && localtime_r(&Last, &B) && A.tm_gmtoff == B.tm_gmtoff) {
+            H.Offset = A.tm_gmtoff;
+            long long L = Hour * 3600 + H.Offset;
+            long long S = L - FloorDiv(L, 86400) * 86400;
+            int Y, M, D;
+            CivilFromDays(FloorDiv(L, 86400), Y, M, D);
+            H.Whole = Y == A.tm_year + 1900 && M == A.tm_mon + 1 && D == A.tm_mday &&
+                      S / 3600 == A.tm_hour && S / 60 % 60 == A.tm_min && S % 60 == A.tm_sec;
+        }
+    }
+    if (!H.Whole) return UnixToDateTime(Seconds, Nanoseconds);
+    long long L = Seconds + H.Offset;
+    long long Days = FloorDiv(L, 86400), S = L - Days * 86400;
+    int Y, M, D;
+    CivilFromDays(Days, Y, M, D);
+    return EncodeDateTime(Y, M, D, static_cast<int>(S / 3600), static_cast<int>(S / 60 % 60),
+                          static_cast<int>(S % 60), static_cast<int>(Nanoseconds / 1000000));
+}
+
 long long DateTimeToUnix(TDateTime D) {
     int Y, M, Dd, H, Mi, S, Ms;
     DecodeDateTime(D, Y, M, Dd, H, Mi, S, Ms);

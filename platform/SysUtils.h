@@ -52,6 +52,24 @@ std::string AnsiQuotedStr(std::string_view S, char Quote);
 
 // Local time of a Unix time (seconds and nanoseconds) as a date-time, to the millisecond.
 TDateTime UnixToDateTime(long long Seconds, long Nanoseconds = 0);
+// UnixToDateTime for many times in a row (the dates of a walk's files) without the C library's
+// lock and zone lookup on every call: the offset from UTC is read once for each hour of UTC met
+// and kept, where the library's own local time shows it whole for that hour (elsewhere, and for
+// a zone that counts leap seconds, each time goes to the library). The same value, bit for bit.
+// One thread; the zone is the one in force when an hour was first met.
+class TLocalTimes {
+public:
+    TDateTime FromUnix(long long Seconds, long Nanoseconds = 0);
+
+private:
+    struct THour {
+        long long Hour = -1; // hours since the epoch; -1 also names an hour, so Known tells
+        long Offset = 0;     // seconds east of UTC
+        bool Known = false;
+        bool Whole = false; // the offset holds through the hour and gives the library's fields
+    };
+    THour FHours[64];
+};
 // The Unix time (seconds) of a local date-time.
 long long DateTimeToUnix(TDateTime D);
 TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int MSec);

@@ -113,6 +113,28 @@ TEST(SysUtils, UnixTimesInLocalTime) {
     EXPECT_EQ(DateTimeToUnix(UnixToDateTime(-1000000000)), -1000000000);
 }
 
+// A walk converts its dates with TLocalTimes: each must be the library's own, bit for bit, in
+// zones with daylight saving, with offsets of half an hour, with changes in the middle of an
+// hour, and across the epoch.
+TEST(SysUtils, LocalTimesOfAWalkAreTheLibrarysOwn) {
+    const char* Zones[] = {"CET-1CEST,M3.5.0,M10.5.0/3", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0",
+                           "IST-5:30", "EST5EDT,M3.2.0/2:30,M11.1.0/1:45", "UTC0"};
+    for (const char* Zone : Zones) {
+        ::setenv("TZ", Zone, 1);
+        ::tzset();
+        TLocalTimes Times;
+        int Differ = 0;
+        // Every 7 minutes and 13 seconds through two years around the changes, then far apart.
+        for (long long T = 1679000000; T < 1679000000 + 2 * 366 * 86400LL; T += 433)
+            Differ += Times.FromUnix(T, 999999999) != UnixToDateTime(T, 999999999);
+        for (long long T = -5000000000LL; T < 5000000000LL; T += 9876543)
+            Differ += Times.FromUnix(T, 1000000) != UnixToDateTime(T, 1000000);
+        EXPECT_EQ(Differ, 0) << Zone;
+    }
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+}
+
 TEST(SysUtils, FileNameParts) {
     EXPECT_EQ(ExtractFilePath("/home/u/a.txt"), "/home/u/");
     EXPECT_EQ(ExtractFileName("/home/u/a.txt"), "a.txt");
