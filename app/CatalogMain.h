@@ -460,9 +460,11 @@ private:
     QLabel* FStatusLabel = nullptr;
     QActionGroup* FStyleGroup = nullptr;
     bool FUpdatePending = false;
-    // Drag and drop: where the left button went down (-1, -1 when it is up) and in which pane.
+    // Drag and drop: where the left button went down (-1, -1 when it is up), in which pane, and
+    // whether on a node or row there.
     QPoint FDownPoint{-1, -1};
     QWidget* FDragPane = nullptr;
+    bool FDownOnEntry = false;
     // The desktop's commands of the last build of the Shell submenu, and the path they act on.
     std::unique_ptr<TShellContextMenu> FShellContextMenu;
     std::string FShellMenuPath;
