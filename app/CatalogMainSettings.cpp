@@ -21,6 +21,14 @@ namespace {
 
 // Larger than any screen: a damaged stored size cannot make a pane or column absurdly wide.
 constexpr int MaxStoredSize = 16384;
+// The largest recent list the options dialog offers.
+constexpr int MaxRecentListCount = 10;
+
+// A stored number is taken only within its bounds; outside them (a damaged or hand-edited
+// file) it counts as missing and Current stands, as it does for a text that is no number.
+int InBounds(int Stored, int Min, int Max, int Current) {
+    return Stored >= Min && Stored <= Max ? Stored : Current;
+}
 
 // Flags are 16-bit booleans: all bits set for True; any non-zero low 16 bits read as True.
 void ReadFlag(TFormPlacement& S, const char* Name, bool& Flag) {
@@ -39,10 +47,6 @@ void WriteFlag(TFormPlacement& S, const char* Name, bool Flag) {
     S.WriteInteger(Name, Flag ? -1 : 0);
 }
 
-int ClampSize(int Size) {
-    return std::clamp(Size, 0, MaxStoredSize);
-}
-
 } // namespace
 
 // ---- the options ------------------------------------------------------------------------------
@@ -50,7 +54,8 @@ int ClampSize(int Size) {
 void LoadSettings(TFormPlacement& S) {
     ReadFlag(S, "SaveSetting", SaveSetting);
     ReadFlag(S, "ShowHidden", ShowHidden);
-    gRecentListCount = S.ReadInteger("gRecentListCount", gRecentListCount);
+    gRecentListCount = InBounds(S.ReadInteger("gRecentListCount", gRecentListCount), 0,
+                                MaxRecentListCount, gRecentListCount);
     ReadFlag(S, "DisplayDefaultIcons", DisplayDefaultIcons);
     ReadFlag(S, "AutoOpen", AutoOpen);
     ReadByte(S, "DoubleClick", DoubleClick);
@@ -145,7 +150,8 @@ void SetColumnWidths(TCustomListView& List, const std::string& Text) {
         if (!TryStrToInt(S[I], Width)) continue;
         for (int ID = 0; ID < List.ColumnCount(); ++ID)
             if (List.Column(ID).Tag == I) {
-                List.SetColumnWidth(ID, ClampSize(Width));
+                List.SetColumnWidth(ID, InBounds(Width, List.Column(ID).MinWidth, MaxStoredSize,
+                                                 List.ColumnWidth(ID)));
                 break;
             }
     }
@@ -159,7 +165,7 @@ int TfmCatalogMain::PaneSize(QWidget* Pane) const {
 }
 
 void TfmCatalogMain::SetPaneSize(QWidget* Pane, int Size) {
-    Size = ClampSize(Size);
+    Size = InBounds(Size, 1, MaxStoredSize, PaneSize(Pane));
     (Pane == LeftPanel ? FLeftSize : Pane == RightPanel ? FRightSize : FBottomSize) = Size;
     QSplitter* S = Pane == LeftPanel ? spLeft : Pane == RightPanel ? SpRight : spBottom;
     const int I = S->indexOf(Pane);
@@ -232,8 +238,9 @@ void TfmCatalogMain::RestoreToolbarPositions() {
     int Tolerance = MaxStoredSize;
     for (const TBarPlace& B : StoredBars()) {
         const QPoint Now = BarPosition(B.Bar);
-        const int Left = FormStorage1->ReadInteger(B.Left, Now.x());
-        const int Top = FormStorage1->ReadInteger(B.Top, Now.y());
+        // Places only order the bars, so a wild one is brought back into the window.
+        const int Left = std::clamp(FormStorage1->ReadInteger(B.Left, Now.x()), 0, MaxStoredSize);
+        const int Top = std::clamp(FormStorage1->ReadInteger(B.Top, Now.y()), 0, MaxStoredSize);
         Places.push_back({B.Bar, QPoint(Left, Top), B.Bar->isVisibleTo(this)});
         Tolerance = std::min(Tolerance, B.Bar->sizeHint().height() / 2);
     }

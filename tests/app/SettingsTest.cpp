@@ -128,22 +128,37 @@ TEST_F(MainWindowTest, ToolBarsComeBackInTheRowsTheUserLeftThemIn) {
     EXPECT_EQ(Bar("ViewToolBar")->pos(), Controls);
 }
 
-TEST_F(MainWindowTest, StoredFlagsReadTheirLow16BitsAndByteOptionsTheirLow8) {
+TEST_F(MainWindowTest, StoredValuesReadWithinTheirBounds) {
     StoreSetting("ShowHidden", "65536");
-    StoreSetting("AutoOpen", "65537");
+    StoreSetting("HTMLDescription", "65537");
     StoreSetting("SaveSetting", "1");
     StoreSetting("DoubleClick", "257");
     StoreSetting("DescriptionMode", "256");
-    StoreSetting("ColumnWidth", "900000000,x");
+    // Numbers out of their bounds, as a damaged or hand-edited file holds them, count as
+    // missing; so does a text that is no number.
+    StoreSetting("gRecentListCount", "-7");
+    StoreSetting("ColumnWidth", "-40,900000000,x,5");
+    StoreSetting("FolderSize", "-300");
+    StoreSetting("FTT", "2147483647");
+    StoreSetting("MTT", "-2147483648");
+    StoreSetting("Recent", "/a.qlmk,/b.qlmk,/c.qlmk");
     CreateWindow();
     EXPECT_FALSE(ShowHidden);
-    EXPECT_TRUE(AutoOpen);
+    EXPECT_TRUE(HTMLDescription);
     EXPECT_TRUE(SaveSetting);
     EXPECT_EQ(DoubleClick, 1);
     EXPECT_EQ(DescriptionMode, 0);
-    // A damaged width cannot make the column absurd; one that is no number changes nothing.
-    EXPECT_LE(lvMain()->ColumnWidth(0), 16384);
-    EXPECT_EQ(lvMain()->ColumnWidth(1), 75);
+    EXPECT_EQ(gRecentListCount, 4);
+    EXPECT_EQ(GetColumnWidths(*lvMain()).substr(0, 7), "175,75,");
+    EXPECT_EQ(lvMain()->ColumnWidth(4), 75);
+    EXPECT_EQ(Part("LeftPanel")->width(), 200);
+    EXPECT_LT(Part<QToolBar>("MenuToolBar")->y(), Part<QToolBar>("FileToolbar")->y());
+    // Options > Cancel sets the recent list's size from what was read: all three stay.
+    Dialogs->OnOptions();
+    Trigger("SetupAction");
+    EXPECT_EQ(Part<TMRUManager>("MRUManager1")->RecentList().Count(), 3);
+    Main->close();
+    EXPECT_EQ(StoredSetting("gRecentListCount"), "4");
 }
 
 TEST_F(MainWindowTest, WithoutSaveSettingOnlyThatFlagIsWritten) {
