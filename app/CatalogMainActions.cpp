@@ -230,8 +230,10 @@ void TfmCatalogMain::CreateActions() {
     SelectAllAction = NewAction("SelectAllAction", "Select All", "", K(Qt::CTRL | Qt::Key_A),
                                 imgSelectAll, [this] { SelectAllActionExecute(); });
 
-    StatusBar2 = NewAction("StatusBar2", "Status Bar", "", K(), -1,
-                           [this] { StatusBar1->setVisible(StatusBar2->isChecked()); });
+    StatusBar2 = NewAction("StatusBar2", "Status Bar", "", K(), -1, [this] {
+        StatusBar1->setVisible(StatusBar2->isChecked());
+        UpdateStatusLine();
+    });
     Bar3 = NewAction("Bar3", "File", "", K(), -1, [this] { ToggleBar(Bar3, FileToolbar); });
     bar11 = NewAction("bar11", "Standart", "", K(), -1, [this] { ToggleBar(bar11, ToolsToolBar); });
     Bar21 = NewAction("Bar21", "Controls", "", K(), -1, [this] { ToggleBar(Bar21, ViewToolBar); });
