@@ -538,10 +538,10 @@ TEST_F(MainWindowTest, TheStatusLineSaysWhatIsSelectedAfterEveryChangeOfTheCatal
 
 TEST_F(MainWindowTest, ALargeTreeIsCountedBetweenEventsAndAChangeMeanwhileCountsAnew) {
     CreateWindow();
-    // Many slices' worth: 80 scanned folders of 5000 files of 3 bytes each.
-    for (int D = 0; D < 80; ++D) {
+    // Many slices' worth: 50 scanned folders of 4000 files of 3 bytes each.
+    for (int D = 0; D < 50; ++D) {
         TFileCollection* Disc = AddScanned(CurrentCatalog, "Disc" + std::to_string(D));
-        for (int F = 0; F < 5000; ++F)
+        for (int F = 0; F < 4000; ++F)
             AddFile(Disc, std::to_string(F), 3);
     }
     auto Shows = [&](const std::string& Text) {
@@ -551,7 +551,7 @@ TEST_F(MainWindowTest, ALargeTreeIsCountedBetweenEventsAndAChangeMeanwhileCounts
     };
     Main->RefreshTreeNode(RootNode());
     Main->RefreshList(false);
-    Shows("Contents 80 Folders, 400000 Files, 1200KB");
+    Shows("Contents 50 Folders, 200000 Files, 600KB");
     // Every folder selected, and deleted while they are being counted: the count that was
     // under way never reads them again.
     Main->SetActiveControl(lvMain());
