@@ -256,8 +256,6 @@ void TfmCatalogMain::OpenCatalog(std::string FileName) {
         throw;
     }
     SetCaption(CurrentCatalog->CatFile() + CaptionSuffix);
-    // The tree's selection stays on the root, so no change of node tells the status bar.
-    if (StatusBar2->isChecked()) ShowFolderContents(CurrentCatalog);
 }
 
 void TfmCatalogMain::aSaveExecute() {
