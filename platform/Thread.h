@@ -94,8 +94,12 @@ void SetMainThread();
 // (a catalog nested thousands of levels) does not depend on the caller's stack limit. While Fn
 // runs, the helper stands in for the calling thread: when that is the UI thread, the helper is
 // the UI thread meanwhile. An exception of Fn is raised again in the caller. When no thread can
-// be made, Fn runs directly.
+// be made, Fn does not run: EThread is raised at the thread limit, EOutOfMemory when there is
+// no room for the stack.
 void RunWithStack(size_t StackBytes, const std::function<void()>& Fn);
+// Raises EThread or EOutOfMemory for a thread of StackBytes that pthread_create refused with
+// Err, whichever of the two is missing.
+[[noreturn]] void RaiseThreadCreateError(int Err, size_t StackBytes);
 
 // A plain joinable thread with a stack of StackBytes, for helpers that share a job with the
 // thread that made them (not TThread's contract: no Synchronize, no OnTerminate). Fn must catch

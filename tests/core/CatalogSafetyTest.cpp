@@ -11,10 +11,13 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -48,6 +51,36 @@ TEST_F(CatalogFile, FilesThatAreNoCatalogAreRefusedFromTheirFirstBytes) {
     // A long string whose claimed length is far beyond the bytes there allocates nothing first.
     std::string Claim = "QLM 1000" + ClassTable() + Items({}) + "\x0C" + Raw32(0xFFFFFFF0u);
     EXPECT_EQ(LoadError(Claim), "File damaded");
+
+    // The empty body, as zlib compresses it, and bodies too short for a signature: refused at
+    // once (the alarm ends a load that hangs).
+    ::alarm(60);
+    EXPECT_EQ(FileError("\x78\x9c\x03\x00\x00\x00\x00\x01"s), "File is not a catalog file");
+    EXPECT_EQ(FileError(Compress("")), "File is not a catalog file");
+    EXPECT_EQ(FileError(Compress("QLM 100")), "File is not a catalog file");
+    ::alarm(0);
+}
+
+TEST_F(CatalogFile, StringsAreBoundedOnBothSides) {
+    // The longest string loads; one byte more is refused, from its length alone when reading,
+    // and before anything is written when saving.
+    std::string Text(MaxCatalogStringSize, 'n');
+    std::string Head = "QLM 1000" + ClassTable() + Items({}) + Named("Root") + "\x0C";
+    std::string Tail = Str("") + Int(-1) + "\x08" + Int(0) + Int(0) + Int(0);
+    LoadBody(Head + Raw32(static_cast<uint32_t>(Text.size())) + Text + Tail);
+    EXPECT_EQ(Cat->Note().size(), MaxCatalogStringSize);
+    Text += 'n';
+    EXPECT_EQ(LoadError(Head + Raw32(static_cast<uint32_t>(Text.size())) + Text + Tail),
+              "File damaded");
+    WriteFile(FileName(), "previous");
+    Cat->SetCatFile(FileName());
+    Cat->SetNote(Text);
+    CatalogModified = true;
+    EXPECT_EQ(ErrorOf([&] { Cat->SaveToFile(); }),
+              "Text too long to save: 67108865 bytes (at most 67108864)");
+    EXPECT_EQ(ReadFile(FileName()), "previous");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(Cat->Note().size(), Text.size());
 }
 
 TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
@@ -61,13 +94,20 @@ TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
     // A current body behind the old signature: read as the old format, it does not end where
     // the old format would.
     EXPECT_EQ(LoadError("QLM 1.01" + Good.substr(8)), "File damaded");
-    // Bytes after the end of the zlib stream.
-    std::string Z = Compress(Good) + "tail";
-    TMemoryStream S;
-    S.Write(Z.data(), Z.size());
-    Cat->Clear();
-    EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }),
-              "File is not a catalog file or damaded");
+    // Bytes after the end of the zlib stream, however few, in small files and in files of
+    // several input steps of the inflater.
+    for (bool Large : {false, true}) {
+        std::optional<Padded> Size;
+        if (Large) Size.emplace();
+        std::string Z = Compress(Body({Keyword("k")}, {File("a")}));
+        ASSERT_EQ(FileError(Z), "(no error)");
+        if (Large) {
+            ASSERT_GT(Z.size(), 1u << 18);
+        }
+        for (std::string Tail : {"\0"s, "\0\0"s, "xyz"s, std::string(8, '\0'), "tail"s})
+            EXPECT_EQ(FileError(Z + Tail), "File is not a catalog file or damaded")
+                << Large << " " << Tail.size();
+    }
 }
 
 // Catalogs are read by another inflater than the one that writes them: streams of other zlib
@@ -77,12 +117,7 @@ TEST_F(CatalogFile, ZlibStreamsOfEveryShapeLoadAndDamagedWrappersAreRefused) {
     for (int I = 0; I < 3000; ++I)
         Files.push_back(File("file" + std::to_string(I % 50)));
     const std::string Good = Body({Keyword("k")}, Files);
-    auto Load = [&](const std::string& Z) {
-        TMemoryStream S;
-        S.Write(Z.data(), Z.size());
-        Cat->Clear();
-        return ErrorOf([&] { LoadCatalogData(*Cat.get(), S); });
-    };
+    auto Load = [&](const std::string& Z) { return FileError(Z); };
     // A small window, stored blocks, flushes that end blocks mid-record.
     for (auto [Level, Bits] : {std::pair{0, 15}, {1, 9}, {6, 12}}) {
         z_stream Z{};
@@ -122,12 +157,76 @@ TEST_F(CatalogFile, FailuresLateInALongCompressedBodyAreDamageNotACrash) {
     for (int I = 0; I < 20000; ++I)
         Files.push_back(File("f" + std::to_string(I)));
     std::string Good = Body({}, Files);
-    for (const std::string& Bad : {Good.substr(0, Good.size() - 2) + Int(5), Good + "x"}) {
-        std::string Z = Compress(Bad);
-        TMemoryStream S;
-        S.Write(Z.data(), Z.size());
-        Cat->Clear();
-        EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
+    for (const std::string& Bad : {Good.substr(0, Good.size() - 2) + Int(5), Good + "x"})
+        EXPECT_EQ(LoadError(Bad), "File damaded");
+}
+
+// Body compressed with its deflate data broken at body offset At (a block of the reserved type
+// starts there): the inflater fails there, and drops the window it was filling.
+std::string CompressBrokenAt(const std::string& Body, size_t At) {
+    z_stream Z{};
+    EXPECT_EQ(deflateInit(&Z, 9), Z_OK);
+    std::string Out(compressBound(static_cast<uLong>(Body.size())) + 64, '\0');
+    Z.next_out = reinterpret_cast<Bytef*>(Out.data());
+    Z.avail_out = static_cast<uInt>(Out.size());
+    Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Body.data()));
+    Z.avail_in = static_cast<uInt>(At);
+    deflate(&Z, Z_FULL_FLUSH);
+    size_t Break = Z.total_out;
+    Z.avail_in = static_cast<uInt>(Body.size() - At);
+    EXPECT_EQ(deflate(&Z, Z_FINISH), Z_STREAM_END);
+    Out.resize(Z.total_out);
+    deflateEnd(&Z);
+    Out[Break] = '\xFF';
+    return Out;
+}
+
+TEST_F(CatalogFile, DamageBeforeBrokenCompressionIsWhatEveryLoadReports) {
+    // The compression breaks in the inflater's second window (the body from 256 KiB on is
+    // lost). A record damaged before that is what a reading from start to end meets first, and
+    // every load reports it, whatever the threads do: also when it lies in a folder large enough
+    // for a helper whose bytes run into the broken window, and when it claims to reach beyond its
+    // small folder into the broken window. Where nothing is damaged before, the broken
+    // compression is what is reported, also when a long string runs into it.
+    const size_t Window = 256 << 10;
+    auto Lead = [](size_t Count, const char* Stem) {
+        std::vector<std::string> Files;
+        for (size_t I = 0; I < Count; ++I)
+            Files.push_back(File(Stem + std::to_string(100000 + I)));
+        return Files;
+    };
+    const size_t FileBytes = Lead(1, "lead").front().size();
+    std::string Bad = Record(ciFileItem, Named("bad") + Basic({7})); // names a keyword not there
+    std::string Reaching = File("reach");
+    Reaching[2] = static_cast<char>(Reaching[2] + 1); // 64 KiB longer than it is
+    struct Case {
+        std::string Child; // holds the damage, after about Before bytes of files
+        size_t Before;
+        const char* Message = "File damaded";
+    };
+    std::string Comment(200 << 10, 'c');
+    for (const Case& C :
+         {Case{Folder("F",
+                      [&] {
+                          std::vector<std::string> Files{Bad};
+                          for (const std::string& F : Lead((100 << 10) / FileBytes, "in"))
+                              Files.push_back(F);
+                          return Files;
+                      }()),
+               200 << 10},
+          Case{Folder("G", {File("g"), Reaching}), Window - (4 << 10)},
+          Case{Record(ciFileItem, Named("long", Comment) + Basic() + FileFields("long", 1)),
+               Window - (100 << 10), "File is not a catalog file or damaded"}}) {
+        std::vector<std::string> Children = Lead(C.Before / FileBytes, "lead");
+        Children.push_back(C.Child);
+        for (const std::string& F : Lead((300 << 10) / FileBytes, "tail"))
+            Children.push_back(F);
+        std::string B = Body({}, Children);
+        size_t At = B.find(C.Child);
+        ASSERT_LT(At, Window);
+        std::string Z = CompressBrokenAt(B, std::max(At + C.Child.size(), Window) + 1000);
+        for (int Run = 0; Run < 8; ++Run)
+            EXPECT_EQ(FileError(Z), C.Message) << "run " << Run << " at " << At;
     }
 }
 
