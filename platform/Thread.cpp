@@ -225,8 +225,9 @@ TThread::~TThread() {
 void TThread::Resume() {
     SyncQueue& Q = Queue();
     if (!FStarted) {
-        FStarted = true;
+        // A thread that cannot be made raises std::system_error and stays never started.
         FThread = std::thread(&TThread::ThreadProc, this, FControl);
+        FStarted = true;
         return;
     }
     std::lock_guard<std::mutex> G(Q.M);

@@ -35,7 +35,8 @@ public:
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
-    // The first call starts the thread; later calls lift a Suspend().
+    // The first call starts the thread (std::system_error when no thread can be made; the object
+    // then stays never started); later calls lift a Suspend().
     void Resume();
     // Pauses the worker at its next CheckSuspended(); the type of pause the workers here need.
     void Suspend();

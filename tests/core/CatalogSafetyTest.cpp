@@ -3,6 +3,8 @@
 // that no locale reorders, and saves that keep what the user has.
 #include "CatalogBodies.h"
 
+#include "bench/SynthCatalog.h"
+
 #include "core/FileTypes.h"
 #include "platform/SafeSave.h"
 #include "platform/SysUtils.h"
@@ -13,7 +15,10 @@
 #include <fstream>
 #include <optional>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -250,6 +255,135 @@ TEST_F(CatalogFile, DeepCatalogsLoadAndSaveOnASmallStack) {
         }
         Cat->Clear(); // frees the chain without recursion
     }
+}
+
+// The levels of the chain of first children below Item.
+int ChainDepth(TBasicItem* Item) {
+    int Depth = 0;
+    for (; Item->Children() && Item->Children()->Count(); Item = Item->Children()->At(0))
+        ++Depth;
+    return Depth;
+}
+
+TEST_F(CatalogFile, WithoutThreadsDeepCatalogsAreRefusedWithTheReason) {
+    // As under a low `ulimit -u`: no thread can be started. A catalog 65,535 levels deep that
+    // the program saved itself is neither saved nor loaded, and the message says why; nothing is
+    // lost. A catalog of every day loads and saves on the one thread there is.
+    if (RunTestUnprivileged({&Dir})) return;
+    const std::string Deep = Dir / "deep.qlmk", Other = Dir / "other.qlmk";
+    LoadBody(NestedBody(65535));
+    Cat->SetCatFile(Deep);
+    Cat->SaveToFile();
+    WriteFile(Other, "previous");
+    ScopedLimit Threads(RLIMIT_NPROC, 1);
+    ASSERT_THROW(std::thread([] {}).join(), std::system_error) << "the limit does not hold";
+    Cat->SetCatFile(Other);
+    CatalogModified = true;
+    EXPECT_EQ(ErrorOf([&] { Cat->SaveToFile(); }),
+              "No thread could be started to save the catalog");
+    EXPECT_EQ(ReadFile(Other), "previous");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(ChainDepth(Cat.get()), 65535);
+    Cat->Clear();
+    Cat->SetCatFile(Deep);
+    CatalogModified = false;
+    EXPECT_EQ(ErrorOf([&] { Cat->LoadFromFile(); }),
+              "No thread could be started to load the catalog");
+    EXPECT_EQ(Cat->Children()->Count(), 0);
+    EXPECT_FALSE(CatalogModified);
+
+    // Several compression blocks, inflater windows and folders for helpers, all on this thread.
+    BuildSyntheticCatalog(*Cat.get(), 30000, 3);
+    Cat->SetCatFile(Other);
+    Cat->SaveToFile();
+    const std::string Expected = Listing(Cat.get());
+    Cat->Clear();
+    Cat->SetCatFile(Other);
+    Cat->LoadFromFile();
+    EXPECT_TRUE(Listing(Cat.get()) == Expected);
+    EXPECT_EQ(LastLoadParts, 0);
+}
+
+// A catalog file whose root's note is NoteBytes long, compressed as it is made: the process
+// never holds more than a piece of it.
+void WriteNoteCatalog(const std::string& FileName, size_t NoteBytes) {
+    std::string Head = "QLM 1000" + ClassTable() + Items({}) + Named("Root") + "\x0C" +
+                       Raw32(static_cast<uint32_t>(NoteBytes));
+    std::string Tail = Str("") + Int(-1) + "\x08" + Int(0) + Int(0) + Int(0);
+    const std::string Piece(1 << 20, 'n');
+    z_stream Z{};
+    ASSERT_EQ(deflateInit(&Z, 1), Z_OK);
+    std::string Out;
+    auto Feed = [&](std::string_view In, int Flush) {
+        Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(In.data()));
+        Z.avail_in = static_cast<uInt>(In.size());
+        do {
+            char Buf[1 << 16];
+            Z.next_out = reinterpret_cast<Bytef*>(Buf);
+            Z.avail_out = sizeof Buf;
+            deflate(&Z, Flush);
+            Out.append(Buf, sizeof Buf - Z.avail_out);
+        } while (Z.avail_out == 0 || Z.avail_in > 0);
+    };
+    Feed(Head, Z_NO_FLUSH);
+    for (size_t Done = 0; Done < NoteBytes; Done += Piece.size())
+        Feed(std::string_view(Piece).substr(0, std::min(Piece.size(), NoteBytes - Done)),
+             Z_NO_FLUSH);
+    Feed(Tail, Z_FINISH);
+    deflateEnd(&Z);
+    WriteFile(FileName, Out);
+}
+
+TEST_F(CatalogFile, WithoutMemoryLoadsAndSavesSaySoAndLoseNothing) {
+    // As under a low `ulimit -v`: loading a catalog whose note takes 60 MiB, or one 65,535
+    // levels deep (whose reading needs the stacks of helper threads), and saving a catalog with
+    // that note fail with a message that says memory is missing; the catalog, its change mark
+    // and the files on disk stay as they were.
+    if (SanitizedBuild) GTEST_SKIP() << "run on the release build";
+    if (RunTestInOwnProcess()) return;
+    const std::string Deep = Dir / "deep.qlmk", Big = Dir / "big.qlmk", Other = Dir / "other.qlmk";
+    const size_t Note = 60 << 20, Headroom = 32 << 20;
+    LoadBody(NestedBody(65535));
+    Cat->SetCatFile(Deep);
+    Cat->SaveToFile();
+    WriteNoteCatalog(Big, Note);
+    std::string Error;
+    for (const std::string& File : {Big, Deep}) {
+        Cat->Clear();
+        Cat->SetCatFile(File);
+        CatalogModified = false;
+        {
+            ScopedLimit Memory(RLIMIT_AS, MappedBytes() + Headroom);
+            Error = ErrorOf([&] { Cat->LoadFromFile(); });
+        }
+        EXPECT_EQ(Error, "Not enough memory to load the catalog") << File;
+        EXPECT_EQ(Cat->Children()->Count(), 0);
+        EXPECT_TRUE(Cat->Note().empty());
+        EXPECT_FALSE(CatalogModified);
+    }
+
+    Cat->SetNote(std::string(Note, 'n'));
+    WriteFile(Other, "previous");
+    Cat->SetCatFile(Other);
+    CatalogModified = true;
+    {
+        ScopedLimit Memory(RLIMIT_AS, MappedBytes() + Headroom);
+        Error = ErrorOf([&] { Cat->SaveToFile(); });
+    }
+    EXPECT_EQ(Error, "Not enough memory to save the catalog");
+    EXPECT_EQ(ReadFile(Other), "previous");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(Cat->Note().size(), Note);
+
+    // With the memory back, both load.
+    Cat->Clear();
+    Cat->SetCatFile(Deep);
+    Cat->LoadFromFile();
+    EXPECT_EQ(ChainDepth(Cat.get()), 65535);
+    Cat->Clear();
+    Cat->SetCatFile(Big);
+    Cat->LoadFromFile();
+    EXPECT_EQ(Cat->Note().size(), Note);
 }
 
 // ---- what the file holds -----------------------------------------------------------------------
