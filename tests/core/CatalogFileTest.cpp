@@ -102,6 +102,28 @@ TEST_F(CatalogFile, NamesThatAreNotUtf8RoundTripByteForByte) {
     EXPECT_EQ(SaveBody(), B);
 }
 
+TEST_F(CatalogFile, CopiesOfLoadedItemsOutliveTheOriginals) {
+    // A loaded file item's name and file record share one buffer, and so do those of its copy:
+    // freeing the original must leave the copy's buffer alone (the sanitizer build sees a use
+    // after free, the release build a buffer given to the strings made next).
+    LoadBody(Body({}, {Folder("F", {File("shared-name.txt", 5), File("other.txt", 6)})}));
+    auto* Loaded = static_cast<TBasicFolder*>(Cat->Children()->At(0));
+    auto* First = static_cast<TFileItem*>(Loaded->Children()->At(0));
+    ASSERT_TRUE(First->FileInfo().Name.SharesWith(First->PackedName()));
+    auto* Copy = new TBasicFolder(Cat->Children());
+    Copy->Assign(*Loaded);
+    delete Loaded;
+    std::vector<PackedString> Next;
+    for (int I = 0; I < 100; ++I)
+        Next.emplace_back(std::string(15, 'x'));
+    ASSERT_EQ(Copy->Children()->Count(), 2); // in name order
+    for (int I = 0; I < 2; ++I) {
+        auto* F = static_cast<TFileItem*>(Copy->Children()->At(I));
+        EXPECT_EQ(F->Name(), I ? "shared-name.txt" : "other.txt");
+        EXPECT_EQ(F->FileInfo().Name.View(), F->Name());
+    }
+}
+
 // ---- signatures --------------------------------------------------------------------------------
 
 TEST(CatalogSignature, VersionsAndForeignSignatures) {
