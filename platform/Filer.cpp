@@ -172,13 +172,6 @@ void TReader::FillBuffer() {
     if (FBufEnd == 0) throw EReadError(SysConsts::SReadError);
 }
 
-int64_t TReader::Remaining() const {
-    int64_t Left =
-        std::max<int64_t>(0, FStreamSize - FStreamPos) + static_cast<int64_t>(FBufEnd - FBufPos);
-    if (FLimit != INT64_MAX) Left = std::min(Left, std::max<int64_t>(0, FLimit - Position()));
-    return Left;
-}
-
 bool TReader::CanRead(size_t Count) {
     size_t Held = FBufEnd - FBufPos;
     if (Held >= Count) return true;
@@ -381,10 +374,6 @@ TDateTime TReader::ReadDate() {
         return D;
     }
     return static_cast<double>(ReadIntegerOfType(T));
-}
-
-int64_t TReader::Position() const {
-    return FStreamPos - static_cast<int64_t>(FBufEnd - FBufPos);
 }
 
 void TReader::SetPosition(int64_t Pos) {

@@ -139,12 +139,17 @@ public:
         return ReadRaw32Slow();
     }
 
-    int64_t Position() const;
+    int64_t Position() const { return FStreamPos - static_cast<int64_t>(FBufEnd - FBufPos); }
     // Goes to Pos: within the buffer where it lies there, else through the stream.
     void SetPosition(int64_t Pos);
     // Bytes between the current position and the end of the stream, or the limit when that
-    // comes first.
-    int64_t Remaining() const;
+    // comes first (asked for every string and record: inline).
+    int64_t Remaining() const {
+        int64_t Held = static_cast<int64_t>(FBufEnd - FBufPos);
+        int64_t Left = (FStreamSize > FStreamPos ? FStreamSize - FStreamPos : 0) + Held;
+        int64_t ToLimit = FLimit - (FStreamPos - Held);
+        return ToLimit >= Left ? Left : ToLimit > 0 ? ToLimit : 0;
+    }
     // True when nothing follows the last value read.
     bool AtEnd();
     // Nothing at or beyond Limit is read (a record's end: what lies inside it must fit it); the
