@@ -184,8 +184,13 @@ uint8_t TReader::ReadByteSlow() {
 }
 
 void TReader::Read(void* Buf, size_t Count) {
-    if (static_cast<int64_t>(Count) > Remaining()) throw EReadError(SysConsts::SReadError);
     uint8_t* P = static_cast<uint8_t*>(Buf);
+    if (Buffered(Count)) {
+        std::memcpy(P, FData + FBufPos, Count);
+        FBufPos += Count;
+        return;
+    }
+    if (static_cast<int64_t>(Count) > Remaining()) throw EReadError(SysConsts::SReadError);
     while (Count) {
         if (FBufPos == FBufEnd) {
             if (FStream && Count >= FBuffer.size()) {
@@ -255,7 +260,7 @@ size_t TReader::ReadStringLength() {
     } else {
         InvalidValue();
     }
-    if (Len > FMaxString || static_cast<int64_t>(Len) > Remaining())
+    if (Len > FMaxString || (!Buffered(Len) && static_cast<int64_t>(Len) > Remaining()))
         throw EReadError(SysConsts::SReadError);
     return Len;
 }

@@ -184,4 +184,12 @@ private:
     int64_t FStreamPos;
     int64_t FLimit = INT64_MAX;
     size_t FMaxString = UINT32_MAX;
+
+    // True when the next Count bytes lie in the buffer and before the limit: the common case
+    // of every value, which needs neither the stream nor Remaining.
+    bool Buffered(size_t Count) const {
+        size_t Held = FBufEnd - FBufPos;
+        return Count <= Held &&
+               static_cast<int64_t>(Count) <= FLimit - (FStreamPos - static_cast<int64_t>(Held));
+    }
 };
