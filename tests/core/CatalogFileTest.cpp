@@ -463,8 +463,9 @@ TEST(CatalogCompression, DamagedStreamsAndBombs) {
     std::string Dictionary = Z;
     static_assert((0x78 * 256 + 0x20) % 31 == 0);
     Dictionary[1] = 0x20; // a preset dictionary, with valid check bits
-    for (const std::string& Bad : {std::string(), std::string("QLM 1000 plain text"),
-                                   Z.substr(0, Z.size() / 2), Z.substr(0, Z.size() - 1), Flipped})
+    for (const std::string& Bad :
+         {std::string(), std::string("QLM 1000 plain text"), Z.substr(0, Z.size() / 2),
+          Z.substr(0, Z.size() - 1), Flipped, Z + "x"})
         EXPECT_EQ(ErrorOf([&] { Inflate(Bad); }), Message) << HexBytes(Bad.substr(0, 8));
     EXPECT_EQ(ErrorOf([&] { Inflate(Dictionary); }), Message);
 
