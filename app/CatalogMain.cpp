@@ -223,6 +223,9 @@ bool TfmCatalogMain::aNewExecute() {
     if (!QuerySave()) return false;
     AddToRecent(CurrentCatalog->CatFile());
     CloseCatalog();
+    // A new catalog is named as at start-up, not after the one closed.
+    InitRootCaption();
+    ShowRootNode();
     SetCaption("( Untitled )" + CaptionSuffix);
     CatalogModified = false;
     return true;
