@@ -87,6 +87,7 @@ void TfmCatalogMain::aAddVirtualFolderExecute() {
     }
     // The user names the folder at once.
     TListViewItem* Row = AddListItem(Folder);
+    UpdateStatusLine();
     SetActiveControl(lvMain);
     lvMain->EditCaption(Row);
 }
@@ -133,6 +134,7 @@ void TfmCatalogMain::aAddLocFileExecute() {
         throw;
     }
     AddListItem(Item);
+    UpdateStatusLine();
 }
 
 // ---- synchronise, options, about ---------------------------------------------------------------

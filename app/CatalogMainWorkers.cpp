@@ -3,6 +3,7 @@
 // before the catalog and the panes are emptied.
 #include "CatalogMain.h"
 
+#include "app/FolderCounter.h"
 #include "core/CatalogGlobals.h"
 #include "core/FindThread.h"
 #include "core/FolderScan.h"
@@ -71,6 +72,7 @@ void TfmCatalogMain::StopWorkers() {
 
 void TfmCatalogMain::CloseCatalog() {
     StopWorkers();
+    FCounter->Stop();
     lvKey->Clear();
     lvResult->Clear();
     {
@@ -80,6 +82,4 @@ void TfmCatalogMain::CloseCatalog() {
     }
     ShowRootNode();
     SetCurrentFolder(CurrentCatalog);
-    // Nothing of the folder shown before is left to count.
-    SetStatusText({});
 }
