@@ -528,7 +528,7 @@ void TFolderScanThread::NotifyViews() {
 
 // ---- stopping scans ----------------------------------------------------------------------
 
-void StopScansWithin(const TBasicItem* Item, bool Inside) {
+void StopScansWithin(const TBasicItem* Item) {
     // Only the UI thread keeps the list of scans; a tree freed elsewhere (a load's helper) is
     // one no scan has seen.
     if (!Item || ScanThreads.IsEmpty() || !IsMainThread()) return;
@@ -536,7 +536,7 @@ void StopScansWithin(const TBasicItem* Item, bool Inside) {
         TFolderScanThread* Found = nullptr;
         for (int I = 0; I < ScanThreads.Count() && !Found; ++I) {
             const TBasicItem* X = ScanThreads[I]->Item();
-            for (X = Inside ? X->OwnerItem() : X; X && !Found; X = X->OwnerItem())
+            for (; X && !Found; X = X->OwnerItem())
                 if (X == Item) Found = ScanThreads[I];
         }
         if (!Found) return;

@@ -143,6 +143,6 @@ private:
 };
 
 // Stops every scan whose walk starts at Item or below it, serving their calls meanwhile, so that
-// nothing a scan may touch is freed under it (a stopped scan opens no properties dialog). With
-// Inside, only scans that start strictly below Item. UI thread.
-void StopScansWithin(const TBasicItem* Item, bool Inside = false);
+// nothing a scan may touch is freed under it (a stopped scan opens no properties dialog). UI
+// thread.
+void StopScansWithin(const TBasicItem* Item);

@@ -318,7 +318,11 @@ std::string TBasicFolder::ClassCaption() const {
 }
 
 void TBasicFolder::ClearChildren() {
-    if (!FChildren || FChildren->Count() == 0) return;
+    if (!FChildren) return;
+    if (FChildren->Count() == 0) {
+        StopScansWithin(this); // a run over the folder itself holds it still
+        return;
+    }
     TTreeNode* Node = TreeNode();
     bool Bracket = Node && Node->InTree();
     if (Bracket) Node->BeginTreeUpdate();

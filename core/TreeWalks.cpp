@@ -8,9 +8,10 @@
 void DestroyItems(TBasicItems& Items) {
     // Leaves first, always the last item of the deepest collection still holding any: each
     // deletion is a pop from the end, and no destructor recurses into a deep subtree.
+    // A scan of the folder itself or of anything below goes first, even when nothing is left in
+    // it: its leaves would otherwise go while it walks them, and its item after them.
+    StopScansWithin(Items.OwnerItem());
     if (Items.Count() == 0) return; // a folder whose children went before it
-    // A scan that starts below goes first; its leaves would otherwise go while it walks them.
-    StopScansWithin(Items.OwnerItem(), true);
     Items.BeginUpdate();
     std::vector<TBasicItems*> Stack{&Items};
     while (!Stack.empty()) {

@@ -352,8 +352,9 @@ TEST_F(Scan, DestroyingTheFolderStopsItsScanWithoutADialog) {
     EXPECT_TRUE(Dialogs.empty());
 }
 
-// Clearing the catalog while a first scan or a synchronise runs stops it before anything it may
-// touch is freed (under the address sanitizer: no use of freed items).
+// Clearing the catalog while a first scan or a synchronise runs, or deleting a folder that holds
+// the scanned folder while it is synchronised, stops the run before anything it may touch is
+// freed (under the address sanitizer: no use of freed items).
 TEST_F(Scan, ClearingTheCatalogStopsItsScansFirst) {
     for (int I = 0; I < 300; ++I) {
         MakeDir(D / ("f" + std::to_string(I)));
@@ -363,24 +364,26 @@ TEST_F(Scan, ClearingTheCatalogStopsItsScansFirst) {
     bool Shown = false;
     Script(nullptr, [&](TThread*) { Shown = true; });
     roCheck = false;
-    for (int Mode : {0, 1}) {
-        auto* C = new TFileCollection(Cat->Children());
+    for (int Mode : {0, 1, 2}) {
+        TBasicItem* Holder = Mode == 2 ? new TBasicFolder(Cat->Children()) : Cat.get();
+        auto* C = new TFileCollection(Holder->Children());
         C->SetItemName("Disk");
         C->SetRootPath(D.Path());
-        if (Mode == 1) {
-            C->StartScan();
+        C->StartScan();
+        if (Mode >= 1) {
             WaitForScans();
-            (new TFolderScanThread(Cat.get(), 1))->Resume();
-        } else {
-            C->StartScan();
+            (new TFolderScanThread(Holder, 1))->Resume();
         }
         Shown = false;
         // Cleared once the run has shown its first folder and goes on walking.
         EXPECT_TRUE(PumpUntil([&] { return Shown || ScanThreads.IsEmpty(); })) << Mode;
-        Cat->Clear();
+        if (Mode == 2)
+            delete Holder;
+        else
+            Cat->Clear();
         EXPECT_TRUE(ScanThreads.IsEmpty()) << Mode;
         EXPECT_EQ(Cat->Children()->Count(), 0) << Mode;
         EXPECT_FALSE(Cat->Types()->Paused()) << Mode;
     }
-    EXPECT_EQ(Dialogs.size(), 1u); // only the first scan that ended by itself
+    EXPECT_EQ(Dialogs.size(), 2u); // only the first scans that ended by themselves
 }
