@@ -228,6 +228,9 @@ private:
     // The root node shows the root item as it is now (its name may change with New and Open).
     void ShowRootNode();
     void AddTreeChildren(TBasicItem* Folder);
+    // The tree's node of Item, made (with the nodes above it) when it was still to come; null
+    // for an item the tree leaves out.
+    TTreeViewNode* TreeNodeOf(TBasicItem* Item);
     void AddFolderItems();
     TListViewItem* AddListItem(TBasicItem* Item);
     void ClearList();
