@@ -93,8 +93,7 @@ void TfmCatalogMain::ReportActionExecute() {
     for (int I = 0; I < lvResult->Count(); ++I) {
         const TListViewItem* Row = lvResult->Item(I);
         // The "FilePath" column.
-        const std::vector<std::string>& Texts = Row->SubItems();
-        Rows.push_back({Row->Caption(), Texts.size() > 2 ? Texts[2] : std::string()});
+        Rows.push_back({Row->Caption(), Row->SubItem(2)});
     }
     DialogFactory().ShowReport(Rows);
 }

@@ -129,6 +129,9 @@ public:
     std::function<void(int& Key, Qt::KeyboardModifiers Shift)> OnKeyDown;
     std::function<void(int ColumnID)> OnColumnClick;
     std::function<int(const TListViewItem* I1, const TListViewItem* I2)> OnCompare;
+    // Told before (true) and after (false) every sort of the rows: OnCompare may keep what it
+    // works out of a row meanwhile, and only meanwhile.
+    std::function<void(bool Begin)> OnSorting;
     std::function<void(TListViewItem* Row, bool& AllowEdit)> OnEditing;
     std::function<void(TListViewItem* Row, std::string& Text)> OnEdited;
     std::function<void()> OnEditEnd;

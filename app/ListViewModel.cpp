@@ -5,6 +5,21 @@
 
 #include <algorithm>
 
+class TListViewModel::TSorting {
+public:
+    explicit TSorting(const TCustomListView* View) : FView(View) {
+        if (FView->OnSorting) FView->OnSorting(true);
+    }
+    ~TSorting() {
+        if (FView->OnSorting) FView->OnSorting(false);
+    }
+    TSorting(const TSorting&) = delete;
+    TSorting& operator=(const TSorting&) = delete;
+
+private:
+    const TCustomListView* FView;
+};
+
 // ---- rows --------------------------------------------------------------------------------------
 
 void TListViewItem::SetCaption(const std::string& Caption) {
@@ -27,11 +42,36 @@ void TListViewItem::Delete() {
 
 void TListViewItem::SetSubItems(std::vector<std::string> Texts) {
     FSubItems = std::move(Texts);
+    FSubItemText = nullptr;
+    FSubItemCount = 0;
     FView->ItemChanged(this, false);
+}
+
+void TListViewItem::SetSubItemTexts(TSubItemText Text, int Count) {
+    FSubItems.clear();
+    FSubItemText = Text;
+    FSubItemCount = Text ? Count : 0;
+    FView->ItemChanged(this, false);
+}
+
+int TListViewItem::SubItemCount() const {
+    return FSubItemText ? FSubItemCount : static_cast<int>(FSubItems.size());
+}
+
+std::string TListViewItem::SubItem(int Index) const {
+    if (Index < 0 || Index >= SubItemCount()) return {};
+    if (FSubItemText) return FData ? FSubItemText(FData, Index) : std::string();
+    return FSubItems[static_cast<size_t>(Index)];
 }
 
 void TListViewItem::SetSubItem(int Index, const std::string& Text) {
     if (Index < 0) return;
+    if (FSubItemText) {
+        for (int I = 0; I < FSubItemCount; ++I)
+            FSubItems.push_back(SubItem(I));
+        FSubItemText = nullptr;
+        FSubItemCount = 0;
+    }
     if (FSubItems.size() <= static_cast<size_t>(Index))
         FSubItems.resize(static_cast<size_t>(Index) + 1);
     FSubItems[static_cast<size_t>(Index)] = Text;
@@ -39,8 +79,10 @@ void TListViewItem::SetSubItem(int Index, const std::string& Text) {
 }
 
 void TListViewItem::ClearSubItems() {
-    if (FSubItems.empty()) return;
+    if (FSubItems.empty() && !FSubItemText) return;
     FSubItems.clear();
+    FSubItemText = nullptr;
+    FSubItemCount = 0;
     FView->ItemChanged(this, false);
 }
 
@@ -76,8 +118,7 @@ QVariant TListViewModel::data(const QModelIndex& Index, int Role) const {
     case Qt::DisplayRole:
     case Qt::EditRole:
         if (Col == 0) return ToQString(Row->FCaption);
-        if (static_cast<size_t>(Col - 1) < Row->FSubItems.size())
-            return ToQString(Row->FSubItems[static_cast<size_t>(Col - 1)]);
+        if (Col - 1 < Row->SubItemCount()) return ToQString(Row->SubItem(Col - 1));
         return {};
     case Qt::ToolTipRole:
         // The icon styles may cut a long name; its whole text is a hover away.
@@ -254,6 +295,7 @@ void TListViewModel::ShowWaitingRows() {
 void TListViewModel::MergeWaitingRows() {
     const size_t Known = static_cast<size_t>(FKnownRows), N = FRows.size();
     if (FResetting || N <= Known) return;
+    TSorting Sorting(FView);
     auto Less = [this](const std::unique_ptr<TListViewItem>& A,
                        const std::unique_ptr<TListViewItem>& B) {
         return FView->CompareItems(A.get(), B.get()) < 0;
@@ -353,6 +395,7 @@ void TListViewModel::Sort() {
     Compact();
     ShowWaitingRows();
     FNeedsSort = false;
+    TSorting Sorting(FView);
     auto Less = [this](const std::unique_ptr<TListViewItem>& A,
                        const std::unique_ptr<TListViewItem>& B) {
         return FView->CompareItems(A.get(), B.get()) < 0;
@@ -376,6 +419,7 @@ void TListViewModel::Sort() {
 void TListViewModel::Reposition(TListViewItem* Row) {
     // The other rows are in order; the changed one moves to where it belongs among them.
     const int At = Row->FIndex;
+    TSorting Sorting(FView);
     const int To = SortedPlace(FRows, At, [this](const TListViewItem* A, const TListViewItem* B) {
         return FView->CompareItems(A, B);
     });

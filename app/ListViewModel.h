@@ -47,6 +47,7 @@ public:
     TBasicItem* Data() const override { return FData; }
     void SetData(TBasicItem* Item) override { FData = Item; }
     void SetSubItems(std::vector<std::string> Texts) override;
+    void SetSubItemTexts(TSubItemText Text, int Count) override;
     bool Selected() const override { return FSelected; }
     void SetSelected(bool Selected) override;
 
@@ -57,7 +58,13 @@ public:
     const std::string& Caption() const { return FCaption; }
     int ImageIndex() const { return FImageIndex; }
     // The texts of the columns after the first; sub-item k shows under the column with ID k+1.
+    // SubItems holds the texts set as such; SubItem also works out those the row keeps a way to
+    // work out (SetSubItemTexts), each time it is asked.
     const std::vector<std::string>& SubItems() const { return FSubItems; }
+    int SubItemCount() const;
+    std::string SubItem(int Index) const;
+    // The row works its texts out whenever they are read (SetSubItemTexts).
+    bool WorksOutSubItems() const { return FSubItemText != nullptr; }
     void SetSubItem(int Index, const std::string& Text);
     void ClearSubItems();
     // Position in the list; -1 once the row has been deleted.
@@ -77,6 +84,8 @@ private:
     TCustomCatalogItem* FObject = nullptr;
     std::string FCaption;
     std::vector<std::string> FSubItems;
+    TSubItemText FSubItemText = nullptr; // with FSubItemCount texts; FSubItems is then empty
+    int FSubItemCount = 0;
     bool FSelected = false;
     bool FDeleted = false;
 };
@@ -148,6 +157,8 @@ private:
     void Reposition(TListViewItem* Row);
     // Reorders the rows by Sort while the views keep their selection and focus.
     void Reorder(const std::function<void()>& Sort);
+    // Around the comparisons of one sort (the view's OnSorting).
+    class TSorting;
 
     TCustomListView* FView;
     // The rows, in list order; mutable because looking at them settles pending deletions.

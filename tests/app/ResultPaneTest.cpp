@@ -8,6 +8,8 @@
 #include "core/KeyWords.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTest>
 
 #include <cstdio>
 
@@ -205,4 +207,39 @@ TEST_F(ResultPaneTest, RefreshDropsARowThatLostItsItemToAnotherRow) {
     // A rename reaches the row of the item at once.
     Item->SetItemName("install.exe");
     EXPECT_NE(RowOf(lvResult(), "install.exe"), nullptr);
+}
+
+TEST_F(ResultPaneTest, RowsShowThePathsTheirItemsHaveNowAndSortByThemFromTheHeader) {
+    BuildSampleCatalog();
+    FindAll();
+    auto Shown = [this](const std::string& Caption, int Column) {
+        const QModelIndex I = lvResult()->IndexOfItem(RowOf(lvResult(), Caption), Column);
+        return FromQString(lvResult()->Model()->data(I).toString());
+    };
+    EXPECT_EQ(Shown("beach.jpg", 1), "\\Docs\\Disc1\\Photos\\beach.jpg");
+    EXPECT_EQ(Shown("beach.jpg", 3), Dir->Path() + "disc/Photos/beach.jpg");
+    EXPECT_EQ(Shown("Music", 3), "");
+
+    // A click on the Location header sorts by the paths; a renamed folder's rows follow it.
+    QHeaderView* Header = lvResult()->ReportPane()->header();
+    auto ClickLocation = [&] {
+        QTest::mouseClick(Header->viewport(), Qt::LeftButton, {},
+                          QPoint(Header->sectionViewportPosition(1) + 5, Header->height() / 2));
+    };
+    ClickLocation();
+    EXPECT_EQ(Captions(lvResult()),
+              (std::vector<std::string>{"Docs", "Disc1", "Photos", "beach.jpg", "readme.txt",
+                                        "setup.exe", "Music"}));
+    CurrentCatalog->Children()
+        ->At(CurrentCatalog->Children()->IndexOfName("Music"))
+        ->SetItemName("Attic");
+    CurrentCatalog->Children()
+        ->At(CurrentCatalog->Children()->IndexOfName("Docs"))
+        ->SetItemName("Papers");
+    EXPECT_EQ(Shown("beach.jpg", 1), "\\Papers\\Disc1\\Photos\\beach.jpg");
+    ClickLocation();
+    ClickLocation();
+    EXPECT_EQ(Captions(lvResult()),
+              (std::vector<std::string>{"Attic", "Papers", "Disc1", "Photos", "beach.jpg",
+                                        "readme.txt", "setup.exe"}));
 }
