@@ -116,6 +116,9 @@ QVariant TListViewModel::data(const QModelIndex& Index, int Role) const {
     const TViewStyle Style = FView->ViewStyle();
     switch (Role) {
     case Qt::DisplayRole:
+        if (Col == 0) return ToCellText(Row->FCaption);
+        if (Col - 1 < Row->SubItemCount()) return ToCellText(Row->SubItem(Col - 1));
+        return {};
     case Qt::EditRole:
         if (Col == 0) return ToQString(Row->FCaption);
         if (Col - 1 < Row->SubItemCount()) return ToQString(Row->SubItem(Col - 1));
