@@ -59,6 +59,8 @@ void TfmCatalogMain::StopWorkers() {
     // the properties dialog of a folder whose catalog is going away.
     for (int I = 0; I < ScanThreads.Count(); ++I)
         ScanThreads[I]->Abandon();
+    // The catalog goes: the search's rows are not wanted any more.
+    if (FFindThread && FFindRunning) FFindThread->Abandon();
     StopThread(FFindThread.get());
     StopThread(FListImageThread.get());
     // From the end of the list: each scan removes itself when it has ended.
