@@ -358,7 +358,11 @@ private:
     void aGotoExecute();
     void aClearResultsExecute();
     void aDeleteResultItemExecute();
+    // Refills the result rows from the last to the first, in slices between which the event
+    // loop runs while the window is disabled; StopRefreshResults leaves the rest as they are.
     void RefreshResults();
+    void RefreshResultSlice();
+    void StopRefreshResults();
     void DeleteActionExecute();
     void ReportActionExecute();
 
@@ -458,6 +462,9 @@ private:
     bool FFolderShown = true;
     std::unique_ptr<TListImageThread> FListImageThread;
     std::unique_ptr<TFindThread> FFindThread;
+    // The result rows a refresh has still to refill, the last one at the back.
+    std::vector<TListViewItem*> FRefreshRows;
+    bool FRefreshing = false;
     std::unique_ptr<TCatFileItem> FCatalog; // CurrentCatalog
     QWidget* FActiveControl = nullptr;
     QLabel* FStatusLabel = nullptr;

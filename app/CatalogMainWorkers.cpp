@@ -54,6 +54,7 @@ void TfmCatalogMain::RunFindThread() {
 }
 
 void TfmCatalogMain::StopWorkers() {
+    StopRefreshResults();
     // Every scan is abandoned before anything is waited for. Waiting serves the workers' calls,
     // so a scan could otherwise end during the wait for the search and, as a first scan, open
     // the properties dialog of a folder whose catalog is going away.

@@ -3,6 +3,9 @@
 #include "app/ListView.h"
 #include "app/UiText.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <algorithm>
 
 class TListViewModel::TSorting {
@@ -48,6 +51,7 @@ void TListViewItem::SetSubItems(std::vector<std::string> Texts) {
 }
 
 void TListViewItem::SetSubItemTexts(TSubItemText Text, int Count) {
+    if (Text && Text == FSubItemText && Count == FSubItemCount) return;
     FSubItems.clear();
     FSubItemText = Text;
     FSubItemCount = Text ? Count : 0;
@@ -99,6 +103,43 @@ bool TListViewItem::Focused() const {
 TListViewModel::TListViewModel(TCustomListView* View) : QAbstractTableModel(View), FView(View) {}
 
 TListViewModel::~TListViewModel() = default;
+
+void TListViewModel::Free(std::vector<std::unique_ptr<TListViewItem>> Rows) const {
+    // Rows told of and freed in one go: a few milliseconds.
+    constexpr size_t AtOnce = 4096;
+    if (!FView->FreeRowsLater()) return;
+    if (Rows.size() <= AtOnce && FLeft.empty()) {
+        for (auto& R : Rows)
+            if (FView->OnDeletion) FView->OnDeletion(R.get());
+        return;
+    }
+    if (FLeft.empty())
+        FLeft = std::move(Rows);
+    else
+        FLeft.insert(FLeft.end(), std::make_move_iterator(Rows.begin()),
+                     std::make_move_iterator(Rows.end()));
+    if (FFreeing) return;
+    FFreeing = true;
+    QTimer::singleShot(0, this, [this] { FreeSlice(); });
+}
+
+void TListViewModel::FreeSlice() const {
+    FFreeing = false;
+    QElapsedTimer Clock;
+    Clock.start();
+    while (!FLeft.empty() && Clock.elapsed() < 20) {
+        for (int I = 0; I < 1024 && !FLeft.empty(); ++I) {
+            if (FView->OnDeletion) FView->OnDeletion(FLeft.back().get());
+            FLeft.pop_back();
+        }
+    }
+    if (FLeft.empty()) {
+        FLeft.shrink_to_fit();
+        return;
+    }
+    FFreeing = true;
+    QTimer::singleShot(0, this, [this] { FreeSlice(); });
+}
 
 int TListViewModel::rowCount(const QModelIndex& Parent) const {
     // Views ask only outside resets (and at their end, when every row is known).
@@ -167,16 +208,19 @@ void TListViewModel::RowChanged(TListViewItem* Row, bool CaptionChanged, bool Im
     }
     // A waiting row finds its place when the bracket ends.
     if (Waiting(Row)) return;
+    if (FUpdateCount > 0) {
+        // The views hear of every change of the bracket once, at its end (a refresh of a million
+        // rows would otherwise be a million notices).
+        FRowsChanged = true;
+        if (CaptionChanged && FSorted) FNeedsSort = true;
+        return;
+    }
     const int R = Row->FIndex;
     if (ImageOnly)
         emit dataChanged(index(R, 0), index(R, 0), {Qt::DecorationRole});
     else
         emit dataChanged(index(R, 0), index(R, columnCount({}) - 1));
-    if (!CaptionChanged || !FSorted) return;
-    if (FUpdateCount > 0)
-        FNeedsSort = true;
-    else
-        Reposition(Row);
+    if (CaptionChanged && FSorted) Reposition(Row);
 }
 
 void TListViewModel::AllDecorationsChanged() {
@@ -212,10 +256,19 @@ void TListViewModel::Compact() const {
     if (!FHasDeleted) return;
     FHasDeleted = false;
     FView->DroppingDeletedRows();
-    FRows.erase(
-        std::remove_if(FRows.begin(), FRows.end(), [](const auto& R) { return R->FDeleted; }),
-        FRows.end());
-    Renumber(0);
+    std::vector<std::unique_ptr<TListViewItem>> Gone;
+    size_t Kept = 0;
+    for (auto& R : FRows) {
+        if (!R->FDeleted) {
+            R->FIndex = static_cast<int>(Kept);
+            FRows[Kept++] = std::move(R);
+        } else {
+            R->FIndex = -1;
+            Gone.push_back(std::move(R));
+        }
+    }
+    FRows.resize(Kept);
+    Free(std::move(Gone));
 }
 
 int TListViewModel::Count() const {
@@ -355,18 +408,29 @@ void TListViewModel::Remove(TListViewItem* Row) {
     FKnownRows = static_cast<int>(FRows.size());
     endRemoveRows();
     Gone->FIndex = -1;
+    std::vector<std::unique_ptr<TListViewItem>> One;
+    One.push_back(std::move(Gone));
+    Free(std::move(One));
 }
 
 void TListViewModel::RemoveAll() {
     BeginStructureChange();
-    FRows.clear();
+    for (auto& R : FRows) {
+        R->FDeleted = true;
+        R->FIndex = -1;
+    }
     FHasDeleted = false;
+    Free(std::move(FRows));
+    FRows.clear();
 }
 
 // ---- brackets ----------------------------------------------------------------------------------
 
 void TListViewModel::BeginUpdate() {
-    if (FUpdateCount++ == 0) FNeedsSort = false;
+    if (FUpdateCount++ == 0) {
+        FNeedsSort = false;
+        FRowsChanged = false;
+    }
 }
 
 void TListViewModel::EndUpdate() {
@@ -390,6 +454,9 @@ void TListViewModel::EndUpdate() {
         ShowWaitingRows();
     }
     FNeedsSort = false;
+    if (FRowsChanged && FKnownRows > 0)
+        emit dataChanged(index(0, 0), index(FKnownRows - 1, columnCount({}) - 1));
+    FRowsChanged = false;
 }
 
 // ---- sorting -----------------------------------------------------------------------------------

@@ -117,7 +117,8 @@ public:
     TListViewItem* Add();
     // Takes Row out of the list (only marks it inside a bracket).
     void Remove(TListViewItem* Row);
-    // Every row goes; OnDeletion-style notices are the caller's. Only inside a bracket.
+    // Every row goes; OnDeletion-style notices are the caller's, unless the view frees its rows
+    // later. Only inside a bracket.
     void RemoveAll();
     // Calls Fn for every living row, in list order.
     void ForEach(const std::function<void(TListViewItem* Row)>& Fn) const;
@@ -153,6 +154,10 @@ private:
     void ShowWaitingRows();
     void MergeWaitingRows();
     void Compact() const;
+    // Rows that have left the list: freed now, or (a view that frees its rows later) told of
+    // and freed now when they are few, else a slice at a time from the event loop.
+    void Free(std::vector<std::unique_ptr<TListViewItem>> Rows) const;
+    void FreeSlice() const;
     void Renumber(size_t From) const;
     void Reposition(TListViewItem* Row);
     // Reorders the rows by Sort while the views keep their selection and focus.
@@ -164,9 +169,12 @@ private:
     // The rows, in list order; mutable because looking at them settles pending deletions.
     mutable std::vector<std::unique_ptr<TListViewItem>> FRows;
     mutable bool FHasDeleted = false;
+    mutable std::vector<std::unique_ptr<TListViewItem>> FLeft; // rows waiting to be freed
+    mutable bool FFreeing = false;                             // a slice is on its way
     int FUpdateCount = 0;
-    int FKnownRows = 0;      // rows the views know; those behind them wait (outside resets)
-    bool FResetting = false; // a model reset is open for the current bracket
-    bool FNeedsSort = false; // a caption changed inside a bracket
+    int FKnownRows = 0;        // rows the views know; those behind them wait (outside resets)
+    bool FResetting = false;   // a model reset is open for the current bracket
+    bool FNeedsSort = false;   // a caption changed inside a bracket
+    bool FRowsChanged = false; // rows the views know changed inside a bracket
     bool FSorted = false;
 };

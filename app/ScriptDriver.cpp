@@ -119,6 +119,13 @@ bool TScriptDriver::Step(const std::string& Line) {
             P->setPlainText(Text);
         else
             return false;
+    } else if (Command == "focus") {
+        if (Modal || !FMain->isEnabled()) return false;
+        auto* W = FMain->findChild<QWidget*>(ToQString(Argument));
+        if (!W) return false;
+        FMain->activateWindow();
+        W->setFocus(Qt::MouseFocusReason);
+        return W->hasFocus() || W->isAncestorOf(QApplication::focusWidget());
     } else if (Command == "click") {
         auto* B = Modal ? Modal->findChild<QAbstractButton*>(ToQString(Argument)) : nullptr;
         if (!B) return false;

@@ -11,7 +11,9 @@
 #include <QHeaderView>
 #include <QTest>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 class ResultPaneTest : public MainWindowTest {
 protected:
@@ -242,4 +244,67 @@ TEST_F(ResultPaneTest, RowsShowThePathsTheirItemsHaveNowAndSortByThemFromTheHead
     EXPECT_EQ(Captions(lvResult()),
               (std::vector<std::string>{"Attic", "Papers", "Disc1", "Photos", "beach.jpg",
                                         "readme.txt", "setup.exe"}));
+}
+
+namespace {
+
+// A file whose name takes a millisecond to read on the UI thread, where its row is refilled.
+class TSlowFile : public TFileItem {
+public:
+    using TFileItem::TFileItem;
+    std::string GetDisplayName() const override {
+        if (IsMainThread()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return TFileItem::GetDisplayName();
+    }
+};
+
+} // namespace
+
+TEST_F(ResultPaneTest, ThousandsOfRowsAreRefreshedAndFreedASliceAtATimeAndNeverReachGoneItems) {
+    // A refresh that takes longer than a slice goes on from the event loop, the window disabled
+    // meanwhile; it drops a row that lost its item to another, and closing the catalog stops it.
+    TBasicFolder* Slow = AddVirtual(CurrentCatalog, "Slow");
+    for (int I = 0; I < 100; ++I)
+        (new TSlowFile(Slow->Children()))->SetNameField(PackedString("s" + std::to_string(I)));
+    FindAll();
+    ASSERT_EQ(lvResult()->Count(), 101);
+    FillResultListItem(lvResult()->Add(), RowOf(lvResult(), "s7")->Data(), true);
+    Main->SetActiveControl(lvResult());
+    for (bool Close : {false, true}) {
+        Trigger("RefreshAction");
+        EXPECT_FALSE(Main->isEnabled());
+        if (Close) {
+            Main->CloseCatalog();
+            EXPECT_TRUE(Main->isEnabled());
+            EXPECT_EQ(lvResult()->Count(), 0);
+            ProcessEvents();
+            break;
+        }
+        ASSERT_TRUE(PumpUntil([&] { return Main->isEnabled(); }));
+        EXPECT_EQ(lvResult()->Count(), 101);
+        ExpectRowsOfLivingItems();
+    }
+
+    // Thousands of rows deleted or cleared leave the pane at once and are freed later; items
+    // that go meanwhile leave their rows alone, those that stay are let go of.
+    TBasicFolder* Many = AddVirtual(CurrentCatalog, "Many");
+    TBasicFolder* Keep = AddVirtual(CurrentCatalog, "Keep");
+    for (int I = 0; I < 6000; ++I)
+        AddFile(I % 100 ? Many : Keep, "f" + std::to_string(I));
+    for (const char* Command : {"DeleteAction", "aClearResults"}) {
+        FindAll();
+        ASSERT_EQ(lvResult()->Count(), 6002);
+        Main->SetActiveControl(lvResult());
+        lvResult()->SelectAll();
+        Trigger(Command);
+        EXPECT_EQ(lvResult()->Count(), 0) << Command;
+        ProcessEvents();
+        for (int I = 0; I < Keep->Children()->Count(); ++I)
+            EXPECT_EQ(Keep->Children()->At(I)->ResultItem(), nullptr) << Command;
+    }
+    FindAll();
+    Trigger("aClearResults");
+    delete Many;
+    ProcessEvents();
+    EXPECT_EQ(Keep->ResultItem(), nullptr);
 }
