@@ -8,6 +8,7 @@
 #include "app/UiText.h"
 #include "app/ViewTypes.h"
 #include "app/dialogs/CatPropFiles.h"
+#include "app/dialogs/CatPropNote.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -155,10 +155,10 @@ void TCatPropForm::FillGeneral() {
     e_FullName->setText(Path);
     e_FullName->setToolTip(Path);
     e_Comment->setText(ToQString(FItem->Comment()));
-    e_note->setPlainText(NoteToText(FItem->Note()));
+    FShownNote = NoteToText(FItem->Note());
+    e_note->SetNote(FShownNote);
     FShownName = e_Name->text();
     FShownComment = e_Comment->text();
-    FShownNote = e_note->toPlainText();
     const auto* Large = dynamic_cast<const TIconSource*>(LargeImages);
     const QIcon Icon = Large ? Large->Icon(FItem->GetImageIndex()) : QIcon();
     Image1->setPixmap(Icon.pixmap(32, 32));
@@ -253,10 +253,11 @@ void TCatPropForm::ApplyActionClick() {
 void TCatPropForm::StoreItem() {
     if (e_Name->text() != FShownName) FItem->SetItemName(FromQString(e_Name->text()));
     if (e_Comment->text() != FShownComment) FItem->SetComment(FromQString(e_Comment->text()));
-    if (e_note->toPlainText() != FShownNote) FItem->SetNote(TextToNote(e_note->toPlainText()));
+    const QString Note = e_note->Note();
+    if (Note != FShownNote) FItem->SetNote(TextToNote(Note));
     FShownName = e_Name->text();
     FShownComment = e_Comment->text();
-    FShownNote = e_note->toPlainText();
+    FShownNote = Note;
     if (TListViewItem* Row = RowOf(FItem)) {
         if (FillListItemProc) FillListItemProc(Row);
         Row->ListView()->MakeVisible(Row);
@@ -353,7 +354,7 @@ void TCatPropForm::BitBtn5Click() {
     Spec.ChosenFilter = &Filter;
     std::string FileName;
     if (!UserDialogs().OpenFileDialog(Spec, FileName)) return;
-    e_note->setPlainText(ImportNote(FileName, Filter == 2));
+    e_note->SetNote(ImportNote(FileName, Filter == 2));
 }
 
 void TCatPropForm::BitBtn6Click() {
@@ -362,7 +363,7 @@ void TCatPropForm::BitBtn6Click() {
     Spec.ChosenFilter = &Filter;
     std::string FileName;
     if (!UserDialogs().SaveFileDialog(Spec, FileName)) return;
-    ExportNote(FileName, e_note->toPlainText(), Filter == 2);
+    ExportNote(FileName, e_note->Note(), Filter == 2);
 }
 
 // ---- keywords ----------------------------------------------------------------------------------

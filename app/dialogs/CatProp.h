@@ -30,11 +30,11 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
 class TBasicItem;
+class TNoteEdit;
 struct TVolumeInfo;
 
 // Shows the keyword setup window, when the program has one; the "..." button of the KeyWords
@@ -106,7 +106,7 @@ private:
     QLineEdit* e_Name = nullptr;
     QLineEdit* e_FullName = nullptr;
     QLineEdit* e_Comment = nullptr;
-    QPlainTextEdit* e_note = nullptr;
+    TNoteEdit* e_note = nullptr;
     QToolButton* BitBtn5 = nullptr;
     QToolButton* BitBtn6 = nullptr;
     QLineEdit* e_FilePath = nullptr;

@@ -3,6 +3,7 @@
 #include "CatProp.h"
 
 #include "app/ImageLists.h"
+#include "app/dialogs/CatPropNote.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -113,7 +113,7 @@ QWidget* TCatPropForm::CreateGeneralPage() {
     e_FullName = ReadOnlyEdit("e_FullName");
     e_Comment = Named(new QLineEdit, "e_Comment");
     e_Comment->setToolTip(QStringLiteral("Descriptions or comments for the file."));
-    e_note = Named(new QPlainTextEdit, "e_note");
+    e_note = Named(new TNoteEdit, "e_note");
     e_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BitBtn5 = Named(new QToolButton, "BitBtn5");
     BitBtn5->setIcon(WindowPicture("note-import"));
@@ -126,7 +126,7 @@ QWidget* TCatPropForm::CreateGeneralPage() {
     GetIconButton->setEnabled(false);
     for (QLineEdit* E : {e_Name, e_Comment, e_FullName})
         connect(E, &QLineEdit::textChanged, this, [this] { e_noteChange(); });
-    connect(e_note, &QPlainTextEdit::textChanged, this, [this] { e_noteChange(); });
+    connect(e_note, &TNoteEdit::textChanged, this, [this] { e_noteChange(); });
     connect(BitBtn5, &QToolButton::clicked, this, [this] { Guard([&] { BitBtn5Click(); }); });
     connect(BitBtn6, &QToolButton::clicked, this, [this] { Guard([&] { BitBtn6Click(); }); });
 

@@ -4,18 +4,23 @@
 #include "AppTestSupport.h"
 
 #include "app/dialogs/CatProp.h"
+#include "app/dialogs/CatPropNote.h"
 #include "core/KeyWords.h"
 #include "platform/CodePages.h"
 #include "platform/SysUtils.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 
 namespace {
 
@@ -304,6 +309,59 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
     EXPECT_NE(Dialogs->Messages()[0].find("866"), std::string::npos);
     EXPECT_NE(Dialogs->Messages()[1].find("no-such-folder"), std::string::npos);
     EXPECT_EQ(Docs->Note(), "");
+}
+
+TEST(NoteEdit, EveryNoteComesBackFromTheMemoExactlyAndNoShownLineIsLong) {
+    const QString J(QChar(0x2060)), Smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    QString AtBoundary = QString(8191, QLatin1Char('a')) + Smile + QString(9000, QLatin1Char('b'));
+    QString Blanks;
+    for (int I = 0; I < 5000; ++I)
+        Blanks += QStringLiteral("word ");
+    // Joiners of the note where a piece ends, before a line break, and last.
+    QString Joiners = QString(8191, QLatin1Char('c')) + J + QString(9000, QLatin1Char('d')) + J +
+                      QLatin1Char('\n') + J;
+    for (const QString& Note : {QString(), J, J + QLatin1Char('\n'), QStringLiteral("a\n\nb\n"),
+                                AtBoundary, Blanks, Joiners, QString(100000, QLatin1Char('x'))}) {
+        const QString Shown = NoteForShowing(Note);
+        EXPECT_EQ(NoteFromShown(Shown), Note) << Note.left(40).toStdString();
+        for (const QString& Line : Shown.split(QLatin1Char('\n'))) {
+            EXPECT_LE(Line.size(), 8192 * 2 + 1); // a piece, its joiners doubled, the mark
+            EXPECT_FALSE(!Line.isEmpty() && Line.back().isHighSurrogate());
+        }
+    }
+    // Blanks near a piece's end take the break, so that words stay whole.
+    EXPECT_TRUE(
+        NoteForShowing(Blanks).split(QLatin1Char('\n'))[0].endsWith(QStringLiteral(" ") + J));
+    EXPECT_GT(NoteForShowing(QString(100000, QLatin1Char('x'))).count(QLatin1Char('\n')), 10);
+}
+
+TEST_F(PropertiesTest, ANoteOfAMegabyteInOneLineIsEditedPastedAndCopiedExactly) {
+    CreateWindow();
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    std::string Line(1 << 20, 'x');
+    Line.replace(20000, 3, "\xE2\x81\xA0"); // a word joiner of the note's own
+    Docs->SetNote(Line + "\r\nend");
+    Show(Docs, [&](TCatPropForm& F) {
+        auto* Memo = Child<QPlainTextEdit>(F, "e_note");
+        int Longest = 0;
+        for (QTextBlock B = Memo->document()->begin(); B.isValid(); B = B.next())
+            Longest = std::max(Longest, B.length());
+        EXPECT_LE(Longest, 8200);
+        Memo->setFocus();
+        QTest::keyClick(Memo, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClicks(Memo, "ab");
+        // A copy of everything is the note; a long line pasted at the end is shown in pieces.
+        QTest::keyClick(Memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Memo, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(FromQString(QGuiApplication::clipboard()->text()), "ab" + Line + "\nend");
+        const int Blocks = Memo->document()->blockCount();
+        QTest::keyClick(Memo, Qt::Key_End, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(QString(50000, QLatin1Char('y')));
+        QTest::keyClick(Memo, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_GE(Memo->document()->blockCount(), Blocks + 6);
+        Click(F, "Button1");
+    });
+    EXPECT_EQ(Docs->Note(), "ab" + Line + "\r\nend" + std::string(50000, 'y'));
 }
 
 TEST_F(PropertiesTest, OnlyAVolumeThatWasReallyReadReplacesTheRecordedOne) {
