@@ -354,7 +354,16 @@ void TCatPropForm::BitBtn5Click() {
     Spec.ChosenFilter = &Filter;
     std::string FileName;
     if (!UserDialogs().OpenFileDialog(Spec, FileName)) return;
-    e_note->SetNote(ImportNote(FileName, Filter == 2));
+    bool NotUtf8 = false;
+    const QString Text = ImportNote(FileName, Filter == 2, NotUtf8);
+    // As with a file that is no DOS text, the note stays as it is unless the user says otherwise.
+    if (NotUtf8 && UserDialogs().MessageDlg(
+                       Format("%s is not UTF-8 text: the bytes that are not UTF-8 would show "
+                              "as \"\xEF\xBF\xBD\". Replace the note with it all the same?",
+                              {FileName}),
+                       mtWarning, mbYes | mbNo) != mrYes)
+        return;
+    e_note->SetNote(Text);
 }
 
 void TCatPropForm::BitBtn6Click() {

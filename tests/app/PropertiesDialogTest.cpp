@@ -22,6 +22,9 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace {
 
 template <class T = QWidget>
@@ -271,6 +274,11 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
     WriteFile(Dir->Path() + "dos.txt", Dos);
     WriteFile(Dir->Path() + "plain.txt", Note);
     WriteFile(Dir->Path() + "keep.txt", "old");
+    WriteFile(Dir->Path() + "latin1.txt", "caf\xe9\n");
+    // Places that are no files: a FIFO, and (as root, as CI runs) a device node.
+    const std::string Fifo = Dir->Path() + "fifo", Device = Dir->Path() + "null";
+    ASSERT_EQ(::mkfifo(Fifo.c_str(), 0644), 0);
+    const bool HaveDevice = ::mknod(Device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
 
     Show(Docs, [&](TCatPropForm& F) {
         auto* Memo = Child<QPlainTextEdit>(F, "e_note");
@@ -282,6 +290,16 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
         Dialogs->ChooseFile(Dir->Path() + "plain.txt", 1);
         Click(F, "BitBtn5");
         EXPECT_EQ(FromQString(Memo->toPlainText()), Note);
+        // A file that is no UTF-8 text replaces the note only when the user says so.
+        for (TModalResult Answer : {mrNo, mrYes}) {
+            Dialogs->ChooseFile(Dir->Path() + "latin1.txt", 1);
+            Dialogs->Answer(Answer);
+            Click(F, "BitBtn5");
+            EXPECT_EQ(Dialogs->Asked.back().Type, mtWarning);
+            EXPECT_EQ(FromQString(Memo->toPlainText()),
+                      Answer == mrNo ? Note : "caf\xEF\xBF\xBD\n");
+        }
+        Memo->setPlainText(ToQString(Note));
 
         Dialogs->ChooseFile(Dir->Path() + "out-dos.txt", 2);
         Click(F, "BitBtn6");
@@ -303,11 +321,25 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
         Dialogs->Answer(mrOk);
         Click(F, "BitBtn6");
         EXPECT_FALSE(FileExists(Dir->Path() + "no-such-folder/x.txt"));
+        for (const std::string& Place : {Fifo, Device}) {
+            if (Place == Device && !HaveDevice) continue;
+            Dialogs->ChooseFile(Place, 1);
+            Dialogs->Answer(mrOk);
+            Click(F, "BitBtn6");
+        }
         Click(F, "Button2");
     });
-    ASSERT_EQ(Dialogs->Messages().size(), 2u);
-    EXPECT_NE(Dialogs->Messages()[0].find("866"), std::string::npos);
-    EXPECT_NE(Dialogs->Messages()[1].find("no-such-folder"), std::string::npos);
+    ASSERT_EQ(Dialogs->Messages().size(), HaveDevice ? 6u : 5u);
+    EXPECT_NE(Dialogs->Messages()[2].find("866"), std::string::npos);
+    EXPECT_NE(Dialogs->Messages()[3].find("no-such-folder"), std::string::npos);
+    EXPECT_NE(Dialogs->Messages()[4].find(Fifo), std::string::npos);
+    struct stat St {};
+    ASSERT_EQ(::lstat(Fifo.c_str(), &St), 0);
+    EXPECT_TRUE(S_ISFIFO(St.st_mode));
+    if (HaveDevice) {
+        ASSERT_EQ(::lstat(Device.c_str(), &St), 0);
+        EXPECT_TRUE(S_ISCHR(St.st_mode));
+    }
     EXPECT_EQ(Docs->Note(), "");
 }
 
