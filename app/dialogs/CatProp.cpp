@@ -110,10 +110,25 @@ TCatPropForm::TCatPropForm(bool FollowTree, QWidget* Parent)
     : QDialog(Parent), FFollowTree(FollowTree) {
     setObjectName(QStringLiteral("CatPropForm"));
     setWindowTitle(QStringLiteral("CatPropForm"));
-    setMinimumSize(300, 270);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
     OpenDialog1.Filter = NoteFilter;
     SaveDialog1.Filter = NoteFilter;
     CreatePages();
+    // Not sizeable: as large as the pages need with every tab shown (so that no tab is cut and
+    // walking from item to item keeps the size), and never below the designed client area.
+    ensurePolished();
+    setFixedSize(sizeHint().expandedTo(QSize(308, 243)));
+}
+
+void TCatPropForm::ShowPage(QWidget* Page, bool Visible) {
+    // A hidden tab is disabled as well: Ctrl+Tab passes over disabled tabs only.
+    const int I = PageControl1->indexOf(Page);
+    PageControl1->setTabVisible(I, Visible);
+    PageControl1->setTabEnabled(I, Visible);
+}
+
+bool TCatPropForm::PageShown(QWidget* Page) const {
+    return PageControl1->isTabVisible(PageControl1->indexOf(Page));
 }
 
 TCatPropForm::~TCatPropForm() = default;
@@ -166,7 +181,7 @@ void TCatPropForm::FillGeneral() {
 
 void TCatPropForm::FillKeyWords() {
     const bool Visible = FItem != CurrentCatalog;
-    PageControl1->setTabVisible(PageControl1->indexOf(tsKeywords), Visible);
+    ShowPage(tsKeywords, Visible);
     e_List->clear();
     ListBox1->clear();
     if (!Visible) return;
@@ -180,7 +195,7 @@ void TCatPropForm::FillKeyWords() {
 
 void TCatPropForm::FillFileInfo() {
     auto* F = dynamic_cast<TFileItem*>(FItem);
-    PageControl1->setTabVisible(PageControl1->indexOf(tsFile), F != nullptr);
+    ShowPage(tsFile, F != nullptr);
     if (!F) return;
     const TFileInfo& Info = F->FileInfo();
     e_RelatedLocation->setText(ToQString(Info.Name.View()));
@@ -203,7 +218,7 @@ void TCatPropForm::FillFileInfo() {
 void TCatPropForm::FillLocation() {
     auto* C = dynamic_cast<TFileCollection*>(FItem);
     auto* F = dynamic_cast<TFileItem*>(FItem);
-    PageControl1->setTabVisible(PageControl1->indexOf(tsLocation), C || F);
+    ShowPage(tsLocation, C || F);
     if (!C && !F) return;
     const TVolumeInfo* V = F ? F->GetVolume() : nullptr;
     e_RelatedDir->setText(FileNameToQString(C ? C->GetRootPath() : (V ? V->Path : "")));
@@ -268,14 +283,14 @@ void TCatPropForm::StoreItem() {
 
 void TCatPropForm::StoreKeyWords() {
     // The root shows no keyword page; what its lists held for the item before is not its own.
-    if (!PageControl1->isTabVisible(PageControl1->indexOf(tsKeywords))) return;
+    if (!PageShown(tsKeywords)) return;
     FItem->ClearKeyWords();
     for (int I = 0; I < ListBox1->count(); ++I)
         if (TKeyWordItem* K = KeyWordOf(ListBox1->item(I)->data(Qt::UserRole))) K->AddClient(FItem);
 }
 
 void TCatPropForm::StoreLocation() {
-    if (!PageControl1->isTabVisible(PageControl1->indexOf(tsLocation))) return;
+    if (!PageShown(tsLocation)) return;
     const std::string Path = WithTrailingSeparator(QStringToFileName(e_RelatedDir->text()));
     if (auto* C = dynamic_cast<TFileCollection*>(FItem)) {
         if (FLocationChanged || Path != C->GetRootPath()) {

@@ -66,6 +66,9 @@ private:
     QWidget* CreateFilePage();
     QWidget* CreateKeyWordsPage();
     QWidget* CreateLocationPage();
+    // Shows or hides a page and its tab; hidden ones cannot be reached by any key.
+    void ShowPage(QWidget* Page, bool Visible);
+    bool PageShown(QWidget* Page) const;
     // Runs a command of the window: failures are shown, the window stays open and unchanged.
     void Guard(const std::function<void()>& Command);
 

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -27,6 +28,8 @@ QLineEdit* ReadOnlyEdit(const char* Name) {
     E->setObjectName(QString::fromUtf8(Name));
     E->setReadOnly(true);
     E->setFrame(false);
+    // Its text can be selected with the mouse; Tab passes it by.
+    E->setFocusPolicy(Qt::ClickFocus);
     return E;
 }
 
@@ -53,6 +56,23 @@ void TCatPropForm::CreatePages() {
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int Index) {
         if (PageControl1->widget(Index) == tsFile) tsFileShow();
     });
+    // Ctrl+Tab and Ctrl+Shift+Tab step through the pages shown from any control: a drop-down
+    // or a list with the focus would otherwise keep the keys for itself.
+    const std::pair<QKeySequence, int> Steps[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1}};
+    for (const auto& [Keys, Step] : Steps)
+        connect(new QShortcut(Keys, this), &QShortcut::activated, this, [this, Step = Step] {
+            const int N = PageControl1->count();
+            for (int I = PageControl1->currentIndex(), Pass = 0; Pass < N; ++Pass) {
+                I = (I + Step + N) % N;
+                if (PageControl1->isTabVisible(I) && PageControl1->isTabEnabled(I)) {
+                    PageControl1->setCurrentIndex(I);
+                    break;
+                }
+            }
+        });
 
     auto Action = [this](const char* Name, const char* Hint, const QKeySequence& Key) {
         auto* A = new QAction(this);

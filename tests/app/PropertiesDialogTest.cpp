@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -341,6 +342,34 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
         EXPECT_TRUE(S_ISCHR(St.st_mode));
     }
     EXPECT_EQ(Docs->Note(), "");
+}
+
+TEST_F(PropertiesTest, OneSizeCutsNothingAndKeysReachOnlyShownPagesAndFieldsToEdit) {
+    CreateWindow();
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    TFileCollection* Disc = AddScanned(Docs, "Disc", "/media/disc/");
+    TFileItem* File = AddFile(Disc, "a.txt", 5);
+    // Not sizeable, never below the designed client area, every tab and page whole.
+    Show(File, [&](TCatPropForm& F) {
+        EXPECT_EQ(Pages(F).size(), 4u);
+        EXPECT_EQ(F.minimumSize(), F.maximumSize());
+        EXPECT_TRUE(F.width() >= 308 && F.height() >= 243);
+        ExpectNothingCut(*Child<QTabWidget>(F, "PageControl1"));
+    });
+    // Tab goes from the name to the comment past the read-only path; Ctrl+Tab walks the pages
+    // shown (General, KeyWords) and never a hidden one.
+    Show(Docs, [&](TCatPropForm& F) {
+        auto* Tabs = Child<QTabWidget>(F, "PageControl1");
+        ASSERT_EQ(QApplication::focusWidget(), Child(F, "e_Name"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Child(F, "e_Comment"));
+        std::vector<std::string> Walked;
+        for (int I = 0; I < 3; ++I) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+            Walked.push_back(FromQString(Tabs->tabText(Tabs->currentIndex())));
+        }
+        EXPECT_EQ(Walked, (std::vector<std::string>{"KeyWords", "General", "KeyWords"}));
+    });
 }
 
 TEST(NoteEdit, EveryNoteComesBackFromTheMemoExactlyAndNoShownLineIsLong) {
