@@ -223,6 +223,9 @@ bool TfmCatalogMain::aNewExecute() {
     if (!QuerySave()) return false;
     AddToRecent(CurrentCatalog->CatFile());
     CloseCatalog();
+    // A new catalog is named as at start-up, not after the one closed.
+    InitRootCaption();
+    ShowRootNode();
     SetCaption("( Untitled )" + CaptionSuffix);
     CatalogModified = false;
     return true;
@@ -256,8 +259,6 @@ void TfmCatalogMain::OpenCatalog(std::string FileName) {
         throw;
     }
     SetCaption(CurrentCatalog->CatFile() + CaptionSuffix);
-    // The tree's selection stays on the root, so no change of node tells the status bar.
-    if (StatusBar2->isChecked()) ShowFolderContents(CurrentCatalog);
 }
 
 void TfmCatalogMain::aSaveExecute() {

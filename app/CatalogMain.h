@@ -71,6 +71,7 @@ class TBasicItem;
 class TCatFileItem;
 class TFileItem;
 class TFindThread;
+class TFolderCounter;
 class TFormPlacement;
 class TFormStorage;
 class TListImageThread;
@@ -236,7 +237,12 @@ private:
     void ClearList();
     TBasicItem* GetFocusedItem() const;
     std::vector<TBasicItem*> GetSelectedItems() const;
-    void ShowFolderContents(TBasicItem* Item);
+    // The status line says what is selected now: the contents of the folders among the list's
+    // selected rows (nothing for files alone) or, with no row selected, of the folder shown. It
+    // is counted anew after every change of the selection or the catalog, in slices when the
+    // tree is large; the line stays empty until the count is done.
+    void UpdateStatusLine();
+    void ShowStatus(const std::string& S);
     // Whether the panes leave Item out (hidden or system file without ShowHidden, missing mark).
     static bool IsHiddenItem(const TBasicItem* Item);
     void tvMainChanging(TTreeViewNode* Node);
@@ -468,11 +474,14 @@ private:
     std::unique_ptr<TCatFileItem> FCatalog; // CurrentCatalog
     QWidget* FActiveControl = nullptr;
     QLabel* FStatusLabel = nullptr;
+    TFolderCounter* FCounter = nullptr;
     QActionGroup* FStyleGroup = nullptr;
     bool FUpdatePending = false;
-    // Drag and drop: where the left button went down (-1, -1 when it is up) and in which pane.
+    // Drag and drop: where the left button went down (-1, -1 when it is up), in which pane, and
+    // whether on a node or row there.
     QPoint FDownPoint{-1, -1};
     QWidget* FDragPane = nullptr;
+    bool FDownOnEntry = false;
     // The desktop's commands of the last build of the Shell submenu, and the path they act on.
     std::unique_ptr<TShellContextMenu> FShellContextMenu;
     std::string FShellMenuPath;

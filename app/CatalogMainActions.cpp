@@ -8,12 +8,17 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,6 +60,71 @@ const char* const ActionImageNames[] = {
 };
 const char* const KeyWordStateImageNames[] = {"keyword-normal", "keyword-include",
                                               "keyword-exclude"};
+
+// Walks the menus of the menu bar with the keyboard, as every desktop menu bar lets one: while a
+// menu is open, Right opens the next menu (unless the highlighted entry opens a submenu) and
+// Left the one before (unless a submenu is open, which it closes), round the end of the bar.
+// The new menu opens with its first entry highlighted. It watches each menu and its submenus.
+class TMenuBarWalker : public QObject {
+public:
+    TMenuBarWalker(std::vector<QToolButton*> Buttons, QObject* Parent)
+        : QObject(Parent), FButtons(std::move(Buttons)) {
+        for (QToolButton* B : FButtons) {
+            B->menu()->installEventFilter(this);
+            for (QMenu* Sub : B->menu()->findChildren<QMenu*>())
+                Sub->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override {
+        auto* Menu = qobject_cast<QMenu*>(Watched);
+        if (!Menu || Event->type() != QEvent::KeyPress) return false;
+        const auto* Key = static_cast<QKeyEvent*>(Event);
+        if (Key->modifiers() != Qt::NoModifier && Key->modifiers() != Qt::KeypadModifier)
+            return false;
+        const int N = static_cast<int>(FButtons.size());
+        int Top = -1;
+        for (int I = 0; I < N && Top < 0; ++I)
+            for (QObject* O = Menu; O; O = O->parent())
+                if (O == FButtons[static_cast<size_t>(I)]->menu()) Top = I;
+        if (Top < 0) return false;
+        const bool IsTop = Menu == FButtons[static_cast<size_t>(Top)]->menu();
+        if (Key->key() == Qt::Key_Right) {
+            const QAction* A = Menu->activeAction();
+            if (A && A->menu() && A->isEnabled()) return false; // opens the submenu
+            Open((Top + 1) % N);
+            return true;
+        }
+        if (Key->key() == Qt::Key_Left && IsTop) {
+            Open((Top + N - 1) % N);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    void Open(int Index) {
+        while (QWidget* Popup = QApplication::activePopupWidget())
+            Popup->close();
+        // Opened once the menus closed have left their loops; the first entry is highlighted
+        // from inside the new menu's loop.
+        QToolButton* B = FButtons[static_cast<size_t>(Index)];
+        QTimer::singleShot(0, B, [B] {
+            QMenu* M = B->menu();
+            QTimer::singleShot(0, M, [M] {
+                for (QAction* A : M->actions())
+                    if (A->isVisible() && A->isEnabled() && !A->isSeparator()) {
+                        M->setActiveAction(A);
+                        break;
+                    }
+            });
+            B->showMenu();
+        });
+    }
+
+    std::vector<QToolButton*> FButtons;
+};
 
 } // namespace
 
@@ -160,18 +230,18 @@ void TfmCatalogMain::CreateActions() {
     SelectAllAction = NewAction("SelectAllAction", "Select All", "", K(Qt::CTRL | Qt::Key_A),
                                 imgSelectAll, [this] { SelectAllActionExecute(); });
 
-    StatusBar2 = NewAction("StatusBar2", "Status Bar", "", K(), -1,
-                           [this] { StatusBar1->setVisible(StatusBar2->isChecked()); });
+    StatusBar2 = NewAction("StatusBar2", "Status Bar", "", K(), -1, [this] {
+        StatusBar1->setVisible(StatusBar2->isChecked());
+        UpdateStatusLine();
+    });
     Bar3 = NewAction("Bar3", "File", "", K(), -1, [this] { ToggleBar(Bar3, FileToolbar); });
     bar11 = NewAction("bar11", "Standart", "", K(), -1, [this] { ToggleBar(bar11, ToolsToolBar); });
     Bar21 = NewAction("Bar21", "Controls", "", K(), -1, [this] { ToggleBar(Bar21, ViewToolBar); });
     ViewStylebar1 = NewAction("ViewStylebar1", "View Style", "", K(), -1,
                               [this] { ToggleBar(ViewStylebar1, ViewStyleToolbar); });
+    // Checked exactly while their bars show (CreateToolBars).
     for (QAction* A : {StatusBar2, Bar3, bar11, Bar21, ViewStylebar1})
         A->setCheckable(true);
-    StatusBar2->setChecked(true);
-    Bar3->setChecked(true);
-    bar11->setChecked(true);
 
     // ---- the add commands, synchronise, options, about (CatalogMainAdd.cpp) ----
     CreateAddActions();
@@ -309,6 +379,7 @@ void TfmCatalogMain::CreateToolBars() {
     };
     // The menu bar is a row of its own above the other bars.
     MenuToolBar = Bar("MenuToolBar", "Menu");
+    std::vector<QToolButton*> MenuButtons;
     for (QMenu* M : {File1, Edit1, View1, Tools1, Help1}) {
         auto* B = new QToolButton;
         B->setObjectName(M->objectName() + QStringLiteral("Button"));
@@ -326,7 +397,9 @@ void TfmCatalogMain::CreateToolBars() {
             B->update();
         });
         MenuToolBar->addWidget(B);
+        MenuButtons.push_back(B);
     }
+    new TMenuBarWalker(std::move(MenuButtons), this);
     addToolBarBreak(Qt::TopToolBarArea);
     FileToolbar = Bar("FileToolbar", "File");
     FileToolbar->addActions({aNew, aLoad, aSave, aSaveAs});
@@ -347,6 +420,14 @@ void TfmCatalogMain::CreateToolBars() {
     ViewStyleToolbar = Bar("ViewStyleToolbar", "View Style");
     ViewStyleToolbar->addActions({aLargeIcon, aSmallIcon, aList, aDetail});
     WatchBarPlaces();
+    // Every bar's menu item is checked exactly while the bar shows; the items switch the bars.
+    const std::pair<QAction*, QWidget*> Switches[] = {{StatusBar2, StatusBar1},
+                                                      {Bar3, FileToolbar},
+                                                      {bar11, ToolsToolBar},
+                                                      {Bar21, ViewToolBar},
+                                                      {ViewStylebar1, ViewStyleToolbar}};
+    for (const auto& [Item, Shown] : Switches)
+        Item->setChecked(!Shown->isHidden());
 }
 
 // ---- enabling rules ----------------------------------------------------------------------------

@@ -91,6 +91,7 @@ void TfmCatalogMain::aAddVirtualFolderExecute() {
     }
     // The user names the folder at once.
     TListViewItem* Row = AddListItem(Folder);
+    UpdateStatusLine();
     SetActiveControl(lvMain);
     lvMain->EditCaption(Row);
 }
@@ -137,6 +138,7 @@ void TfmCatalogMain::aAddLocFileExecute() {
         throw;
     }
     AddListItem(Item);
+    UpdateStatusLine();
 }
 
 // ---- synchronise, options, about ---------------------------------------------------------------

@@ -18,6 +18,27 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+// Calls Fn for Node and every node below it (none for a null Node).
+template <class TFn>
+void ForEachNodeBelow(TTreeViewNode* Node, TFn Fn) {
+    std::vector<TTreeViewNode*> Stack;
+    if (Node) Stack.push_back(Node);
+    while (!Stack.empty()) {
+        TTreeViewNode* N = Stack.back();
+        Stack.pop_back();
+        Fn(N);
+        for (int I = 0; I < N->ChildCount(); ++I)
+            Stack.push_back(N->Child(I));
+    }
+}
+
+} // namespace
+
 std::vector<QWidget*> TfmCatalogMain::DragViewports() const {
     return {tvMain->viewport(), lvMain->IconPane()->viewport(), lvMain->ReportPane()->viewport(),
             lvKey->IconPane()->viewport(), lvKey->ReportPane()->viewport()};
@@ -64,6 +85,9 @@ bool TfmCatalogMain::PaneMouseEvent(QWidget* Pane, QMouseEvent* E) {
         if (E->button() == Qt::LeftButton) {
             FDownPoint = P;
             FDragPane = Pane;
+            FDownOnEntry = Pane == tvMain
+                               ? tvMain->NodeAt(P) != nullptr
+                               : static_cast<TCustomListView*>(Pane)->ItemAt(P) != nullptr;
         }
         return false;
     }
@@ -75,25 +99,29 @@ bool TfmCatalogMain::PaneMouseEvent(QWidget* Pane, QMouseEvent* E) {
         return false;
     }
     if (!(E->buttons() & Qt::LeftButton) || FDragPane != Pane) return false;
+    // A move that began on a node or row belongs to drag and drop, never to the view's own
+    // drag-to-select: that would leave only the pressed row selected, or select the node under
+    // the pointer, before the drag starts. A move that began over empty space selects as usual.
+    const bool Consume = FDownOnEntry;
     TDragSource Source = TDragSource::None;
     if (Pane == tvMain) {
         // The node pressed on, dragged once the pointer has left it far enough.
         TTreeViewNode* Down = tvMain->NodeAt(FDownPoint);
         if (!Down || !CanDragItem(Down->Data(), TDragSource::Tree) ||
             !DragStarts(FDownPoint, P, tvMain->NodeAt(P) != Down))
-            return false;
+            return Consume;
         Source = TDragSource::Tree;
     } else if (Pane == lvMain) {
         TListViewItem* Row = lvMain->Selected();
         if (!Row || !CanDragItem(Row->Data(), TDragSource::List) ||
             !DragStarts(FDownPoint, P, lvMain->ItemAt(P) != lvMain->ItemAt(FDownPoint)))
-            return false;
+            return Consume;
         Source = TDragSource::List;
     } else {
         // Keywords drag as any list's rows do, after the desktop's own distance.
         if (lvKey->SelCount() == 0 || !lvKey->ItemAt(FDownPoint) ||
             (P - FDownPoint).manhattanLength() < QApplication::startDragDistance())
-            return false;
+            return Consume;
         Source = TDragSource::KeyWords;
     }
     FDownPoint = QPoint(-1, -1);
@@ -182,9 +210,20 @@ void TfmCatalogMain::_DragDrop(QWidget* Pane, TDragSource Source, const QPoint& 
     }
     {
         TUpdateBracket<TCustomTreeView> Nodes(tvMain);
+        // The nodes below the destination and the moved folders grow again: those that were
+        // open open again.
+        std::unordered_set<const TBasicItem*> Open;
+        auto* TargetNode = dynamic_cast<TTreeViewNode*>(Target->TreeNode());
+        ForEachNodeBelow(TargetNode, [&](TTreeViewNode* N) {
+            if (N->Expanded()) Open.insert(N->Data());
+        });
         bool FolderMoved = false;
         for (TBasicItem* Item : Items) {
             auto* OldNode = dynamic_cast<TTreeViewNode*>(Item->TreeNode());
+            if (OldNode)
+                ForEachNodeBelow(OldNode, [&](TTreeViewNode* N) {
+                    if (N->Expanded()) Open.insert(N->Data());
+                });
             if (!MoveItem(Item, Target)) continue;
             if (OldNode) {
                 tvMain->DeleteNode(OldNode);
@@ -192,8 +231,11 @@ void TfmCatalogMain::_DragDrop(QWidget* Pane, TDragSource Source, const QPoint& 
             }
         }
         // The moved folders' nodes grow again under the destination's node, in sight.
-        if (FolderMoved) RefreshTreeNode(Target->TreeNode());
-        if (auto* Node = dynamic_cast<TTreeViewNode*>(Target->TreeNode())) Node->Expand(false);
+        if (FolderMoved) RefreshTreeNode(TargetNode);
+        ForEachNodeBelow(TargetNode, [&](TTreeViewNode* N) {
+            if (Open.count(N->Data())) N->Expand(false);
+        });
+        if (TargetNode) TargetNode->Expand(false);
     }
     // The list of the folder shown loses the rows that moved away; the icons start again.
     SetCurrentFolder(CurrentFolder);

@@ -93,6 +93,8 @@ void TfmCatalogMain::aMainPropertyExecute() {
     // The dialog goes through the core's hook, as every other caller's does.
     if (TBasicItem* Item = GetFocusedItem(); Item && ShowItemPropertiesProc)
         ShowItemPropertiesProc(Item);
+    // A located file may now name another file, of another size.
+    UpdateStatusLine();
 }
 
 // ---- view styles -------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // catalog, the core's view callbacks, the status bar and the active pane.
 #include "CatalogMain.h"
 
+#include "app/FolderCounter.h"
 #include "app/ItemTexts.h"
 #include "app/ListPanes.h"
 #include "app/UiText.h"
@@ -126,6 +127,12 @@ void TfmCatalogMain::CreatePanes() {
     FStatusLabel = new QLabel;
     FStatusLabel->setObjectName(QStringLiteral("StatusText"));
     StatusBar1->addWidget(FStatusLabel, 1);
+    FCounter = new TFolderCounter(this);
+    // Scans and searches change or read the catalog while the window is disabled; panes in an
+    // update bracket are being changed.
+    FCounter->MayWalk = [this] {
+        return isEnabled() && !tvMain->Updating() && !lvMain->Updating();
+    };
     FActiveControl = lvMain;
 }
 
@@ -232,8 +239,12 @@ void TfmCatalogMain::InstallViewCallbacks() {
     FillListItemProc = [](TListItem* Row) {
         if (fmCatalogMain) fmCatalogMain->FillListItem(Row);
     };
+    // A scan or a search has ended when the window is enabled again: what the status line
+    // counts may have changed meanwhile.
     EnableMainWindowProc = [](bool Enabled) {
-        if (fmCatalogMain) fmCatalogMain->setEnabled(Enabled);
+        if (!fmCatalogMain) return;
+        fmCatalogMain->setEnabled(Enabled);
+        if (Enabled) fmCatalogMain->UpdateStatusLine();
     };
     TreeUpdateProc = [](bool Begin) {
         if (!fmCatalogMain) return;
@@ -350,8 +361,7 @@ void TfmCatalogMain::tvMainChanging(TTreeViewNode* Node) {
 }
 
 void TfmCatalogMain::tvMainChange(TTreeViewNode* Node) {
-    if (StatusBar2->isChecked() && Node && FFolderShown && Node->Data())
-        ShowFolderContents(Node->Data());
+    if (Node && FFolderShown) UpdateStatusLine();
 }
 
 // ---- list --------------------------------------------------------------------------------------
@@ -365,6 +375,8 @@ void TfmCatalogMain::RefreshList(bool Append) {
         lvMain->AlphaSort();
     }
     StartListImageThread();
+    // The folder shown or what it holds has changed.
+    UpdateStatusLine();
 }
 
 void TfmCatalogMain::ClearList() {
@@ -434,29 +446,40 @@ std::vector<TBasicItem*> TfmCatalogMain::GetSelectedItems() const {
     return Items;
 }
 
-void TfmCatalogMain::ShowFolderContents(TBasicItem* Item) {
-    int64_t Folders = 0, Files = 0;
-    uint64_t Size = 0;
-    CountItems(Item->Children(), Folders, Files, Size);
-    SetStatusText(FolderContentsText(Folders, Files, Size));
+void TfmCatalogMain::lvMainChange() {
+    UpdateStatusLine();
 }
 
-void TfmCatalogMain::lvMainChange() {
+void TfmCatalogMain::UpdateStatusLine() {
+    FCounter->Stop();
     if (!StatusBar2->isChecked()) return;
-    int64_t Folders = 0, Files = 0;
-    uint64_t Size = 0;
-    bool Any = false;
-    for (TListViewItem* Row : lvMain->SelectedItems()) {
-        TBasicItem* Item = Row->Data();
-        if (!Item || !Item->Children()) continue;
-        Any = true;
-        CountItems(Item->Children(), Folders, Files, Size);
+    // The folders among the list's selected rows; with no row selected, the folder shown.
+    std::vector<const TBasicItems*> Folders;
+    const std::vector<TListViewItem*> Rows = lvMain->SelectedItems();
+    for (const TListViewItem* Row : Rows)
+        if (const TBasicItem* Item = Row->Data(); Item && Item->Children())
+            Folders.push_back(Item->Children());
+    if (Rows.empty()) {
+        const TTreeViewNode* Node = tvMain->Selected();
+        const TBasicItem* Shown = Node && Node->Data() ? Node->Data() : CurrentFolder;
+        if (Shown && Shown->Children()) Folders.push_back(Shown->Children());
     }
-    SetStatusText(Any ? FolderContentsText(Folders, Files, Size) : std::string());
+    // Nothing of before stays while the count runs; selected files alone have nothing to count.
+    ShowStatus({});
+    if (Folders.empty()) return;
+    FCounter->Start(std::move(Folders), [this](const TFolderCounter::TTotals& T) {
+        ShowStatus(FolderContentsText(T.Folders, T.Files, T.Size));
+    });
+}
+
+void TfmCatalogMain::ShowStatus(const std::string& S) {
+    FStatusLabel->setText(ToQString(S));
 }
 
 void TfmCatalogMain::SetStatusText(const std::string& S) {
-    FStatusLabel->setText(ToQString(S));
+    // A message stands until the next change: no count ends over it.
+    FCounter->Stop();
+    ShowStatus(S);
 }
 
 std::string TfmCatalogMain::StatusText() const {

@@ -21,6 +21,14 @@ namespace {
 
 // Larger than any screen: a damaged stored size cannot make a pane or column absurdly wide.
 constexpr int MaxStoredSize = 16384;
+// The largest recent list the options dialog offers.
+constexpr int MaxRecentListCount = 10;
+
+// A stored number is taken only within its bounds; outside them (a damaged or hand-edited
+// file) it counts as missing and Current stands, as it does for a text that is no number.
+int InBounds(int Stored, int Min, int Max, int Current) {
+    return Stored >= Min && Stored <= Max ? Stored : Current;
+}
 
 // Flags are 16-bit booleans: all bits set for True; any non-zero low 16 bits read as True.
 void ReadFlag(TFormPlacement& S, const char* Name, bool& Flag) {
@@ -39,10 +47,6 @@ void WriteFlag(TFormPlacement& S, const char* Name, bool Flag) {
     S.WriteInteger(Name, Flag ? -1 : 0);
 }
 
-int ClampSize(int Size) {
-    return std::clamp(Size, 0, MaxStoredSize);
-}
-
 } // namespace
 
 // ---- the options ------------------------------------------------------------------------------
@@ -50,7 +54,8 @@ int ClampSize(int Size) {
 void LoadSettings(TFormPlacement& S) {
     ReadFlag(S, "SaveSetting", SaveSetting);
     ReadFlag(S, "ShowHidden", ShowHidden);
-    gRecentListCount = S.ReadInteger("gRecentListCount", gRecentListCount);
+    gRecentListCount = InBounds(S.ReadInteger("gRecentListCount", gRecentListCount), 0,
+                                MaxRecentListCount, gRecentListCount);
     ReadFlag(S, "DisplayDefaultIcons", DisplayDefaultIcons);
     ReadFlag(S, "AutoOpen", AutoOpen);
     ReadByte(S, "DoubleClick", DoubleClick);
@@ -145,7 +150,8 @@ void SetColumnWidths(TCustomListView& List, const std::string& Text) {
         if (!TryStrToInt(S[I], Width)) continue;
         for (int ID = 0; ID < List.ColumnCount(); ++ID)
             if (List.Column(ID).Tag == I) {
-                List.SetColumnWidth(ID, ClampSize(Width));
+                List.SetColumnWidth(ID, InBounds(Width, List.Column(ID).MinWidth, MaxStoredSize,
+                                                 List.ColumnWidth(ID)));
                 break;
             }
     }
@@ -159,7 +165,7 @@ int TfmCatalogMain::PaneSize(QWidget* Pane) const {
 }
 
 void TfmCatalogMain::SetPaneSize(QWidget* Pane, int Size) {
-    Size = ClampSize(Size);
+    Size = InBounds(Size, 1, MaxStoredSize, PaneSize(Pane));
     (Pane == LeftPanel ? FLeftSize : Pane == RightPanel ? FRightSize : FBottomSize) = Size;
     QSplitter* S = Pane == LeftPanel ? spLeft : Pane == RightPanel ? SpRight : spBottom;
     const int I = S->indexOf(Pane);
@@ -187,10 +193,13 @@ void TfmCatalogMain::RememberPaneSizes() {
 // ---- bars --------------------------------------------------------------------------------------
 
 std::vector<TfmCatalogMain::TBarPlace> TfmCatalogMain::StoredBars() const {
+    // The view-style bar is kept too: left to its default place, it lands on a row of its own
+    // whenever the user has moved the others.
     return {{FileToolbar, "FTL", "FTT"},
             {ToolsToolBar, "TTL", "TTT"},
             {ViewToolBar, "VTL", "VTT"},
-            {MenuToolBar, "MTL", "MTT"}};
+            {MenuToolBar, "MTL", "MTT"},
+            {ViewStyleToolbar, "VSTL", "VSTT"}};
 }
 
 QPoint TfmCatalogMain::BarPosition(QToolBar* Bar) const {
@@ -226,29 +235,43 @@ void TfmCatalogMain::RestoreToolbarPositions() {
         bool Visible;
     };
     std::vector<TPlace> Places;
+    int Tolerance = MaxStoredSize;
     for (const TBarPlace& B : StoredBars()) {
         const QPoint Now = BarPosition(B.Bar);
-        const int Left = FormStorage1->ReadInteger(B.Left, Now.x());
-        const int Top = FormStorage1->ReadInteger(B.Top, Now.y());
+        // Places only order the bars, so a wild one is brought back into the window.
+        const int Left = std::clamp(FormStorage1->ReadInteger(B.Left, Now.x()), 0, MaxStoredSize);
+        const int Top = std::clamp(FormStorage1->ReadInteger(B.Top, Now.y()), 0, MaxStoredSize);
         Places.push_back({B.Bar, QPoint(Left, Top), B.Bar->isVisibleTo(this)});
+        Tolerance = std::min(Tolerance, B.Bar->sizeHint().height() / 2);
     }
-    // The view-style bar is not stored; it keeps its place among the others.
-    Places.push_back(
-        {ViewStyleToolbar, BarPosition(ViewStyleToolbar), ViewStyleToolbar->isVisibleTo(this)});
-    std::stable_sort(Places.begin(), Places.end(), [](const TPlace& A, const TPlace& B) {
-        return A.Pos.y() != B.Pos.y() ? A.Pos.y() < B.Pos.y() : A.Pos.x() < B.Pos.x();
+    // Qt lays bars out by their order and rows, not by coordinates. Tops a bar's half height
+    // apart or less are one row: a bar's top moves by a pixel or two with the bars beside it
+    // (and a place never stored is the default's). Within a row the bars go by their lefts.
+    std::stable_sort(Places.begin(), Places.end(),
+                     [](const TPlace& A, const TPlace& B) { return A.Pos.y() < B.Pos.y(); });
+    std::vector<int> Row(Places.size(), 0);
+    for (size_t I = 1, First = 0; I < Places.size(); ++I) {
+        Row[I] = Row[I - 1];
+        if (Places[I].Pos.y() - Places[First].Pos.y() > std::max(Tolerance, 1)) {
+            ++Row[I];
+            First = I;
+        }
+    }
+    std::vector<size_t> Order(Places.size());
+    for (size_t I = 0; I < Order.size(); ++I)
+        Order[I] = I;
+    std::stable_sort(Order.begin(), Order.end(), [&](size_t A, size_t B) {
+        return Row[A] != Row[B] ? Row[A] < Row[B] : Places[A].Pos.x() < Places[B].Pos.x();
     });
-    // Qt lays bars out by their order and rows, not by coordinates: the bars go back in the
-    // order of their places, with a new row wherever the top changes.
     for (const TPlace& P : Places)
         removeToolBar(P.Bar);
     FBarPlaces.clear();
-    for (size_t I = 0; I < Places.size(); ++I) {
-        if (I > 0 && Places[I].Pos.y() != Places[I - 1].Pos.y())
-            addToolBarBreak(Qt::TopToolBarArea);
-        addToolBar(Qt::TopToolBarArea, Places[I].Bar);
-        Places[I].Bar->setVisible(Places[I].Visible);
-        FBarPlaces.emplace_back(Places[I].Bar, Places[I].Pos);
+    for (size_t K = 0; K < Order.size(); ++K) {
+        const TPlace& P = Places[Order[K]];
+        if (K > 0 && Row[Order[K]] != Row[Order[K - 1]]) addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, P.Bar);
+        P.Bar->setVisible(P.Visible);
+        FBarPlaces.emplace_back(P.Bar, P.Pos);
     }
 }
 

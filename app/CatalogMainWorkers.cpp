@@ -3,6 +3,7 @@
 // before the catalog and the panes are emptied.
 #include "CatalogMain.h"
 
+#include "app/FolderCounter.h"
 #include "core/CatalogGlobals.h"
 #include "core/FindThread.h"
 #include "core/FolderScan.h"
@@ -74,6 +75,7 @@ void TfmCatalogMain::StopWorkers() {
 
 void TfmCatalogMain::CloseCatalog() {
     StopWorkers();
+    FCounter->Stop();
     lvKey->Clear();
     lvResult->Clear();
     {
@@ -83,6 +85,4 @@ void TfmCatalogMain::CloseCatalog() {
     }
     ShowRootNode();
     SetCurrentFolder(CurrentCatalog);
-    // Nothing of the folder shown before is left to count.
-    SetStatusText({});
 }

@@ -5,6 +5,7 @@
 #include "core/CatalogGlobals.h"
 #include "core/KeyWords.h"
 #include "core/TreeItems.h"
+#include "platform/SysUtils.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -164,13 +165,13 @@ void CompareFolderListRows(const TListViewItem* R1, const TListViewItem* R2, int
     // A file before a non-file; two non-files (folders) are equal unless named below.
     auto FilesFirst = [&] { Compare = F1 && !F2 ? -1 : (!F1 && F2 ? 1 : 0); };
     switch (Column) {
-    case 0: Compare = CompareCaptions(R1->Caption(), R2->Caption()); return;
+    case 0: Compare = AnsiCompareStr(R1->Caption(), R2->Caption()); return;
     case 1:
         if (F1 && F2) {
             const uint64_t S1 = F1->FileInfo().Size, S2 = F2->FileInfo().Size;
             Compare = S1 < S2 ? -1 : (S1 > S2 ? 1 : 0);
         } else if (Folder1 && Folder2) {
-            Compare = CompareCaptions(R1->Caption(), R2->Caption());
+            Compare = AnsiCompareStr(R1->Caption(), R2->Caption());
         } else {
             FilesFirst();
         }
@@ -189,8 +190,8 @@ void CompareFolderListRows(const TListViewItem* R1, const TListViewItem* R2, int
         const std::vector<std::string>& T2 = R2->SubItems();
         const std::string& A = Sub < T1.size() ? T1[Sub] : std::string();
         const std::string& B = Sub < T2.size() ? T2[Sub] : std::string();
-        Compare = CompareCaptions(A, B);
-        if (Compare == 0) Compare = CompareCaptions(R1->Caption(), R2->Caption());
+        Compare = AnsiCompareStr(A, B);
+        if (Compare == 0) Compare = AnsiCompareStr(R1->Caption(), R2->Caption());
         return;
     }
     }

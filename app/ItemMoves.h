@@ -68,8 +68,9 @@ void AttachKeyWords(const std::vector<TKeyWordItem*>& KeyWords, TBasicItem* Targ
 // The order of two rows of the folder list sorted by the column numbered Column (0 Name, 1 Size,
 // 2 Type, 3 Modified, 4 Attributes, 5 Comment), in ascending terms; Compare holds the view's
 // own result and is kept where the rows have no items. Folders come before every other row,
-// sizes compare in 64 bits, texts case-sensitively in the user's locale with the captions
-// deciding ties.
+// sizes compare in 64 bits, texts case-sensitively in the user's locale (AnsiCompareStr: the
+// case-insensitive order, letter case breaking ties) with the captions deciding ties. Names that
+// differ only in case are never equal, so a descending sort reverses them too.
 void CompareFolderListRows(const TListViewItem* R1, const TListViewItem* R2, int Column,
                            int& Compare);
 

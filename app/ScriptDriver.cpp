@@ -49,6 +49,7 @@ public:
         return Qt->StartProgram(Argv);
     }
     void CopyText(const std::string& Text) override { Qt->CopyText(Text); }
+    void CopyPath(const std::string& Path) override { Qt->CopyPath(Path); }
 
 private:
     static bool Answer(std::deque<std::string>& Queue, std::string& Value) {

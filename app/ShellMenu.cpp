@@ -8,6 +8,16 @@ namespace {
 
 enum TCommand : int { cmOpen = 1, cmContainingFolder, cmCopyPath, cmFirstApplication = 100 };
 
+// A name as a menu caption: "&" is itself, not the mark of a shortcut letter.
+std::string MenuCaption(const std::string& Name) {
+    std::string R;
+    for (char C : Name) {
+        R += C;
+        if (C == '&') R += '&';
+    }
+    return R;
+}
+
 TShellCommand Command(std::string Caption, int Id = -1) {
     TShellCommand C;
     C.Caption = std::move(Caption);
@@ -25,8 +35,8 @@ public:
         if (!FApplications.empty()) {
             TShellCommand With = Command("Open With");
             for (size_t I = 0; I < FApplications.size(); ++I)
-                With.Children.push_back(
-                    Command(FApplications[I].Name, cmFirstApplication + static_cast<int>(I)));
+                With.Children.push_back(Command(MenuCaption(FApplications[I].Name),
+                                                cmFirstApplication + static_cast<int>(I)));
             Menu.push_back(std::move(With));
         }
         Menu.push_back(Command("Open Containing Folder", cmContainingFolder));
@@ -37,9 +47,9 @@ public:
 
     void InvokeCommand(const std::string& Path, int Id) override {
         switch (Id) {
-        case cmOpen: UserDialogs().ShellOpen(Path); return;
-        case cmContainingFolder: UserDialogs().ShellOpen(ContainingFolder(Path)); return;
-        case cmCopyPath: UserDialogs().CopyText(Path); return;
+        case cmOpen: ShellOpenOrSay(Path); return;
+        case cmContainingFolder: ShellOpenOrSay(ContainingFolder(Path)); return;
+        case cmCopyPath: UserDialogs().CopyPath(Path); return;
         default: break;
         }
         const size_t I = static_cast<size_t>(Id - cmFirstApplication);

@@ -7,12 +7,15 @@
 // the path of that query, so that a command always acts on the file the menu was built for.
 //
 // The desktop's context menu offers
-//   "Open"                    the default application (TUserDialogs::ShellOpen);
+//   "Open"                    the default application (ShellOpenOrSay: a box says when there is
+//                             none);
 //   "Open With" > ...         each application the desktop associates with the file's MIME type
 //                             (platform/DesktopEntries.h), started with the path as one argument
 //                             of its own (TUserDialogs::StartProgram; never through a shell);
 //   "Open Containing Folder"  the folder that holds the file, in the desktop's file manager;
-//   "-", "Copy Path"          the path as text on the clipboard.
+//   "-", "Copy Path"          the path on the clipboard, as text and as a file address that
+//                             keeps its exact bytes (TUserDialogs::CopyPath).
+// Captions are menu captions: an "&" in an application's name is doubled.
 //
 // ShellContextMenuFactory makes the object of each build; tests put another in its place.
 // UI thread only.

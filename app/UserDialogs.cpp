@@ -4,7 +4,9 @@
 #include "core/CatalogItems.h"
 #include "core/FileRecords.h"
 #include "core/PIDLWork.h"
+#include "platform/Format.h"
 #include "platform/Process.h"
+#include "platform/SysUtils.h"
 #include "uilib/BrowseFolder.h"
 #include "uilib/Forms.h"
 
@@ -14,6 +16,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QUrl>
 
 QWidget* DialogParent() {
@@ -102,6 +105,15 @@ public:
         QGuiApplication::clipboard()->setText(ToQString(Text));
     }
 
+    void CopyPath(const std::string& Path) override {
+        auto* Data = new QMimeData;
+        Data->setText(ToQString(Path));
+        const QByteArray Bytes(Path.data(), static_cast<qsizetype>(Path.size()));
+        Data->setData(QStringLiteral("text/uri-list"),
+                      "file://" + Bytes.toPercentEncoding("/") + "\r\n");
+        QGuiApplication::clipboard()->setMimeData(Data);
+    }
+
 private:
     static bool RunFileDialog(const TFileDialogSpec& Spec, std::string& FileName,
                               QFileDialog::AcceptMode Mode) {
@@ -140,6 +152,17 @@ const char* MessageCaption(TMsgDlgType Type) {
     case mtConfirmation: return "Confirmation";
     }
     return "";
+}
+
+bool ShellOpenOrSay(const std::string& Target) {
+    if (UserDialogs().ShellOpen(Target)) return true;
+    const char* What = Target.empty() || Target[0] != '/' ? "address"
+                       : DirectoryExists(Target)          ? "folder"
+                                                          : "file";
+    UserDialogs().MessageDlg(
+        Format("%s\n\nThe desktop has no program that opens this %s.", {Target, What}), mtWarning,
+        mbOK);
+    return false;
 }
 
 TUserDialogs& UserDialogs() {

@@ -74,7 +74,14 @@ public:
     virtual bool StartProgram(const std::vector<std::string>& Argv) = 0;
     // Puts Text on the clipboard.
     virtual void CopyText(const std::string& Text) = 0;
+    // Puts the path of a file on the clipboard: as text, and as a "file:" address whose
+    // percent-encoded bytes are exactly the name's, whether it is valid UTF-8 or not.
+    virtual void CopyPath(const std::string& Path) = 0;
 };
+
+// Opens a file, a folder or an address (Target) with the desktop's program for it; when the
+// desktop has none, says so in a box, as a double-click on a file does. True when it opened.
+bool ShellOpenOrSay(const std::string& Target);
 
 // The installed implementation (the Qt one unless another was installed).
 TUserDialogs& UserDialogs();

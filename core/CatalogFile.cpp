@@ -42,6 +42,39 @@ const char* const SNotCatalog = "File is not a catalog file";
 const char* const SUnknownVersion = "Unknown version";
 const char* const SDamaded = "File damaded";
 const char* const STooLarge = "Catalog too large to save: %d bytes (at most %d)";
+const char* const SLoadNoMemory = "Not enough memory to load the catalog";
+const char* const SSaveNoMemory = "Not enough memory to save the catalog";
+const char* const SLoadNoThread = "No thread could be started to load the catalog";
+const char* const SSaveNoThread = "No thread could be started to save the catalog";
+
+// The message for a load or save that failed with Error for want of memory or of a thread, or
+// null when something else failed.
+const char* WantMessage(std::exception_ptr Error, bool Saving) {
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::bad_alloc&) {
+        return Saving ? SSaveNoMemory : SLoadNoMemory;
+    } catch (const EOutOfMemory&) {
+        return Saving ? SSaveNoMemory : SLoadNoMemory;
+    } catch (const EThread&) {
+        return Saving ? SSaveNoThread : SLoadNoThread;
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+// Runs Fn; a failure for want of memory or of a thread is raised again as a catalog error that
+// says what was missing, any other passes unchanged.
+template <typename F>
+void NamingWants(bool Saving, F&& Fn) {
+    try {
+        Fn();
+    } catch (...) {
+        if (const char* Message = WantMessage(std::current_exception(), Saving))
+            RaiseCatalogError(Message);
+        throw;
+    }
+}
 
 // A class table of a real file has eleven names; a newer writer may add a few. Far more than
 // that is a damaged file, and refusing it early keeps the sorted inserts cheap.
@@ -110,11 +143,9 @@ public:
     TMallocBuffer& operator=(const TMallocBuffer&) = delete;
     uint8_t* Data() const { return FData; }
     size_t Size() const { return FSize; }
-    // Raises "File is not a catalog file or damaded" when the memory is not there: only a body
-    // near the cap gets this large.
     void Resize(size_t N) {
         auto* P = static_cast<uint8_t*>(std::realloc(FData, N));
-        if (!P) RaiseCatalogError(SNotCatalogOrDamaded);
+        if (!P) throw std::bad_alloc();
         FData = P;
         FSize = N;
     }
@@ -145,12 +176,17 @@ struct TDeflatedBlock {
     size_t Size = 0;
     uLong Adler = 0;
     bool Done = false;
+    bool NoMemory = false;
 };
 
 // Runs on a compression thread: touches only its own block record and reads the body.
 void DeflateBlock(const uint8_t* Body, size_t Begin, size_t End, bool Last, TDeflatedBlock& Out) {
     z_stream Z{};
-    if (deflateInit2(&Z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return;
+    int Init = deflateInit2(&Z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    if (Init != Z_OK) {
+        Out.NoMemory = Init == Z_MEM_ERROR;
+        return;
+    }
     size_t Dict = std::min(DictionarySize, Begin);
     if (Dict) deflateSetDictionary(&Z, Body + Begin - Dict, static_cast<uInt>(Dict));
     size_t N = End - Begin;
@@ -158,6 +194,7 @@ void DeflateBlock(const uint8_t* Body, size_t Begin, size_t End, bool Last, TDef
     size_t Bound = deflateBound(&Z, static_cast<uLong>(N)) + 64;
     // Left uninitialised: only the pages deflate writes are ever touched.
     Out.Data.reset(new (std::nothrow) uint8_t[Bound]);
+    Out.NoMemory = !Out.Data;
     if (Out.Data) {
         Z.next_in = const_cast<uint8_t*>(Body + Begin);
         Z.avail_in = static_cast<uInt>(N);
@@ -202,6 +239,7 @@ void CompressStream(TMemoryStream& Stream) {
 
     size_t Total = 6;
     for (const TDeflatedBlock& B : Out) {
+        if (B.NoMemory) throw std::bad_alloc();
         if (!B.Done) throw EWriteError(SysConsts::SWriteError);
         Total += B.Size;
     }
@@ -253,12 +291,9 @@ void DecompressStream(TMemoryStream& Stream, uint64_t MaxSize) {
         // ends before the stream does, no memory) is not a catalog file.
         if (R != Z_OK) RaiseCatalogError(SNotCatalogOrDamaded);
     }
-    if (OutPos >= Limit) RaiseCatalogError(SNotCatalogOrDamaded);
-    try {
-        Stream.Data().assign(Out.Data(), Out.Data() + OutPos);
-    } catch (const std::bad_alloc&) {
-        RaiseCatalogError(SNotCatalogOrDamaded);
-    }
+    // Nothing may follow the zlib stream.
+    if (OutPos >= Limit || InPos != In.size()) RaiseCatalogError(SNotCatalogOrDamaded);
+    Stream.Data().assign(Out.Data(), Out.Data() + OutPos);
     Stream.SetPosition(0);
 }
 
@@ -390,6 +425,19 @@ void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body) {
 
 namespace {
 
+// What a load that failed with Error says: damaged compression, a lack of memory or of a
+// thread, or damage in the body.
+const char* LoadFailure(std::exception_ptr Error) {
+    if (const char* Want = WantMessage(Error, false)) return Want;
+    try {
+        std::rethrow_exception(Error);
+    } catch (const EInflateError&) {
+        return SNotCatalogOrDamaded;
+    } catch (...) {
+    }
+    return SDamaded;
+}
+
 // Reads a body from Body (positioned at its start) into Root, which the caller has cleared.
 // The signature errors and decompression errors pass unchanged; every other failure raises
 // "File damaded" and leaves Root cleared (its name, file name and CatalogModified as they were).
@@ -437,17 +485,11 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
             if (!Reader.AtEnd()) throw EReadError(SysConsts::SReadError);
         }
     } catch (...) {
-        bool Inflate = false;
-        try {
-            throw;
-        } catch (const EInflateError&) {
-            Inflate = true;
-        } catch (...) {
-        }
-        // A part handed off lies earlier in the file than whatever failed here: when this thread
-        // ran into damaged compression, a damaged record there is what a reading from start to
-        // end would have met first.
-        if (Workers && Workers->Stop(Inflate)) Inflate = false;
+        std::exception_ptr Error = std::current_exception();
+        // Parts handed off lie earlier in the file than whatever failed here: the first of them
+        // that failed is what a reading from start to end would have met first.
+        if (Workers)
+            if (std::exception_ptr First = Workers->Stop(true)) Error = First;
         Workers.reset();
         Reset();
         // No half-read catalog is left behind for the user to save over the good file.
@@ -456,7 +498,7 @@ void ReadCatalogBody(TCatFileItem& Root, TStream& Body) {
         Root.SetNameField(OldName);
         Root.SetCatFile(FileName);
         CatalogModified = WasModified;
-        RaiseCatalogError(Inflate ? SNotCatalogOrDamaded : SDamaded);
+        RaiseCatalogError(LoadFailure(Error));
     }
     CatalogModified = false;
 }
@@ -482,10 +524,13 @@ void TCatFileItem::SaveToFile() {
     if (FCatFile.empty()) return;
     TAnimationGuard Animation("Saving ...", 4, std::string("SAVEAVI"));
     TTypesPause Pause(Types());
-    TMemoryStream Stream;
-    SaveCatalogBody(*this, Stream);
-    CompressStream(Stream);
-    ReplaceFileContents(FCatFile, Stream.View());
+    // The catalog and the file on disk stay as they were on every failure.
+    NamingWants(true, [&] {
+        TMemoryStream Stream;
+        SaveCatalogBody(*this, Stream);
+        CompressStream(Stream);
+        ReplaceFileContents(FCatFile, Stream.View());
+    });
     CatalogModified = false;
 }
 
@@ -497,12 +542,14 @@ void TCatFileItem::LoadFromFile() {
     // The file is read in steps while it is inflated and parsed: its first bytes decide whether
     // it is a catalog at all, and neither the file nor its body is ever held whole.
     TFileStream File(FCatFile, fmOpenRead);
-    TInflateStream Body(File, MaxCatalogBodySize);
-    try {
-        ReadCatalogBody(*this, Body);
-    } catch (const EReadError&) {
-        RaiseCatalogError(SNotCatalogOrDamaded); // the file could not be read halfway
-    }
-    LastLoadInflateSeconds = Body.InflateSeconds();
-    LastLoadWaitSeconds = Body.WaitSeconds();
+    NamingWants(false, [&] {
+        TInflateStream Body(File, MaxCatalogBodySize);
+        try {
+            ReadCatalogBody(*this, Body);
+        } catch (const EReadError&) {
+            RaiseCatalogError(SNotCatalogOrDamaded); // the file could not be read halfway
+        }
+        LastLoadInflateSeconds = Body.InflateSeconds();
+        LastLoadWaitSeconds = Body.WaitSeconds();
+    });
 }

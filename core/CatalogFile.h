@@ -23,20 +23,31 @@
 
 class TCatFileItem;
 
-// The filer classes of the catalog file; they add nothing to the class library's.
+// The largest decompressed body accepted (and written): 2 GiB. A catalog of ten million entries
+// takes about 0.65 GB; a body beyond the cap is refused before it can exhaust memory.
+inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
+// The longest single string accepted (and written): 64 MiB. Names are a few KiB at most, notes
+// are imported up to 4 MiB and description files read up to 16 MiB; a string beyond the bound is
+// refused from its length alone, before any byte of it is inflated.
+inline constexpr size_t MaxCatalogStringSize = size_t(64) << 20;
+
+// The filer classes of the catalog file: the class library's, with the string bound.
 class TCatalogReader : public TReader {
 public:
-    using TReader::TReader;
+    TCatalogReader(TStream& Stream, size_t BufSize) : TReader(Stream, BufSize) {
+        SetMaxString(MaxCatalogStringSize);
+    }
+    TCatalogReader(const void* Data, size_t Size) : TReader(Data, Size) {
+        SetMaxString(MaxCatalogStringSize);
+    }
 };
 
 class TCatalogWriter : public TWriter {
 public:
-    using TWriter::TWriter;
+    TCatalogWriter(TStream& Stream, size_t BufSize) : TWriter(Stream, BufSize) {
+        SetMaxString(MaxCatalogStringSize);
+    }
 };
-
-// The largest decompressed body accepted (and written): 2 GiB. A catalog of ten million entries
-// takes about 0.65 GB; a body beyond the cap is refused before it can exhaust memory.
-inline constexpr uint64_t MaxCatalogBodySize = uint64_t(2) << 30;
 
 // Of the last LoadFromFile: the seconds its inflating thread was busy reading and inflating the
 // file, and the seconds the parser waited for it. Of the last load: the records read by helpers.
@@ -70,8 +81,9 @@ void ReadTrailer(TReader& Reader);
 // "Error: SaveToStream: Cannot find Classname : ..." for an item of a class without a table entry.
 void SaveCatalogBody(TCatFileItem& Root, TMemoryStream& Body);
 // Reads an uncompressed body into Root (which the caller has cleared): the signature errors pass
-// unchanged, every other failure raises "File damaded" and leaves Root cleared again (its file
-// name and CatalogModified as they were). Clears CatalogModified on success.
+// unchanged, a lack of memory or of a thread raises a message that says so, every other failure
+// raises "File damaded"; on any failure Root is left cleared again (its file name and
+// CatalogModified as they were). Clears CatalogModified on success.
 void LoadCatalogBody(TCatFileItem& Root, TMemoryStream& Body);
 // The compressed file contents: decompresses Data in place, then LoadCatalogBody; the type
 // thread is paused meanwhile. LoadFromFile is this on the bytes of CatFile.

@@ -108,9 +108,8 @@ void TCustomCatalogItem::LoadFromReader(TReader& Reader) {
 }
 
 void TCustomCatalogItem::ReadHeader(TReader& Reader) {
-    std::string Scratch;
-    SetNameField(PackedString(Reader.ReadStringView(Scratch)));
-    FComment = PackedString(Reader.ReadStringView(Scratch));
+    SetNameField(Reader.ReadPackedString());
+    FComment = Reader.ReadPackedString();
 }
 
 void TCustomCatalogItem::SaveToWriter(TWriter& Writer) {
@@ -352,6 +351,23 @@ struct DepthGuard {
 private:
     int& FDepth;
 };
+// The end of one record as the reader's limit while the record is read; the enclosing one's
+// after it.
+class TRecordLimit {
+public:
+    TRecordLimit(TReader& Reader, int64_t End) : FReader(Reader), FOuter(Reader.Limit()) {
+        Reader.SetLimit(End);
+    }
+    ~TRecordLimit() { Restore(); }
+    TRecordLimit(const TRecordLimit&) = delete;
+    TRecordLimit& operator=(const TRecordLimit&) = delete;
+    void Restore() { FReader.SetLimit(FOuter); }
+
+private:
+    TReader& FReader;
+    int64_t FOuter;
+};
+
 } // namespace
 
 int ReadNestingLevel() {
@@ -389,6 +405,9 @@ void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
             int64_t End = Start + RecordSize;
             if (RecordSize < 6 || RecordSize - 4 > Reader.Remaining())
                 throw EReadError(SysConsts::SReadError);
+            // What the record holds must lie inside it: read here, it then fails where it fails
+            // when a helper reads it, and never reaches into bytes beyond it.
+            TRecordLimit Limit(Reader, End);
             int32_t ClassIndex = Reader.ReadInteger();
             if (!StreamClassNames || ClassIndex < 0 || ClassIndex >= StreamClassNames->Count())
                 throw EReadError(SysConsts::SReadError);
@@ -402,6 +421,7 @@ void TCustomCatalogItems::ReadItemsHere(TReader& Reader) {
                 Item->LoadFromReader(Reader);
                 ItemLoaded(Item);
             }
+            Limit.Restore();
             int64_t Pos = Reader.Position();
             if (Pos < End) {
                 // Fields of a newer writer that this reader does not know.

@@ -7,6 +7,7 @@
 #include "platform/Format.h"
 
 #include <algorithm>
+#include <system_error>
 
 // ---- TTypeItem ---------------------------------------------------------------------------------
 
@@ -256,7 +257,14 @@ void TTypeItems::StartThread() {
         if (FThread == T) FThread = nullptr;
     };
     if (Paused()) FThread->Suspend();
-    FThread->Resume();
+    try {
+        FThread->Resume();
+    } catch (const std::system_error&) {
+        // No thread to spare (the user's thread limit): type names and icons wait for the next
+        // start, the catalog works without them meanwhile.
+        delete FThread;
+        FThread = nullptr;
+    }
 }
 
 void TTypeItems::StopThread() {

@@ -1,5 +1,6 @@
 #include "LoadWorkers.h"
 
+#include "core/CatalogFile.h"
 #include "core/CatalogGlobals.h"
 #include "core/CatalogItems.h"
 #include "core/FileTypes.h"
@@ -51,6 +52,7 @@ struct TLoadWorkers::TPart {
     size_t Size = 0;
     int Level = 0;
     TState State = psWaiting; // under FM
+    std::exception_ptr Error; // of a failed part, set before its state
 };
 
 void TLoadWorkers::SetPartBytes(size_t Min, size_t Max) {
@@ -96,6 +98,9 @@ bool TLoadWorkers::Offer(TReader& Reader, TBasicItem* Item, int64_t End) {
     if (Size < GMinPart || Size > GMaxPart || FStopping) return false;
     if (!FHelpersTried) StartHelpers();
     if (FHelpers.empty()) return false;
+    // Only bytes that are all there: a record that runs into damaged compression is read here,
+    // so that what fails first is what a reading from start to end meets first.
+    if (!Reader.CanRead(Size)) return false;
     {
         std::lock_guard<std::mutex> L(FM);
         if (FInFlight + Size > InFlightCap) return false;
@@ -152,10 +157,12 @@ TLoadWorkers::TPart* TLoadWorkers::TakeWaiting() {
     return P;
 }
 
-void TLoadWorkers::Done(TPart& P, bool Ok) {
+void TLoadWorkers::Done(TPart& P, std::exception_ptr Error) {
     P.Bytes.reset();
+    bool Ok = !Error;
     {
         std::lock_guard<std::mutex> L(FM);
+        P.Error = std::move(Error);
         P.State = Ok ? psDone : psFailed;
         FInFlight -= P.Size;
         --FRunning;
@@ -165,7 +172,7 @@ void TLoadWorkers::Done(TPart& P, bool Ok) {
 }
 
 void TLoadWorkers::Read(TPart& P, TLoadCache& Cache, TLoadThread& T) {
-    bool Ok = false;
+    std::exception_ptr Error;
     TLoadLinks* Links = T.Links;
     TLoadWorkers* Workers = T.Workers;
     int Level = ReadNestingLevel();
@@ -173,21 +180,20 @@ void TLoadWorkers::Read(TPart& P, TLoadCache& Cache, TLoadThread& T) {
     T.Links = &P.Links;
     T.Workers = nullptr; // a part is read where it is, all of it
     try {
-        if (!FCancel.load(std::memory_order_relaxed)) {
-            SetReadNestingLevel(P.Level);
-            TReader Reader(P.Bytes.get(), P.Size);
-            P.Item->ReadFields(Reader);
-            // A record may hold more than this reader knows (fields of a newer writer): its
-            // end is where the record says, as when it is read in place.
-            P.Links.AddType(P.Item);
-            Ok = true;
-        }
+        if (FCancel.load(std::memory_order_relaxed)) throw EReadError(SysConsts::SReadError);
+        SetReadNestingLevel(P.Level);
+        TCatalogReader Reader(P.Bytes.get(), P.Size);
+        P.Item->ReadFields(Reader);
+        // A record may hold more than this reader knows (fields of a newer writer): its end is
+        // where the record says, as when it is read in place.
+        P.Links.AddType(P.Item);
     } catch (...) {
+        Error = std::current_exception();
     }
     SetReadNestingLevel(Level);
     T.Links = Links;
     T.Workers = Workers;
-    Done(P, Ok);
+    Done(P, std::move(Error));
 }
 
 void TLoadWorkers::HelperLoop() {
@@ -231,7 +237,7 @@ void TLoadWorkers::Finish() {
     Stop(false);
 }
 
-bool TLoadWorkers::Stop(bool Complete) {
+std::exception_ptr TLoadWorkers::Stop(bool Complete) {
     if (Complete) {
         while (TPart* P = TakeWaiting())
             Read(*P, FCache, FThread);
@@ -248,7 +254,11 @@ bool TLoadWorkers::Stop(bool Complete) {
     for (auto& H : FHelpers)
         H->Join();
     FHelpers.clear();
-    return FFailed;
+    // Parts lie in file order: the first that failed is what a reading from start to end meets
+    // first. The helpers are gone, so the states need no lock.
+    for (const auto& P : FParts)
+        if (P->HandedOff && P->State == psFailed) return P->Error;
+    return nullptr;
 }
 
 // ---- the collection's side ----------------------------------------------------------------------

@@ -17,12 +17,14 @@
 // that claims more than it holds fails there, as it fails when read in place. Nesting goes on
 // counting from the level of the record, under the same cap, on the same fresh stacks.
 //
-// Failures: a helper catches what its part raises and marks the part failed; the reading thread
+// Failures: a helper catches what its part raises and keeps it with the part; the reading thread
 // raises EReadError when it comes to a failed part (or, sooner, when any part has failed: the
-// load fails either way). Every path ends with the helpers stopped and joined: Finish on success,
-// Stop on failure (Complete: the parts handed off are read to their end first, so the caller can
-// tell whether one of them, earlier in the file than its own failure, failed), the destructor in
-// any case.
+// load fails either way). Only records whose bytes are all there (inflated whole, CanRead) are
+// handed off, and a record read in place reads nothing beyond its end: a part fails, or not, as
+// it would in place. Every path ends with the helpers stopped and joined: Finish on success,
+// Stop on failure (Complete: the parts handed off are read to their end first, so the caller
+// learns the first failure in file order, which is what a reading from start to end meets), the
+// destructor in any case.
 //
 // Threads: the object belongs to the thread that reads the file (the UI thread); helpers reach
 // only their parts and the queue, under the object's lock. While it lives, the reading thread's
@@ -35,6 +37,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -76,8 +79,9 @@ public:
     // rest, makes every link and stops the helpers. Raises EReadError when a part failed.
     void Finish();
     // Reading thread, after its own failure: stops the helpers (Complete: after they have read
-    // every part handed off) and tells whether a part failed. Makes no links.
-    bool Stop(bool Complete);
+    // every part handed off) and returns the failure of the first part in file order that
+    // failed, or null. Makes no links.
+    std::exception_ptr Stop(bool Complete);
 
     // Parts handed to helpers so far (for tests and benchmarks).
     int PartsHandedOff() const { return FHandedOff; }
@@ -94,7 +98,7 @@ private:
     void Read(TPart& P, TLoadCache& Cache, TLoadThread& T);
     // Takes the next part no helper has begun, or null.
     TPart* TakeWaiting();
-    void Done(TPart& P, bool Ok);
+    void Done(TPart& P, std::exception_ptr Error);
     TPart* NewStretch();
 
     TTypeItems& FTypes;

@@ -231,9 +231,8 @@ void TBasicItem::Assign(const TCollectionItem& Source) {
 }
 
 void TBasicItem::ReadFields(TReader& Reader) {
-    std::string Scratch;
-    PackedString NoteText(Reader.ReadStringView(Scratch));
-    PackedString Text(Reader.ReadStringView(Scratch));
+    PackedString NoteText = Reader.ReadPackedString();
+    PackedString Text = Reader.ReadPackedString();
     int32_t Int = Reader.ReadInteger();
     bool Flag = Reader.ReadBoolean();
     SetNoteField(NoteText);
@@ -467,10 +466,8 @@ void TFileItem::Assign(const TCollectionItem& Source) {
 
 void TFileItem::ReadFields(TReader& Reader) {
     TBasicItem::ReadFields(Reader);
-    std::string Scratch;
-    std::string_view FileName = Reader.ReadStringView(Scratch);
     // Most items are named after their file: both share one buffer.
-    FFileInfo.Name = FileName == PackedName().View() ? PackedName() : PackedString(FileName);
+    FFileInfo.Name = Reader.ReadPackedString(&PackedName());
     FFileInfo.Date = Reader.ReadDate();
     // A size written in the 32-bit Integer form is unsigned: -1294967296 stands for 3,000,000,000.
     FFileInfo.Size = Reader.NextValue() == vaInt64 ? static_cast<uint64_t>(Reader.ReadInt64())

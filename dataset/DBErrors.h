@@ -43,6 +43,9 @@ inline constexpr const char* SFieldTypeMismatch =
     "Type mismatch for field '%s', expecting: %s actual: %s";
 inline constexpr const char* SFieldSizeMismatch =
     "Size mismatch for field '%s', expecting: %d actual: %d";
+inline constexpr const char* SSelfLookup = "Lookup field '%s' cannot look up its own dataset";
+inline constexpr const char* SCircularLookup =
+    "Lookup field '%s' leads back to its own dataset through its lookup dataset";
 inline constexpr const char* SInvalidFieldSize = "Invalid size %d for field '%s'";
 inline constexpr const char* SFieldRangeError = "%s is not a valid value for field '%s'";
 inline constexpr const char* SVariantFieldValue =

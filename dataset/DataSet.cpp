@@ -171,23 +171,35 @@ void TDataSet::GetCalcFields(TRecordBuffer Buffer) {
     TDataSetState Old = SetTempState(dsCalcFields);
     TRecordBuffer OldCalc = FCalcBuffer;
     FCalcBuffer = Buffer;
+    const bool WasLookingUp = FLookingUp;
+    auto Restore = [&] {
+        FLookingUp = WasLookingUp;
+        FCalcBuffer = OldCalc;
+        RestoreState(Old);
+    };
     try {
         ClearCalcFields(Buffer);
         for (int I = 0; I < FFields.Count(); ++I) {
             TField& F = FFields[I];
             if (F.FieldKind() != fkLookup || !F.LookupDataSet || !F.LookupDataSet->Active())
                 continue;
+            // A lookup dataset that reads this one's records while a lookup of this one is under
+            // way (its own lookup fields lead back here) would recurse without end.
+            if (F.LookupDataSet == this || WasLookingUp)
+                DatabaseErrorFmt(F.LookupDataSet == this ? DBConsts::SSelfLookup
+                                                         : DBConsts::SCircularLookup,
+                                 {F.DisplayName()});
+            FLookingUp = true;
             TVariant Key = FieldValues(F.KeyFields);
             F.SetValue(F.LookupDataSet->Lookup(F.LookupKeyFields, Key, F.LookupResultField));
         }
+        FLookingUp = WasLookingUp;
         DoEvent(OnCalcFields);
     } catch (...) {
-        FCalcBuffer = OldCalc;
-        RestoreState(Old);
+        Restore();
         throw;
     }
-    FCalcBuffer = OldCalc;
-    RestoreState(Old);
+    Restore();
 }
 
 void TDataSet::ClearCalcFields(TRecordBuffer) {}

@@ -281,6 +281,8 @@ private:
     TRecordBuffer FActive = nullptr, FSpare = nullptr, FTemp = nullptr;
     TRecordBuffer FCalcBuffer = nullptr;
     int FCalcFieldsSize = 0;
+    // A lookup field of this dataset is being filled (GetCalcFields).
+    bool FLookingUp = false;
     int FBookmarkSize = 0;
     int FDisableCount = 0;
     bool FChangedWhileDisabled = false;

@@ -23,6 +23,11 @@ void Store(char* P, T V) {
     std::memcpy(P, &V, sizeof V);
 }
 
+// The date-time of a stored stamp; null for a stamp that is no date or time.
+TVariant StampValue(const TTimeStamp& S) {
+    return ValidTimeStamp(S) ? TVariant::Date(TimeStampToDateTime(S)) : TVariant::Null();
+}
+
 // A variant value in a 16-byte slot: its type, then a number in the last eight bytes.
 constexpr int VariantValueOffset = 8;
 
@@ -152,14 +157,14 @@ TVariant TField::Decode(const char* Data) const {
         TCurrency C;
         return BcdToCurrency(Load<TBcd>(Data), C) ? TVariant::Currency(C) : TVariant::Null();
     }
-    case ftDate: return TVariant::Date(TimeStampToDateTime({Load<int32_t>(Data), 0}));
-    case ftTime: return TVariant::Date(TimeStampToDateTime({DateDelta, Load<int32_t>(Data)}));
+    case ftDate: return StampValue({Load<int32_t>(Data), 0});
+    case ftTime: return StampValue({DateDelta, Load<int32_t>(Data)});
     case ftDateTime: {
         double Ms = Load<double>(Data);
         double Days = std::floor(Ms / MSecsPerDay);
         if (!(Days >= INT32_MIN && Days <= INT32_MAX)) return TVariant::Null();
-        return TVariant::Date(TimeStampToDateTime(
-            {static_cast<int32_t>(Days), static_cast<int32_t>(Ms - Days * MSecsPerDay)}));
+        return StampValue(
+            {static_cast<int32_t>(Days), static_cast<int32_t>(Ms - Days * MSecsPerDay)});
     }
     case ftBytes:
     case ftVarBytes: return TVariant::Bytes(std::string(Data, N));
@@ -193,7 +198,7 @@ void TField::Encode(const TVariant& V, char* Data) const {
     };
     auto Stamp = [&]() {
         TTimeStamp S;
-        if (!DateTimeToTimeStamp(V.AsDateTime(), S))
+        if (!DateTimeToTimeStamp(V.AsDateTime(), S) || !ValidTimeStamp(S))
             DatabaseErrorFmt(DBConsts::SFieldRangeError, {V.AsString(), FFieldName});
         return S;
     };
@@ -201,8 +206,9 @@ void TField::Encode(const TVariant& V, char* Data) const {
     case ftString:
     case ftFixedChar:
     case ftGuid: {
-        std::string S = V.AsString();
-        std::memcpy(Data, S.data(), std::min(S.size(), N - 1));
+        // Cut at a character boundary: half a character would read back as a bad byte.
+        const std::string S = CutText(V.AsString(), static_cast<int>(N - 1));
+        std::memcpy(Data, S.data(), S.size());
         break;
     }
     case ftWideString: {

@@ -48,11 +48,28 @@ TDateTime FromQDateTime(const QDate& Date, const QTime& Time) {
     return Days < 0 ? Days - Frac : Days + Frac;
 }
 
+bool InRange(TDateTime D) {
+    TTimeStamp S;
+    return DateTimeToTimeStamp(D, S) && ValidTimeStamp(S);
+}
+
 QString ToQ(std::string_view S) {
     return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())).trimmed();
 }
 
 } // namespace
+
+std::string CutText(const std::string& S, int MaxBytes) {
+    if (MaxBytes < 0) MaxBytes = 0;
+    if (S.size() <= static_cast<size_t>(MaxBytes)) return S;
+    auto Continues = [&](size_t I) { return (static_cast<unsigned char>(S[I]) & 0xC0) == 0x80; };
+    size_t N = static_cast<size_t>(MaxBytes), Cut = N;
+    // The first byte left out continues a character: drop that character's start as well.
+    for (int Step = 0; Step < 3 && Cut > 0 && Continues(Cut); ++Step)
+        --Cut;
+    if (Cut < N && static_cast<unsigned char>(S[Cut]) >= 0xC0) N = Cut;
+    return S.substr(0, N);
+}
 
 std::string FloatToText(double V) {
     char Buf[64];
@@ -64,8 +81,11 @@ bool TextToFloat(std::string_view S, double& V) {
     S = TrimBlanks(S);
     if (!S.empty() && S.front() == '+') S.remove_prefix(1);
     if (S.empty()) return false;
-    auto R = std::from_chars(S.data(), S.data() + S.size(), V);
-    return R.ec == std::errc() && R.ptr == S.data() + S.size();
+    double D;
+    auto R = std::from_chars(S.data(), S.data() + S.size(), D);
+    if (R.ec != std::errc() || R.ptr != S.data() + S.size() || !std::isfinite(D)) return false;
+    V = D;
+    return true;
 }
 
 std::string CurrencyToText(TCurrency V) {
@@ -126,14 +146,17 @@ bool TextToCurrency(std::string_view S, TCurrency& V) {
 }
 
 std::string DateToText(TDateTime D) {
+    if (!InRange(D)) return {};
     return QLocale().toString(ToQDateTime(D).date(), DateFormat()).toStdString();
 }
 
 std::string TimeToText(TDateTime D) {
+    if (!InRange(D)) return {};
     return QLocale().toString(ToQDateTime(D).time(), TimeFormat()).toStdString();
 }
 
 std::string DateTimeToText(TDateTime D) {
+    if (!InRange(D)) return {};
     QDateTime T = ToQDateTime(D);
     std::string R = DateToText(D);
     if (T.time() != QTime(0, 0)) R += ' ' + TimeToText(D);

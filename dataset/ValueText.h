@@ -15,8 +15,12 @@
 
 using TCurrency = int64_t; // ten-thousandths
 
+// The first MaxBytes bytes of S, shortened further so that a UTF-8 character is not split.
+std::string CutText(const std::string& S, int MaxBytes);
+
 std::string FloatToText(double V);
-// Decimal or exponent form with ".", blanks around allowed; false for anything else.
+// Decimal or exponent form with ".", blanks around allowed; false for anything else ("nan" and
+// "inf" included: they are no values of a field).
 bool TextToFloat(std::string_view S, double& V);
 std::string CurrencyToText(TCurrency V);
 // Exact decimal reading (more than four decimals are rounded half away from zero), falling back
@@ -28,6 +32,8 @@ inline double CurrencyToFloat(TCurrency V) {
     return static_cast<double>(V) / 10000.0;
 }
 
+// The texts of a date-time; empty for one that lies outside the years 1 to 9999 (or is no
+// number), which no text would read back as.
 std::string DateToText(TDateTime D);
 std::string TimeToText(TDateTime D);
 // The date, then the time when it is not midnight.
@@ -45,6 +51,12 @@ struct TTimeStamp {
     int32_t Date = 0;
     int32_t Time = 0;
 };
+inline constexpr int MaxDateStamp = 3652059; // day number of 9999-12-31
 // False when D lies outside the range a day number can hold.
 bool DateTimeToTimeStamp(TDateTime D, TTimeStamp& S);
 TDateTime TimeStampToDateTime(const TTimeStamp& S);
+// A day from 1 January of year 1 to 31 December 9999 and a time within one day: the stamps a
+// date or time converts from. A stored value outside them is no date.
+inline bool ValidTimeStamp(const TTimeStamp& S) {
+    return S.Date >= 1 && S.Date <= MaxDateStamp && S.Time >= 0 && S.Time < MSecsPerDay;
+}

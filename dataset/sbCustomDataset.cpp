@@ -9,7 +9,7 @@ constexpr int RecordInfoSize = 1 + 4; // bookmark flag, record index
 constexpr int IndexBookmarkSize = 4;
 
 bool IsSlotType(TFieldType T) {
-    return (T >= ftString && T <= ftVarBytes) || (T >= ftFixedChar && T <= ftADT) ||
+    return (T >= ftString && T <= ftAutoInc) || (T >= ftFixedChar && T <= ftADT) ||
            T == ftVariant || T == ftGuid;
 }
 
@@ -411,7 +411,9 @@ bool TSampleDataSet::LocateRecord(std::string_view KeyFields, const TVariant& Ke
                 }
                 A = TrimRight(A);
                 B = TrimRight(B);
-                Found = (Options & loPartialKey) ? B.compare(0, A.size(), A) == 0 : A == B;
+                // An empty key names nothing (as a prefix it would match every record).
+                Found = !A.empty() &&
+                        ((Options & loPartialKey) ? B.compare(0, A.size(), A) == 0 : A == B);
             } else {
                 Found = Key == Value;
             }

@@ -24,9 +24,13 @@ T Get(const char* P) {
 
 TTimeStamp StampOf(const TVariant& V) {
     TTimeStamp S;
-    if (!DateTimeToTimeStamp(V.AsDateTime(), S))
+    if (!DateTimeToTimeStamp(V.AsDateTime(), S) || !ValidTimeStamp(S))
         throw EVariantError(Format(DBConsts::SVarTypeCast, {VarTypeName(V.Type()), "Date"}));
     return S;
+}
+
+std::string StampText(const TTimeStamp& S, std::string (*ToText)(TDateTime)) {
+    return ValidTimeStamp(S) ? ToText(TimeStampToDateTime(S)) : std::string();
 }
 
 } // namespace
@@ -44,8 +48,8 @@ bool StoreSlotValue(char* Slot, const TFieldInfo& Info, const TVariant& V,
     std::memset(Data, 0, Capacity);
     if (IsBlobType(Info.DataType)) {
         // The text fills the slot at most up to its last byte, which stays a terminating zero.
-        std::string S = V.AsString();
-        std::memcpy(Data, S.data(), std::min(S.size(), TextRoom));
+        const std::string S = CutText(V.AsString(), static_cast<int>(TextRoom));
+        std::memcpy(Data, S.data(), S.size());
         return true;
     }
     switch (Info.DataType) {
@@ -53,10 +57,10 @@ bool StoreSlotValue(char* Slot, const TFieldInfo& Info, const TVariant& V,
     case ftString:
     case ftFixedChar:
     case ftMemo: {
-        std::string S = V.AsString();
         size_t Max =
             Info.DataType == ftMemo ? TextRoom : std::min(TextRoom, static_cast<size_t>(Info.Size));
-        std::memcpy(Data, S.data(), std::min(S.size(), Max));
+        const std::string S = CutText(V.AsString(), static_cast<int>(Max));
+        std::memcpy(Data, S.data(), S.size());
         return true;
     }
     case ftSmallint:
@@ -179,14 +183,17 @@ void FieldValueToString(const char* Data, int Capacity, TFieldType DataType, std
             Text = BcdToCurrency(Get<TBcd>(Data), C) ? CurrencyToText(C) : "0";
             break;
         }
-        case ftDate: Text = DateToText(TimeStampToDateTime({Get<int32_t>(Data), 0})); break;
-        case ftTime: Text = TimeToText(TimeStampToDateTime({DateDelta, Get<int32_t>(Data)})); break;
+        // A stamp that is no date or time gives no text (a time of 86,400,000 ms would read as
+        // midnight, a day number of 0 as a year before the first).
+        case ftDate: Text = StampText({Get<int32_t>(Data), 0}, DateToText); break;
+        case ftTime: Text = StampText({DateDelta, Get<int32_t>(Data)}, TimeToText); break;
         case ftDateTime: {
             double Ms = Get<double>(Data);
             double Days = std::floor(Ms / MSecsPerDay);
             if (Days >= INT32_MIN && Days <= INT32_MAX)
-                Text = DateTimeToText(TimeStampToDateTime(
-                    {static_cast<int32_t>(Days), static_cast<int32_t>(Ms - Days * MSecsPerDay)}));
+                Text = StampText(
+                    {static_cast<int32_t>(Days), static_cast<int32_t>(Ms - Days * MSecsPerDay)},
+                    DateTimeToText);
             break;
         }
         default: break;

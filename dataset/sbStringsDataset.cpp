@@ -37,18 +37,6 @@ const char* const ValuePrefix = "~~~";
 
 } // namespace
 
-std::string CutText(const std::string& S, int MaxBytes) {
-    if (MaxBytes < 0) MaxBytes = 0;
-    if (S.size() <= static_cast<size_t>(MaxBytes)) return S;
-    auto Continues = [&](size_t I) { return (static_cast<unsigned char>(S[I]) & 0xC0) == 0x80; };
-    size_t N = static_cast<size_t>(MaxBytes), Cut = N;
-    // The first byte left out continues a character: drop that character's start as well.
-    for (int Step = 0; Step < 3 && Cut > 0 && Continues(Cut); ++Step)
-        --Cut;
-    if (Cut < N && static_cast<unsigned char>(S[Cut]) >= 0xC0) N = Cut;
-    return S.substr(0, N);
-}
-
 TSBStringsDataset::TSBStringsDataset() : FStrings(std::make_unique<TStringList>()) {
     FStrings->OnChange = [this] {
         if (!Loading()) DoStringsChange();

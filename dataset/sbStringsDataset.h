@@ -70,6 +70,3 @@ private:
     std::string FSplitLine;
     TStringList FSplitItems;
 };
-
-// The first MaxBytes bytes of S, shortened further so that a UTF-8 character is not split.
-std::string CutText(const std::string& S, int MaxBytes);

@@ -1,5 +1,6 @@
 #include "DesktopEntries.h"
 
+#include "DesktopEntriesCache.h"
 #include "Exceptions.h"
 #include "Process.h"
 #include "Streams.h"
@@ -8,6 +9,7 @@
 #include <QMimeDatabase>
 #include <QMimeType>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -165,15 +167,27 @@ std::vector<std::string> SplitList(const std::string& Value) {
 
 // ---- command lines -----------------------------------------------------------------------------
 
-bool SplitExec(const std::string& Exec, std::vector<std::string>& Args) {
-    Args.clear();
-    std::string Current;
+namespace {
+
+// One argument of a command line, and which of its characters stood inside double quotes.
+struct TExecWord {
+    std::string Text;
+    std::vector<bool> Quoted;
+};
+
+bool SplitExecWords(const std::string& Exec, std::vector<TExecWord>& Words) {
+    Words.clear();
+    TExecWord Current;
     bool InArg = false;
+    auto Add = [&](char C, bool Quoted) {
+        Current.Text += C;
+        Current.Quoted.push_back(Quoted);
+    };
     for (size_t I = 0; I < Exec.size(); ++I) {
         const char C = Exec[I];
         if (C == ' ' || C == '\t' || C == '\n') {
-            if (InArg) Args.push_back(std::move(Current));
-            Current.clear();
+            if (InArg) Words.push_back(std::move(Current));
+            Current = {};
             InArg = false;
         } else if (C == '"') {
             InArg = true;
@@ -183,26 +197,104 @@ bool SplitExec(const std::string& Exec, std::vector<std::string>& Args) {
                 if (Exec[I] == '\\' && I + 1 < Exec.size() &&
                     std::string_view("\"`$\\").find(Exec[I + 1]) != std::string_view::npos)
                     ++I;
-                Current += Exec[I];
+                Add(Exec[I], true);
             }
         } else {
             InArg = true;
-            Current += C;
+            Add(C, false);
         }
     }
-    if (InArg) Args.push_back(std::move(Current));
-    return !Args.empty();
+    if (InArg) Words.push_back(std::move(Current));
+    return !Words.empty();
+}
+
+bool IsFileCode(char Code) {
+    return Code == 'f' || Code == 'F' || Code == 'u' || Code == 'U';
+}
+
+// Calls Found(position of the '%', code letter) for each field code of A ("%%" is none).
+template <class F>
+void ForEachFieldCode(const std::string& A, F Found) {
+    for (size_t I = 0; I + 1 < A.size(); ++I)
+        if (A[I] == '%') {
+            if (A[I + 1] != '%') Found(I, A[I + 1]);
+            ++I;
+        }
+}
+
+bool HasFileCode(const TExecWord& W) {
+    bool Has = false;
+    ForEachFieldCode(W.Text, [&](size_t, char Code) { Has = Has || IsFileCode(Code); });
+    return Has;
+}
+
+// Shells whose option -c takes a command string as their first operand.
+bool IsShell(const std::string& Program) {
+    const size_t Slash = Program.rfind('/');
+    const std::string_view Name = std::string_view(Program).substr(Slash + 1);
+    for (const char* S : {"sh", "bash", "dash", "zsh", "ksh", "ksh93", "mksh", "pdksh", "ash",
+                          "yash", "posh", "rbash", "fish", "csh", "tcsh"})
+        if (Name == S) return true;
+    return false;
+}
+
+// Whether a file's name would become code that a program reads: pasted into a quoted argument
+// along with other text (the Desktop Entry rules forbid field codes there, and that is where
+// sh -c "cat %f" puts the name into a shell's command string), or standing in the command string
+// of a shell's -c anywhere in the line (sh -c %f, xterm -e bash -c %f). Such an entry is not
+// offered at all: quoting the name for the shell instead would have to know how each program
+// reads its arguments, and a wrong guess runs the name.
+bool NameBecomesCode(const std::vector<TExecWord>& Words) {
+    for (const TExecWord& W : Words) {
+        bool Pasted = false;
+        ForEachFieldCode(W.Text, [&](size_t At, char Code) {
+            // A quoted argument that is the field code alone ("%f") is the name, exactly.
+            if (IsFileCode(Code) && W.Quoted[At] && W.Text.size() != 2) Pasted = true;
+        });
+        if (Pasted) return true;
+    }
+    for (size_t K = 0; K < Words.size(); ++K) {
+        if (!IsShell(Words[K].Text)) continue;
+        bool Command = false;
+        size_t J = K + 1;
+        for (; J < Words.size(); ++J) {
+            const std::string& A = Words[J].Text;
+            if (A == "--") {
+                ++J;
+                break;
+            }
+            if (A.size() < 2 || (A[0] != '-' && A[0] != '+')) break;
+            if (A[0] == '-' && A[1] != '-' && A.find('c') != std::string::npos) Command = true;
+            // Options that take the next argument as their value.
+            if (A == "-o" || A == "+o" || A == "-O" || A == "+O" || A == "--rcfile" ||
+                A == "--init-file")
+                ++J;
+        }
+        if (Command && J < Words.size() && HasFileCode(Words[J])) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool SplitExec(const std::string& Exec, std::vector<std::string>& Args) {
+    std::vector<TExecWord> Words;
+    const bool Ok = SplitExecWords(Exec, Words);
+    Args.clear();
+    for (TExecWord& W : Words)
+        Args.push_back(std::move(W.Text));
+    return Ok;
 }
 
 bool ExecArguments(const std::string& Exec, const std::string& FileName,
                    std::vector<std::string>& Args) {
-    std::vector<std::string> Split;
-    if (!SplitExec(Exec, Split)) return false;
-    const std::string Name = !FileName.empty() && FileName[0] == '-' ? "./" + FileName : FileName;
+    std::vector<TExecWord> Split;
     Args.clear();
+    if (!SplitExecWords(Exec, Split) || NameBecomesCode(Split)) return false;
+    const std::string Name = !FileName.empty() && FileName[0] == '-' ? "./" + FileName : FileName;
     bool NameUsed = false;
     for (size_t N = 0; N < Split.size(); ++N) {
-        const std::string& A = Split[N];
+        const std::string& A = Split[N].Text;
         std::string Out;
         bool HadCode = false;
         for (size_t I = 0; I < A.size(); ++I) {
@@ -239,8 +331,9 @@ bool ExecArguments(const std::string& Exec, const std::string& FileName,
 
 bool ReadDesktopEntry(const std::string& FileName, TDesktopApp& App, bool& NoDisplay) {
     static const std::string G = "Desktop Entry";
-    TKeyFile F;
-    if (!F.Load(FileName)) return false;
+    const std::shared_ptr<const TKeyFile> Keys = DesktopCache().KeyFile(FileName);
+    if (!Keys) return false;
+    const TKeyFile& F = *Keys;
     if (F.Value(G, "Type") != "Application" || F.Value(G, "Hidden") == "true") return false;
     App = {};
     App.FileName = FileName;
@@ -286,10 +379,18 @@ namespace {
 // first file of an ID in the most important folder decides, also when it is no valid entry.
 class TEntryLookup {
 public:
-    explicit TEntryLookup(std::vector<std::string> AppFolders) : FFolders(std::move(AppFolders)) {}
+    explicit TEntryLookup(const std::vector<std::string>& AppFolders) {
+        for (const std::string& Folder : AppFolders)
+            FFolders.push_back(DesktopCache().DesktopIds(Folder));
+    }
 
     // The entry of Id when it is valid and may be shown.
     const TDesktopApp* Find(const std::string& Id) {
+        // Association files may name many applications that are not installed: those cost a
+        // look into each folder's list and nothing more.
+        if (std::none_of(FFolders.begin(), FFolders.end(),
+                         [&](const auto& Ids) { return Ids->count(Id) > 0; }))
+            return nullptr;
         auto [It, New] = FCache.try_emplace(Id);
         if (New) It->second = Resolve(Id);
         return It->second.Id.empty() ? nullptr : &It->second;
@@ -298,44 +399,30 @@ public:
 private:
     TDesktopApp Resolve(const std::string& Id) const {
         TDesktopApp App;
-        if (Id.size() < 9 || Id.compare(Id.size() - 8, 8, ".desktop") != 0 ||
-            Id.find('/') != std::string::npos || Id[0] == '.')
+        for (const auto& Ids : FFolders) {
+            auto It = Ids->find(Id);
+            if (It == Ids->end()) continue;
+            bool NoDisplay = false;
+            if (!ReadDesktopEntry(It->second, App, NoDisplay) || NoDisplay) return {};
+            App.Id = Id;
             return App;
-        for (const std::string& Folder : FFolders)
-            // "kde4-x.desktop" may lie in the subfolder "kde4": the first few dashes may stand
-            // for folders.
-            for (const std::string& Relative : Candidates(Id)) {
-                const std::string Path = Folder + "/" + Relative;
-                struct stat St {};
-                if (::stat(Path.c_str(), &St) != 0) continue;
-                bool NoDisplay = false;
-                if (!ReadDesktopEntry(Path, App, NoDisplay) || NoDisplay) return {};
-                App.Id = Id;
-                return App;
-            }
+        }
         return App;
     }
 
-    static std::vector<std::string> Candidates(const std::string& Id) {
-        std::vector<std::string> Result{Id};
-        std::string R = Id;
-        for (int K = 0; K < 3; ++K) {
-            const size_t Dash = R.find('-');
-            if (Dash == std::string::npos) break;
-            R[Dash] = '/';
-            Result.push_back(R);
-        }
-        return Result;
-    }
-
-    std::vector<std::string> FFolders;
+    std::vector<std::shared_ptr<const TDesktopIds>> FFolders;
     std::map<std::string, TDesktopApp> FCache;
 };
 
 // The association files of one folder, in the order they count.
 struct TAssociationFolder {
-    std::vector<TKeyFile> Lists; // the desktops' mimeapps.list files, then the common one
-    TKeyFile Cache;              // mimeinfo.cache (data folders only)
+    // The desktops' mimeapps.list files, then the common one.
+    std::vector<std::shared_ptr<const TKeyFile>> Lists;
+    std::shared_ptr<const TKeyFile> Cache; // mimeinfo.cache (data folders only)
+
+    std::string CacheValue(const std::string& Type) const {
+        return Cache ? Cache->Value("MIME Cache", Type) : std::string();
+    }
 };
 
 std::vector<TAssociationFolder> LoadAssociations(const TXdgFolders& F) {
@@ -346,11 +433,9 @@ std::vector<TAssociationFolder> LoadAssociations(const TXdgFolders& F) {
         for (const std::string& D : F.Desktops)
             Names.push_back(D + "-mimeapps.list");
         Names.push_back("mimeapps.list");
-        for (const std::string& Name : Names) {
-            TKeyFile K;
-            if (K.Load(Folder + "/" + Name)) A.Lists.push_back(std::move(K));
-        }
-        if (WithCache) A.Cache.Load(Folder + "/mimeinfo.cache");
+        for (const std::string& Name : Names)
+            if (auto K = DesktopCache().KeyFile(Folder + "/" + Name)) A.Lists.push_back(K);
+        if (WithCache) A.Cache = DesktopCache().KeyFile(Folder + "/mimeinfo.cache");
         Result.push_back(std::move(A));
     };
     AddFolder(F.ConfigHome, false);
@@ -383,19 +468,19 @@ std::vector<TDesktopApp> ApplicationsForMimeTypes(const std::vector<std::string>
     };
     for (const std::string& Type : MimeTypes) {
         for (const TAssociationFolder& A : Associations)
-            for (const TKeyFile& L : A.Lists)
-                for (const std::string& Id : SplitList(L.Value("Default Applications", Type)))
+            for (const auto& L : A.Lists)
+                for (const std::string& Id : SplitList(L->Value("Default Applications", Type)))
                     Add(Id);
         // A removal holds for the folder it is written in and every less important one.
         std::set<std::string> Removed;
         for (const TAssociationFolder& A : Associations) {
-            for (const TKeyFile& L : A.Lists) {
-                for (const std::string& Id : SplitList(L.Value("Added Associations", Type)))
+            for (const auto& L : A.Lists) {
+                for (const std::string& Id : SplitList(L->Value("Added Associations", Type)))
                     if (!Removed.count(Id)) Add(Id);
-                for (const std::string& Id : SplitList(L.Value("Removed Associations", Type)))
+                for (const std::string& Id : SplitList(L->Value("Removed Associations", Type)))
                     Removed.insert(Id);
             }
-            for (const std::string& Id : SplitList(A.Cache.Value("MIME Cache", Type)))
+            for (const std::string& Id : SplitList(A.CacheValue(Type)))
                 if (!Removed.count(Id)) Add(Id);
         }
     }

@@ -8,7 +8,10 @@
 // and text that does not follow the rules is passed over, never trusted. The command line of an
 // application is split into an argument vector by the Desktop Entry rules and the file's name
 // goes into it as one argument of its own, so that no name, whatever it holds, can change what
-// runs (see platform/Process.h for starting it). Safe on any thread.
+// runs (see platform/Process.h for starting it). An application whose command line would hand
+// the name to a program as code (a field code inside a quoted argument, as in
+// sh -c "cat %f", or the command string of a shell's -c) is refused, not offered: no quoting of
+// the name is attempted. Safe on any thread.
 #pragma once
 
 #include <map>
@@ -54,7 +57,9 @@ bool SplitExec(const std::string& Exec, std::vector<std::string>& Args);
 // %F, %u and %U stand for FileName, which stays one argument (a name that begins with "-"
 // becomes "./-..." so that it cannot pass for an option); FileName is appended when none of them
 // is there; %i, %c, %k and the deprecated codes are dropped, "%%" is a percent sign. False when
-// Exec does not split or names no program.
+// Exec does not split, names no program, or would pass the name on as code: a file field code
+// inside a quoted argument with other text (a quoted "%f" alone is the name), or in the command
+// string of a shell's -c.
 bool ExecArguments(const std::string& Exec, const std::string& FileName,
                    std::vector<std::string>& Args);
 

@@ -52,7 +52,14 @@ public:
     using EStreamError::EStreamError;
 };
 
+// A thread could not be started (the user's thread limit, or no room for its stack).
 class EThread : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Memory the work needs could not be had: the data is not at fault.
+class EOutOfMemory : public Exception {
 public:
     using Exception::Exception;
 };
@@ -68,6 +75,8 @@ inline constexpr const char* SWriteError = "Stream write error";
 inline constexpr const char* SInvalidProperty = "Invalid property value";
 inline constexpr const char* SDuplicateString = "String list does not allow duplicates";
 inline constexpr const char* SSortedListError = "Operation not allowed on sorted string list";
+inline constexpr const char* SOutOfMemory = "Out of memory";
+inline constexpr const char* SThreadCreateError = "Thread creation error: %s";
 } // namespace SysConsts
 
 [[noreturn]] void RaiseListIndexError(long long Index);

@@ -1,11 +1,16 @@
 #include "Filer.h"
 
 #include "Exceptions.h"
+#include "Format.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
+
+// Long strings are read in pieces of this size: memory follows the bytes that really arrive.
+constexpr size_t PieceBytes = size_t(1) << 20;
+const char* const STextTooLong = "Text too long to save: %d bytes (at most %d)";
 
 template <typename T>
 void PutLE(uint8_t* P, T V) {
@@ -99,6 +104,7 @@ void TWriter::WriteInt64(int64_t V) {
 }
 
 void TWriter::WriteString(std::string_view S) {
+    if (S.size() > FMaxString) throw EWriteError(Format(STextTooLong, {S.size(), FMaxString}));
     if (S.size() <= 255) {
         uint8_t B[2] = {vaString, static_cast<uint8_t>(S.size())};
         Write(B, 2);
@@ -157,17 +163,19 @@ TReader::~TReader() {
 }
 
 void TReader::FillBuffer() {
-    // A block of memory has nothing beyond what it holds.
-    if (!FStream) throw EReadError(SysConsts::SReadError);
+    // A block of memory has nothing beyond what it holds, and nothing at the limit is read (nor
+    // asked of the stream).
+    if (!FStream || FStreamPos >= FLimit) throw EReadError(SysConsts::SReadError);
     FBufPos = 0;
     FBufEnd = FStream->Read(FBuffer.data(), FBuffer.size());
     FStreamPos += static_cast<int64_t>(FBufEnd);
     if (FBufEnd == 0) throw EReadError(SysConsts::SReadError);
 }
 
-int64_t TReader::Remaining() const {
-    int64_t StreamLeft = FStreamSize - FStreamPos;
-    return std::max<int64_t>(0, StreamLeft) + static_cast<int64_t>(FBufEnd - FBufPos);
+bool TReader::CanRead(size_t Count) {
+    size_t Held = FBufEnd - FBufPos;
+    if (Held >= Count) return true;
+    return FStream && FStream->CanRead(Count - Held);
 }
 
 uint8_t TReader::ReadByteSlow() {
@@ -176,14 +184,25 @@ uint8_t TReader::ReadByteSlow() {
 }
 
 void TReader::Read(void* Buf, size_t Count) {
-    if (static_cast<int64_t>(Count) > Remaining()) throw EReadError(SysConsts::SReadError);
     uint8_t* P = static_cast<uint8_t*>(Buf);
+    if (Buffered(Count)) {
+        std::memcpy(P, FData + FBufPos, Count);
+        FBufPos += Count;
+        return;
+    }
+    if (static_cast<int64_t>(Count) > Remaining()) throw EReadError(SysConsts::SReadError);
     while (Count) {
         if (FBufPos == FBufEnd) {
             if (FStream && Count >= FBuffer.size()) {
-                // Large reads bypass the buffer.
-                FStream->ReadBuffer(P, Count);
-                FStreamPos += static_cast<int64_t>(Count);
+                // Large reads bypass the buffer. A stream may give fewer bytes than asked before
+                // its own error, which its next read raises.
+                while (Count) {
+                    size_t N = FStream->Read(P, Count);
+                    if (N == 0) throw EReadError(SysConsts::SReadError);
+                    FStreamPos += static_cast<int64_t>(N);
+                    P += N;
+                    Count -= N;
+                }
                 return;
             }
             FillBuffer();
@@ -241,7 +260,8 @@ size_t TReader::ReadStringLength() {
     } else {
         InvalidValue();
     }
-    if (static_cast<int64_t>(Len) > Remaining()) throw EReadError(SysConsts::SReadError);
+    if (Len > FMaxString || (!Buffered(Len) && static_cast<int64_t>(Len) > Remaining()))
+        throw EReadError(SysConsts::SReadError);
     return Len;
 }
 
@@ -260,33 +280,88 @@ std::string TReader::ReadString() {
     return ReadStringOfLength(ReadStringLength());
 }
 
-std::string TReader::ReadStringOfLength(size_t Len) {
+std::vector<std::unique_ptr<char[]>> TReader::ReadPieces(size_t Len) {
     // A stream whose size is not known before its end (an inflating one) answers its cap for
-    // Remaining: a long string then grows with the bytes really read, never with the length a
+    // Remaining: the pieces then come with the bytes really read, never with the length a
     // damaged file claims.
-    constexpr size_t Step = size_t(1) << 20;
+    std::vector<std::unique_ptr<char[]>> Pieces;
+    Pieces.reserve((Len + PieceBytes - 1) / PieceBytes);
+    for (size_t Done = 0; Done < Len; Done += PieceBytes) {
+        size_t N = std::min(PieceBytes, Len - Done);
+        Pieces.emplace_back(new char[N]);
+        Read(Pieces.back().get(), N);
+    }
+    return Pieces;
+}
+
+namespace {
+
+// Hands the pieces of a long string to Take(Bytes, Count) in order, freeing each once taken: the
+// string and its pieces are never held whole twice.
+template <typename F>
+void TakePieces(std::vector<std::unique_ptr<char[]>>& Pieces, size_t Len, F Take) {
+    for (size_t I = 0, Done = 0; I < Pieces.size(); ++I) {
+        size_t N = std::min(PieceBytes, Len - Done);
+        Take(Pieces[I].get(), N);
+        Pieces[I].reset();
+        Done += N;
+    }
+}
+
+} // namespace
+
+std::string TReader::ReadStringOfLength(size_t Len) {
     std::string S;
-    if (Len <= Step) {
+    if (Len <= PieceBytes) {
         S.resize(Len);
         Read(S.data(), Len);
         return S;
     }
-    while (S.size() < Len) {
-        size_t N = std::min(Step + S.size(), Len - S.size());
-        size_t At = S.size();
-        S.resize(At + N);
-        Read(S.data() + At, N);
-    }
+    auto Pieces = ReadPieces(Len);
+    // Every byte is there: only now does the string take its whole size.
+    S.reserve(Len);
+    TakePieces(Pieces, Len, [&](const char* P, size_t N) { S.append(P, N); });
     return S;
+}
+
+PackedString TReader::ReadPackedString(const PackedString* Same) {
+    size_t Len = ReadStringLength();
+    if (FBufEnd - FBufPos >= Len) {
+        std::string_view V(reinterpret_cast<const char*>(FData) + FBufPos, Len);
+        FBufPos += Len;
+        return Same && Same->View() == V ? *Same : PackedString(V);
+    }
+    if (Len <= PieceBytes) {
+        std::string S = ReadStringOfLength(Len);
+        return Same && Same->View() == S ? *Same : PackedString(S);
+    }
+    auto Pieces = ReadPieces(Len);
+    if (Same && Same->size() == Len) {
+        bool Equal = true;
+        size_t At = 0;
+        for (size_t I = 0; I < Pieces.size() && Equal; ++I) {
+            size_t N = std::min(PieceBytes, Len - At);
+            Equal = std::memcmp(Same->View().data() + At, Pieces[I].get(), N) == 0;
+            At += N;
+        }
+        if (Equal) return *Same;
+    }
+    return PackedString::Filled(Len, [&](char* Data) {
+        TakePieces(Pieces, Len, [&](const char* P, size_t N) {
+            std::memcpy(Data, P, N);
+            Data += N;
+        });
+    });
 }
 
 bool TReader::AtEnd() {
     if (FBufPos < FBufEnd) return false;
     if (!FStream) return true;
-    uint8_t Probe;
-    if (FStream->Read(&Probe, 1) == 0) return true;
-    FStream->Seek(-1, soFromCurrent);
-    return false;
+    // Read ahead into the buffer rather than probe and seek back: the stream need not go back.
+    FBufPos = 0;
+    FBufEnd = FStream->Read(FBuffer.data(), FBuffer.size());
+    FStreamPos += static_cast<int64_t>(FBufEnd);
+    return FBufEnd == 0;
 }
 
 bool TReader::ReadBoolean() {
@@ -306,16 +381,15 @@ TDateTime TReader::ReadDate() {
     return static_cast<double>(ReadIntegerOfType(T));
 }
 
-int64_t TReader::Position() const {
-    return FStreamPos - static_cast<int64_t>(FBufEnd - FBufPos);
-}
-
 void TReader::SetPosition(int64_t Pos) {
-    if (!FStream) {
-        if (Pos < 0 || Pos > FStreamSize) throw EReadError(SysConsts::SReadError);
-        FBufPos = static_cast<size_t>(Pos);
+    // Bytes still in the buffer are taken from there: a stream inflated as it is read cannot go
+    // back far, and need not.
+    int64_t BufStart = FStreamPos - static_cast<int64_t>(FBufEnd);
+    if (Pos >= BufStart && Pos <= FStreamPos) {
+        FBufPos = static_cast<size_t>(Pos - BufStart);
         return;
     }
+    if (!FStream) throw EReadError(SysConsts::SReadError);
     FBufPos = FBufEnd = 0;
     FStreamPos = FStream->Seek(Pos, soFromBeginning);
     // A stream that ends before Pos (one whose size is known only at its end) stops there: the

@@ -9,15 +9,19 @@
 //   19 Int64                       values outside the 32-bit signed range
 //
 // Both buffer the stream (1024 bytes by default); a reader may also read a block of memory in
-// place. The reader checks every length against the bytes that really remain and raises
-// EReadError instead of reading past the end or allocating what a damaged file claims.
+// place. The reader checks every length against the bytes that really remain (and against the
+// end of the record being read, when one is set) and raises EReadError instead of reading past
+// them or allocating what a damaged file claims; a long string takes memory as its bytes really
+// arrive, never ahead of them. A reader never goes back in its stream for bytes it still holds.
 #pragma once
 
+#include "PackedString.h"
 #include "Streams.h"
 #include "SysUtils.h"
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +63,9 @@ public:
     void WriteBoolean(bool V);
     void WriteDate(TDateTime D);
     void WriteValue(TValueType V) { WriteByte(static_cast<uint8_t>(V)); }
+    // Strings longer than Bytes are refused with EWriteError (a reader with the same bound could
+    // not read them back).
+    void SetMaxString(size_t Bytes) { FMaxString = Bytes; }
     // Raw bytes, no tag.
     void Write(const void* Buf, size_t Count);
     void WriteRaw32(uint32_t V);
@@ -73,6 +80,7 @@ private:
     TStream& FStream;
     std::vector<uint8_t> FBuffer;
     size_t FBufPos = 0;
+    size_t FMaxString = UINT32_MAX;
 };
 
 class TReader {
@@ -113,6 +121,11 @@ public:
     // The same string as a view that stays valid until the next read: into the reader's buffer
     // when the string lies whole in it (no copy), else into Scratch.
     std::string_view ReadStringView(std::string& Scratch);
+    // The same string in the form items keep; Same (when given) is returned itself when the
+    // string equals it, so that the two share one buffer.
+    PackedString ReadPackedString(const PackedString* Same = nullptr);
+    // Strings longer than Bytes are refused with EReadError before anything is read.
+    void SetMaxString(size_t Bytes) { FMaxString = Bytes; }
     bool ReadBoolean();
     TDateTime ReadDate();
     void Read(void* Buf, size_t Count);
@@ -126,12 +139,26 @@ public:
         return ReadRaw32Slow();
     }
 
-    int64_t Position() const;
+    int64_t Position() const { return FStreamPos - static_cast<int64_t>(FBufEnd - FBufPos); }
+    // Goes to Pos: within the buffer where it lies there, else through the stream.
     void SetPosition(int64_t Pos);
-    // Bytes between the current position and the end of the stream.
-    int64_t Remaining() const;
+    // Bytes between the current position and the end of the stream, or the limit when that
+    // comes first (asked for every string and record: inline).
+    int64_t Remaining() const {
+        int64_t Held = static_cast<int64_t>(FBufEnd - FBufPos);
+        int64_t Left = (FStreamSize > FStreamPos ? FStreamSize - FStreamPos : 0) + Held;
+        int64_t ToLimit = FLimit - (FStreamPos - Held);
+        return ToLimit >= Left ? Left : ToLimit > 0 ? ToLimit : 0;
+    }
     // True when nothing follows the last value read.
     bool AtEnd();
+    // Nothing at or beyond Limit is read (a record's end: what lies inside it must fit it); the
+    // stream is never asked for those bytes either. INT64_MAX: no limit.
+    int64_t Limit() const { return FLimit; }
+    void SetLimit(int64_t Limit) { FLimit = Limit; }
+    // True when the next Count bytes can be read without an error of the stream (a stream that
+    // produces its bytes as it goes may wait for them). A reader of memory answers by its size.
+    bool CanRead(size_t Count);
 
 private:
     int32_t ReadIntegerOfType(TValueType T);
@@ -143,6 +170,8 @@ private:
     // The length of the string whose tag comes next.
     size_t ReadStringLength();
     std::string ReadStringOfLength(size_t Len);
+    // The Len bytes of a long string in pieces, so that memory grows with the bytes really read.
+    std::vector<std::unique_ptr<char[]>> ReadPieces(size_t Len);
     void FillBuffer();
 
     TStream* FStream; // null when reading a block of memory
@@ -153,4 +182,14 @@ private:
     // The stream's own position, kept here so that Position and Remaining need no stream call
     // (the catalog reader asks for them several times per item).
     int64_t FStreamPos;
+    int64_t FLimit = INT64_MAX;
+    size_t FMaxString = UINT32_MAX;
+
+    // True when the next Count bytes lie in the buffer and before the limit: the common case
+    // of every value, which needs neither the stream nor Remaining.
+    bool Buffered(size_t Count) const {
+        size_t Held = FBufEnd - FBufPos;
+        return Count <= Held &&
+               static_cast<int64_t>(Count) <= FLimit - (FStreamPos - static_cast<int64_t>(Held));
+    }
 };

@@ -10,13 +10,17 @@
 void PackedString::Assign(std::string_view S) {
     FRep = nullptr;
     if (S.empty()) return;
-    if (S.size() > UINT32_MAX) throw std::length_error("PackedString too long");
-    void* Mem = AllocateSmall(sizeof(Rep) + S.size());
+    std::memcpy(Allocate(S.size()), S.data(), S.size());
+}
+
+char* PackedString::Allocate(size_t Len) {
+    if (Len > UINT32_MAX) throw std::length_error("PackedString too long");
+    void* Mem = AllocateSmall(sizeof(Rep) + Len);
     Rep* R = new (Mem) Rep;
     R->Refs.store(1, std::memory_order_relaxed);
-    R->Len = static_cast<uint32_t>(S.size());
-    std::memcpy(reinterpret_cast<char*>(R + 1), S.data(), S.size());
+    R->Len = static_cast<uint32_t>(Len);
     FRep = R;
+    return reinterpret_cast<char*>(R + 1);
 }
 
 void PackedString::Release() noexcept {

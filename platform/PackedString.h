@@ -36,6 +36,14 @@ public:
         }
         return *this;
     }
+    // A string of Len bytes that Fill(char* Data) writes in place: a long text is not copied once
+    // more on its way in.
+    template <typename F>
+    static PackedString Filled(size_t Len, F&& Fill) {
+        PackedString S;
+        if (Len) Fill(S.Allocate(Len));
+        return S;
+    }
     PackedString& operator=(std::string_view S) {
         Release();
         Assign(S);
@@ -79,6 +87,8 @@ private:
     };
     const char* Data() const noexcept { return reinterpret_cast<const char*>(FRep + 1); }
     void Assign(std::string_view S);
+    // Makes this (empty) string Len bytes long, their contents left to the caller.
+    char* Allocate(size_t Len);
     void Release() noexcept;
 
     Rep* FRep = nullptr;

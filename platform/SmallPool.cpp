@@ -9,15 +9,50 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-#define QM_SMALL_POOL 0
+#define QM_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define QM_SMALL_POOL 0
+#define QM_ASAN 1
 #endif
 #endif
-#ifndef QM_SMALL_POOL
-#define QM_SMALL_POOL 1
+
+#ifdef QM_ASAN
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
+
+namespace {
+
+// AddressSanitizer sees the pool as it sees the heap: everything of a block that is not a live
+// object is poisoned (free objects, the uncarved rest, the bytes of a size class beyond the size
+// asked for), so a use after free or an overrun of a pooled object is reported. The links of
+// the free lists are read and written without instrumentation, inside the poisoned objects.
+// LeakSanitizer scans the blocks for the heap pointers that pooled objects hold.
+#ifdef QM_ASAN
+void Poison(void* P, size_t N) {
+    ASAN_POISON_MEMORY_REGION(P, N);
+}
+void Unpoison(void* P, size_t N) {
+    ASAN_UNPOISON_MEMORY_REGION(P, N);
+}
+void BlockMapped(void* B, size_t N) {
+    Poison(B, N);
+    __lsan_register_root_region(B, N);
+}
+void BlockUnmapping(void* B, size_t N) {
+    __lsan_unregister_root_region(B, N);
+    Unpoison(B, N); // the next mapping here may be anyone's
+}
+#define QM_NO_ASAN __attribute__((no_sanitize_address, noinline))
+#else
+void Poison(void*, size_t) {}
+void Unpoison(void*, size_t) {}
+void BlockMapped(void*, size_t) {}
+void BlockUnmapping(void*, size_t) {}
+#define QM_NO_ASAN
+#endif
+
+} // namespace
 
 namespace {
 
@@ -33,6 +68,13 @@ constexpr size_t SlabSize = size_t(256) << 10;
 struct TFree {
     TFree* Next;
 };
+
+QM_NO_ASAN TFree* NextOf(const TFree* F) {
+    return F->Next;
+}
+QM_NO_ASAN void SetNext(TFree* F, TFree* Next) {
+    F->Next = Next;
+}
 
 // The lists are held for a few instructions at a time, by one thread nearly always: a spin lock
 // costs less than a mutex there.
@@ -62,7 +104,8 @@ public:
         std::lock_guard<TSpinLock> L(FM);
         ++FLive;
         if (TFree* F = FFree[Class]) {
-            FFree[Class] = F->Next;
+            FFree[Class] = NextOf(F);
+            Unpoison(F, Size);
             return F;
         }
         size_t Bytes = Class * Granule;
@@ -78,13 +121,15 @@ public:
         void* P = FNext;
         FNext += Bytes;
         FLeft -= Bytes;
+        Unpoison(P, Size);
         return P;
     }
     void Free(void* P, size_t Size) noexcept {
         size_t Class = (Size + Granule - 1) / Granule;
+        Poison(P, Class * Granule);
         std::lock_guard<TSpinLock> L(FM);
         auto* F = static_cast<TFree*>(P);
-        F->Next = FFree[Class];
+        SetNext(F, FFree[Class]);
         FFree[Class] = F;
         if (--FLive == 0 && FArenas == 0) ReleaseAll();
     }
@@ -125,7 +170,7 @@ public:
         std::lock_guard<TSpinLock> L(FM);
         for (size_t C = 0; C < NLists; ++C) {
             if (!Heads[C]) continue;
-            static_cast<TFree*>(Tails[C])->Next = FFree[C];
+            SetNext(static_cast<TFree*>(Tails[C]), FFree[C]);
             FFree[C] = static_cast<TFree*>(Heads[C]);
         }
         if (Rest.Left >= Granule) {
@@ -164,6 +209,7 @@ private:
         auto* B = reinterpret_cast<char*>(Aligned);
         ::madvise(B, BlockSize, MADV_HUGEPAGE);
         if (Populate) ::madvise(B, BlockSize, MADV_POPULATE_WRITE);
+        BlockMapped(B, BlockSize);
         return B;
     }
     char* TakeSpare() {
@@ -185,10 +231,14 @@ private:
         } catch (...) {
         }
     }
+    static void UnmapBlock(char* B) noexcept {
+        BlockUnmapping(B, BlockSize);
+        ::munmap(B, BlockSize);
+    }
     void ReleaseAll() noexcept {
-        if (char* Spare = TakeSpare()) ::munmap(Spare, BlockSize);
+        if (char* Spare = TakeSpare()) UnmapBlock(Spare);
         for (char* B : FBlocks)
-            ::munmap(B, BlockSize);
+            UnmapBlock(B);
         FBlocks.clear();
         FLeftovers.clear();
         FSlabs = {nullptr, 0};
@@ -226,14 +276,14 @@ thread_local TSmallArena* GArena = nullptr;
 } // namespace
 
 void* AllocateSmall(size_t Size) {
-    if (!QM_SMALL_POOL || Size > MaxPooled) return ::operator new(Size);
+    if (Size > MaxPooled) return ::operator new(Size);
     if (TSmallArena* A = GArena) return A->Allocate(Size);
     return Pool().Allocate(Size);
 }
 
 void FreeSmall(void* P, size_t Size) noexcept {
     if (!P) return;
-    if (!QM_SMALL_POOL || Size > MaxPooled) {
+    if (Size > MaxPooled) {
         ::operator delete(P);
         return;
     }
@@ -249,13 +299,13 @@ void FreeSmall(void* P, size_t Size) noexcept {
 static_assert(TSmallArena::Classes == MaxPooled / Granule + 1);
 
 TSmallArena::TSmallArena() {
-    if (QM_SMALL_POOL) Pool().ArenaStarts();
+    Pool().ArenaStarts();
     FPrevious = Install(this);
 }
 
 TSmallArena::~TSmallArena() {
     Install(FPrevious);
-    if (QM_SMALL_POOL) Pool().ArenaEnds({FNext, FLeft}, FFree, FTail, Classes, FLive);
+    Pool().ArenaEnds({FNext, FLeft}, FFree, FTail, Classes, FLive);
 }
 
 TSmallArena* TSmallArena::Current() {
@@ -272,7 +322,8 @@ void* TSmallArena::Allocate(size_t Size) {
     size_t Class = (Size + Granule - 1) / Granule;
     ++FLive;
     if (auto* F = static_cast<TFree*>(FFree[Class])) {
-        FFree[Class] = F->Next;
+        FFree[Class] = NextOf(F);
+        Unpoison(F, Size);
         return F;
     }
     size_t Bytes = Class * Granule;
@@ -291,19 +342,22 @@ void* TSmallArena::Allocate(size_t Size) {
     void* P = FNext;
     FNext += Bytes;
     FLeft -= Bytes;
+    Unpoison(P, Size);
     return P;
 }
 
 void TSmallArena::Free(void* P, size_t Size) noexcept {
     size_t Class = (Size + Granule - 1) / Granule;
+    Poison(P, Class * Granule);
     auto* F = static_cast<TFree*>(P);
-    F->Next = static_cast<TFree*>(FFree[Class]);
+    auto* Next = static_cast<TFree*>(FFree[Class]);
+    SetNext(F, Next);
     // The first object of an empty list stays its last until the list is empty again.
-    if (!F->Next) FTail[Class] = F;
+    if (!Next) FTail[Class] = F;
     FFree[Class] = F;
     --FLive;
 }
 
 size_t SmallPoolBytes() {
-    return QM_SMALL_POOL ? Pool().Bytes() : 0;
+    return Pool().Bytes();
 }

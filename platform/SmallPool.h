@@ -6,8 +6,9 @@
 // so a load of a million items takes a few hundred page faults instead of tens of thousands; the
 // next block is mapped and its pages cleared on a helper thread while the current one fills) and
 // a freed object goes to a free list of its size, from which the next object of that size is
-// made. When the last object is freed every block goes back to the system. Sizes above 512 bytes,
-// and builds with AddressSanitizer (which must see every object), use the ordinary heap.
+// made. When the last object is freed every block goes back to the system. Sizes above 512 bytes
+// use the ordinary heap. Under AddressSanitizer the pool poisons whatever is not a live object,
+// so the sanitizer build checks the pool that the release build runs.
 //
 // Any thread: a spin lock guards the lists. A thread that makes many objects beside others (a
 // worker of a load) holds a TSmallArena meanwhile: it then carves from slabs of its own without

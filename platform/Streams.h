@@ -19,6 +19,10 @@ public:
     int64_t Position() { return Seek(0, soFromCurrent); }
     void SetPosition(int64_t Pos) { Seek(Pos, soFromBeginning); }
     virtual int64_t Size();
+    // True unless reading the next Count bytes is known to fail. A stream that makes its bytes as
+    // it goes may wait for them; one that holds them (memory, a file) answers true, and a short
+    // read then tells.
+    virtual bool CanRead(size_t) { return true; }
     // Raise EReadError / EWriteError unless every byte moved.
     void ReadBuffer(void* Buffer, size_t Count);
     void WriteBuffer(const void* Buffer, size_t Count);

@@ -44,8 +44,11 @@ struct ThreadCollator {
     std::unique_ptr<UCollator, CollatorDeleter> Collator;
 };
 
-UCollator* Collator() {
-    thread_local ThreadCollator TC;
+// The calling thread's collator of the chosen locale. Secondary strength ignores letter case
+// and not accents; tertiary strength tells letter case too.
+UCollator* Collator(UColAttributeValue Strength = UCOL_SECONDARY) {
+    thread_local ThreadCollator Secondary, Tertiary;
+    ThreadCollator& TC = Strength == UCOL_TERTIARY ? Tertiary : Secondary;
     unsigned Gen = GLocaleGeneration.load(std::memory_order_acquire);
     if (TC.Generation != Gen || !TC.Collator) {
         std::string Loc;
@@ -60,8 +63,7 @@ UCollator* Collator() {
             E = U_ZERO_ERROR;
             C = ucol_open("", &E);
         }
-        // Secondary strength: letter case is ignored, accents are not.
-        ucol_setStrength(C, UCOL_SECONDARY);
+        ucol_setStrength(C, Strength);
         TC.Collator.reset(C);
         TC.Generation = Gen;
     }
@@ -142,6 +144,18 @@ int AnsiCompareText(std::string_view A, std::string_view B) {
     if (U_SUCCESS(E) && R != UCOL_EQUAL) return R == UCOL_LESS ? -1 : 1;
     // Equal for the collator: only names equal apart from letter case may compare equal.
     return CompareStr(FoldCase(A), FoldCase(B));
+}
+
+int AnsiCompareStr(std::string_view A, std::string_view B) {
+    const int C = AnsiCompareText(A, B);
+    if (C != 0) return C;
+    if (A == B) return 0;
+    UErrorCode E = U_ZERO_ERROR;
+    UCollationResult R =
+        ucol_strcollUTF8(Collator(UCOL_TERTIARY), A.data(), static_cast<int32_t>(A.size()),
+                         B.data(), static_cast<int32_t>(B.size()), &E);
+    if (U_SUCCESS(E) && R != UCOL_EQUAL) return R == UCOL_LESS ? -1 : 1;
+    return CompareStr(A, B);
 }
 
 bool AnsiSameText(std::string_view A, std::string_view B) {

@@ -18,6 +18,10 @@ using TDateTime = double;
 
 int AnsiCompareText(std::string_view A, std::string_view B);
 bool AnsiSameText(std::string_view A, std::string_view B);
+// The case-sensitive comparison in the user's locale: AnsiCompareText's order, and among names
+// equal apart from letter case the locale's order of the cases (lower case first in most), then
+// the bytes. A total order, 0 only for equal names.
+int AnsiCompareStr(std::string_view A, std::string_view B);
 // Byte comparison (-1, 0, 1); the exact order used for disk names.
 int CompareStr(std::string_view A, std::string_view B);
 

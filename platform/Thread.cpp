@@ -1,14 +1,17 @@
 #include "Thread.h"
 
 #include "Exceptions.h"
+#include "Format.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -130,18 +133,26 @@ void RunWithStack(size_t StackBytes, const std::function<void()>& Fn) {
     TStackRun Run{&Fn, IsMainThread(), nullptr};
     pthread_attr_t Attr;
     pthread_t T;
-    bool Made = pthread_attr_init(&Attr) == 0;
-    if (Made) {
-        Made = pthread_attr_setstacksize(&Attr, StackBytes) == 0 &&
-               pthread_create(&T, &Attr, &StackRunProc, &Run) == 0;
+    int Err = pthread_attr_init(&Attr);
+    if (Err == 0) {
+        Err = pthread_attr_setstacksize(&Attr, StackBytes);
+        if (Err == 0) Err = pthread_create(&T, &Attr, &StackRunProc, &Run);
         pthread_attr_destroy(&Attr);
     }
-    if (!Made) {
-        Fn();
-        return;
-    }
+    // Running Fn here instead would overflow the very stack it was meant to spare.
+    if (Err != 0) RaiseThreadCreateError(Err, StackBytes);
     pthread_join(T, nullptr);
     if (Run.Error) std::rethrow_exception(Run.Error);
+}
+
+void RaiseThreadCreateError(int Err, size_t StackBytes) {
+    // pthread_create answers EAGAIN both at the user's thread limit and when the stack cannot be
+    // mapped: a mapping of the same size tells which of the two is missing.
+    void* P = ::mmap(nullptr, StackBytes, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (P == MAP_FAILED) throw EOutOfMemory(SysConsts::SOutOfMemory);
+    ::munmap(P, StackBytes);
+    throw EThread(Format(SysConsts::SThreadCreateError, {std::strerror(Err)}));
 }
 
 TStackThread::TStackThread(size_t StackBytes, std::function<void()> Fn) : FFn(std::move(Fn)) {
@@ -214,8 +225,9 @@ TThread::~TThread() {
 void TThread::Resume() {
     SyncQueue& Q = Queue();
     if (!FStarted) {
-        FStarted = true;
+        // A thread that cannot be made raises std::system_error and stays never started.
         FThread = std::thread(&TThread::ThreadProc, this, FControl);
+        FStarted = true;
         return;
     }
     std::lock_guard<std::mutex> G(Q.M);

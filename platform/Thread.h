@@ -35,7 +35,8 @@ public:
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
-    // The first call starts the thread; later calls lift a Suspend().
+    // The first call starts the thread (std::system_error when no thread can be made; the object
+    // then stays never started); later calls lift a Suspend().
     void Resume();
     // Pauses the worker at its next CheckSuspended(); the type of pause the workers here need.
     void Suspend();
@@ -94,8 +95,12 @@ void SetMainThread();
 // (a catalog nested thousands of levels) does not depend on the caller's stack limit. While Fn
 // runs, the helper stands in for the calling thread: when that is the UI thread, the helper is
 // the UI thread meanwhile. An exception of Fn is raised again in the caller. When no thread can
-// be made, Fn runs directly.
+// be made, Fn does not run: EThread is raised at the thread limit, EOutOfMemory when there is
+// no room for the stack.
 void RunWithStack(size_t StackBytes, const std::function<void()>& Fn);
+// Raises EThread or EOutOfMemory for a thread of StackBytes that pthread_create refused with
+// Err, whichever of the two is missing.
+[[noreturn]] void RaiseThreadCreateError(int Err, size_t StackBytes);
 
 // A plain joinable thread with a stack of StackBytes, for helpers that share a job with the
 // thread that made them (not TThread's contract: no Synchronize, no OnTerminate). Fn must catch

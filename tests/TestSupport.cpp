@@ -2,6 +2,7 @@
 
 #include "platform/Thread.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,8 +155,9 @@ bool DropToNobody(std::initializer_list<const TempDir*> Dirs) {
 namespace {
 
 // In the parent: runs the current test again in a child process of this program with the
-// variable Flag set, passes its output on when it fails, and returns true.
-bool RunThisTestInChild(const char* Flag) {
+// variable Flag set, passes its output on when it fails, and returns true. BadAlloc: the
+// sanitizers' allocators of the child raise std::bad_alloc where an allocation fails.
+bool RunThisTestInChild(const char* Flag, bool BadAlloc = false) {
     const ::testing::TestInfo* Info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string Filter =
         std::string("--gtest_filter=") + Info->test_suite_name() + "." + Info->name();
@@ -169,6 +172,12 @@ bool RunThisTestInChild(const char* Flag) {
         ::dup2(Pipe[1], 2);
         ::close(Pipe[0]);
         ::setenv(Flag, "1", 1);
+        if (BadAlloc)
+            for (const char* Var : {"ASAN_OPTIONS", "TSAN_OPTIONS"}) {
+                const char* Old = std::getenv(Var);
+                std::string Options = Old && *Old ? std::string(Old) + ":" : std::string();
+                ::setenv(Var, (Options + "allocator_may_return_null=1").c_str(), 1);
+            }
         // The child's folders must be reachable by nobody.
         const char* Base = std::getenv("TMPDIR");
         if (!Base || !*Base || !ReachableByOthers(Base)) ::setenv("TMPDIR", "/tmp", 1);
@@ -213,6 +222,34 @@ bool RunTestUnprivileged(std::initializer_list<const TempDir*> Dirs) {
     }
     if (::geteuid() != 0) return false;
     return RunThisTestInChild(ChildFlag);
+}
+
+bool RunTestInOwnProcess() {
+    const char* Flag = "QM_TEST_OWN_PROCESS";
+    if (IsChild(Flag)) return false;
+    return RunThisTestInChild(Flag, true);
+}
+
+ScopedLimit::ScopedLimit(int Resource, uint64_t Value) : FResource(Resource) {
+    struct rlimit L;
+    ::getrlimit(Resource, &L);
+    FOld = L.rlim_cur;
+    L.rlim_cur = std::min<uint64_t>(Value, L.rlim_max);
+    ::setrlimit(Resource, &L);
+}
+
+ScopedLimit::~ScopedLimit() {
+    struct rlimit L;
+    ::getrlimit(FResource, &L);
+    L.rlim_cur = FOld;
+    ::setrlimit(FResource, &L);
+}
+
+uint64_t MappedBytes() {
+    std::ifstream F("/proc/self/statm");
+    uint64_t Pages = 0;
+    F >> Pages;
+    return Pages * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 
 bool RunTestWithPrivateMounts() {

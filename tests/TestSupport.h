@@ -2,6 +2,7 @@
 // writers for building fixtures on disk.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -39,6 +40,41 @@ bool RunTestUnprivileged(std::initializer_list<const TempDir*> Dirs = {});
 // does), so that its body may mount and bind folders that nobody else sees. The suite must run
 // as root, or the test fails.
 bool RunTestWithPrivateMounts();
+// Runs the current test in a child process of this program (as RunTestUnprivileged does, with
+// the privileges it has), whose sanitizers answer an allocation that fails with std::bad_alloc,
+// as the C++ library does, instead of ending the program: for tests that exhaust a limit of
+// their process (ScopedLimit). Use as the first line of a test:
+//     if (RunTestInOwnProcess()) return;
+bool RunTestInOwnProcess();
+// Builds with a sanitizer: its runtime maps memory of its own and ends the program when a limit
+// of the address space refuses it, so tests of such limits run on the release build
+// (scripts/test runs them there).
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool SanitizedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+inline constexpr bool SanitizedBuild = true;
+#else
+inline constexpr bool SanitizedBuild = false;
+#endif
+#else
+inline constexpr bool SanitizedBuild = false;
+#endif
+// Lowers the soft limit Resource (RLIMIT_NPROC, RLIMIT_AS, ...) of this process to Value while
+// it lives, as `ulimit` does; the limit before comes back at its end.
+class ScopedLimit {
+public:
+    ScopedLimit(int Resource, uint64_t Value);
+    ~ScopedLimit();
+    ScopedLimit(const ScopedLimit&) = delete;
+    ScopedLimit& operator=(const ScopedLimit&) = delete;
+
+private:
+    int FResource;
+    uint64_t FOld;
+};
+// The bytes of address space this process maps now (for limits of it).
+uint64_t MappedBytes();
 // Runs Fn on a thread whose stack is StackBytes, as the main thread of a process under
 // `ulimit -s` would have; the thread is the UI thread meanwhile. Call on the UI thread.
 void RunOnStackOf(size_t StackBytes, const std::function<void()>& Fn);

@@ -11,6 +11,24 @@ namespace {
 
 THookList* TheHookList = nullptr;
 
+// The event system's call before it delivers an event (Data: the receiver, the event and the
+// place of the result). Widgets live on the UI thread only, so every other thread leaves at the
+// first test.
+bool DeliverToHookedWidget(void** Data) {
+    auto* Receiver = static_cast<QObject*>(Data[0]);
+    if (!Receiver || !Receiver->isWidgetType() || !TheHookList) return false;
+    TControlHook* H = TheHookList->FindControlHook(static_cast<QWidget*>(Receiver));
+    return H && H->Deliver(static_cast<QEvent*>(Data[1]), *static_cast<bool*>(Data[2]));
+}
+
+void RegisterDelivery() {
+    // Once for the process: other threads read the list of these calls without a lock, so it is
+    // never changed again.
+    static const bool Registered =
+        QInternal::registerCallback(QInternal::EventNotifyCallback, DeliverToHookedWidget);
+    (void)Registered;
+}
+
 // Events the toolkit needs for its own bookkeeping, which a before-hook cannot keep from the
 // widget.
 bool AlwaysDelivered(const QEvent* E) {
@@ -104,12 +122,11 @@ void TControlHook::SetControl(QWidget* Value) {
 
 void TControlHook::SetWndProc() {
     if (!FControl || FDestroying || FInstalled) return;
-    FControl->installEventFilter(this);
+    RegisterDelivery();
     FInstalled = true;
 }
 
 void TControlHook::RestoreWndProc() {
-    if (FInstalled && FControl) FControl->removeEventFilter(this);
     FInstalled = false;
 }
 
@@ -156,20 +173,26 @@ void TControlHook::NotifyHooks(bool After, QEvent* Msg, bool& Handled) {
     }
 }
 
-bool TControlHook::eventFilter(QObject* Watched, QEvent* Event) {
-    if (Watched != FControl || FHooks.empty() || FDestroying) return false;
-    bool Handled = false;
+bool TControlHook::Deliver(QEvent* Event, bool& Result) {
+    if (!FInstalled || FHooks.empty() || FDestroying || !FControl) return false;
     QPointer<TControlHook> Self(this);
+    QPointer<QWidget> Control(FControl);
+    bool Handled = false;
     NotifyHooks(false, Event, Handled);
-    if (AlwaysDelivered(Event)) {
-        if (Event->type() == QEvent::DeferredDelete) return false; // the widget goes now
-    } else if (Handled) {
+    if (!Control) {
+        // A handler destroyed the widget: there is no one left to deliver to.
+        Result = true;
         return true;
     }
-    if (!Self || !FControl || !HasAfterHooks()) return false;
-    // The widget's own handling, then the after-hooks.
-    QPointer<QWidget> Control(FControl);
-    static_cast<QObject*>(Control.data())->event(Event);
+    if (Event->type() == QEvent::DeferredDelete) return false; // the widget goes now
+    if (Handled && !AlwaysDelivered(Event)) {
+        Result = true;
+        return true;
+    }
+    QCoreApplication* App = QCoreApplication::instance();
+    if (!Self || !App || !HasAfterHooks()) return false;
+    // The delivery the event system would make next, then the after-hooks.
+    Result = App->notify(Control, Event);
     Handled = false;
     if (Self && Control) NotifyHooks(true, Event, Handled);
     return true;

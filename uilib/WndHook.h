@@ -2,9 +2,17 @@
 //
 // A TWindowHook names a widget (WinControl) and gets BeforeMessage before the widget's own
 // handling of each event and AfterMessage after it. All hooks of one widget share one
-// TControlHook, an event filter on the widget; the process-wide THookList keeps the control
-// hooks. Because the filter lives on the widget object, destroying and re-creating the
-// widget's native window never loses a hook.
+// TControlHook; the process-wide THookList keeps the control hooks. The widget's own handling
+// is everything the toolkit does with the event without hooks: every event filter on it (a
+// scroll area's viewport, for one, does its work in such a filter) and the widget itself, in
+// their usual order, with the same result for the sender. Nothing is kept per native window, so
+// destroying and re-creating the widget's native window never loses a hook.
+//
+// The hooks stand in the event system's delivery of an event to the widget (QCoreApplication's
+// hook for extensions, QInternal::EventNotifyCallback, registered once on the UI thread when the
+// first widget is hooked): events sent, posted or coming from the window system. Events that
+// reach the widget another way, passed on from a child that ignored them or handed straight to
+// QApplication::notify (QTest's widget events), bypass the hooks and are handled as usual.
 //
 // The rules of one event: the before-hooks run newest first; one that sets Handled stops the
 // remaining before-hooks, and then neither the widget nor the after-hooks see the event (the
@@ -13,10 +21,6 @@
 // leaves (or is freed) while an event is dispatched is not called for it any more; one that
 // arrives during the dispatch is first called for the next event. An exception from a handler
 // goes to HandleException; the other hooks and the widget still get the event.
-//
-// When an after-hook is attached, the control hook delivers the event to the widget itself and
-// then stops it, so event filters installed on that widget before the hook do not see events
-// it delivers.
 //
 // Ownership: a TWindowHook belongs to its owner (QObject parent); a TControlHook belongs to the
 // hook list and is freed later (through the event loop) once its last hook has moved to another
@@ -86,8 +90,10 @@ public:
     void AttachHook(TWindowHook* Hook);
     void DetachHook(TWindowHook* Hook);
 
-protected:
-    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    // The delivery of Event to the widget with its hooks around it; false when the event is
+    // to go on as without hooks (Result untouched), true when it was delivered here (or stopped)
+    // and Result is what the sender gets.
+    bool Deliver(QEvent* Event, bool& Result);
 
 private:
     void NotifyHooks(bool After, QEvent* Msg, bool& Handled);

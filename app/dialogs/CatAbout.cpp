@@ -93,5 +93,5 @@ bool TAboutBox::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TAboutBox::httpClick(QLabel* Link) {
-    UserDialogs().ShellOpen(FromQString(Link->toolTip()));
+    ShellOpenOrSay(FromQString(Link->toolTip()));
 }

@@ -1,6 +1,7 @@
 // TAboutBox: the "About" window: the program's icon and name, its version, the credit line and
 // two links, the support mail address and the home page, which a click hands to the desktop
-// (exactly the "mailto:" or "http://" text the link shows, nothing else).
+// (exactly the "mailto:" or "http://" text the link shows, nothing else); a box says so when
+// the desktop has no program for it.
 //
 // Made for one showing by the dialog factory, which owns it. UI thread only.
 #pragma once

@@ -144,7 +144,8 @@ void TfmKeyWord::bbAddClick() {
     if (!K || K->IndexOfName(Name) != -1) return;
     auto* KeyWord = new TKeyWordItem(K);
     KeyWord->SetItemName(Name);
-    ListBox1->setCurrentItem(AddEntry(KeyWord));
+    // The new entry alone is selected: a Delete that follows must not take earlier ones too.
+    ListBox1->setCurrentItem(AddEntry(KeyWord), QItemSelectionModel::ClearAndSelect);
 }
 
 bool TfmKeyWord::DeleteEntry(int Index) {
@@ -181,7 +182,5 @@ void TfmKeyWord::aRenameExecute() {
     K->SetItemName(Name);
     // The entry moves to the place of its new name.
     delete ListBox1->takeItem(Index);
-    QListWidgetItem* Entry = AddEntry(K);
-    Entry->setSelected(true);
-    ListBox1->setCurrentItem(Entry);
+    ListBox1->setCurrentItem(AddEntry(K), QItemSelectionModel::ClearAndSelect);
 }

@@ -3,9 +3,11 @@
 #include "ReportRenderer.h"
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
+#include "platform/SafeSave.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -16,9 +18,17 @@ std::string ValidUtf8(const std::string& S) {
     return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size())).toStdString();
 }
 
-// The report's own display text (control characters replaced) as UTF-8.
+// The report's own display text (control characters shown as their pictures) as UTF-8.
 std::string Display(const std::string& S) {
     return ReportText(S).toStdString();
+}
+
+// The text export's form of a name: exact but for what would break its lines (the control
+// characters other than the tab, shown as on the page) and bytes that are no UTF-8.
+std::string PlainText(const std::string& S) {
+    QString Q = ReportText(S);
+    Q.replace(ControlPicture('\t'), QLatin1Char('\t'));
+    return Q.toStdString();
 }
 
 size_t CodePoints(const std::string& Utf8) {
@@ -29,6 +39,9 @@ size_t CodePoints(const std::string& Utf8) {
 
 std::string CsvField(const std::string& S) {
     std::string R = "\"";
+    // A cell that begins like a formula is one to a spreadsheet, which would run it: the
+    // apostrophe in front makes it text there.
+    if (!S.empty() && std::string_view("=+-@\t\r").find(S[0]) != std::string_view::npos) R += '\'';
     for (char C : ValidUtf8(S)) {
         R += C;
         if (C == '"') R += '"';
@@ -106,14 +119,14 @@ std::string ExportText(const TReportDefinition& Report) {
     std::vector<std::string> Names;
     Names.reserve(Report.Entries.size());
     for (const TReportEntry& E : Report.Entries) {
-        Names.push_back(Display(E.Name));
+        Names.push_back(PlainText(E.Name));
         Column = std::max(Column, std::min(CodePoints(Names.back()), MaxColumn));
     }
-    std::string R = Display(Report.Title) + "\n\n";
+    std::string R = PlainText(Report.Title) + "\n\n";
     for (size_t I = 0; I < Names.size(); ++I) {
         R += Names[I];
         R.append(Column - std::min(Column, CodePoints(Names[I])) + 2, ' ');
-        R += Display(Report.Entries[I].FileName) + "\n";
+        R += PlainText(Report.Entries[I].FileName) + "\n";
     }
     return R;
 }
@@ -151,7 +164,7 @@ std::string ExportHtml(const TReportDefinition& Report) {
                     "body { font-family: sans-serif; margin: 10mm; }\n"
                     "h1 { font-size: 14pt; text-align: center; }\n"
                     "th, td { font-size: 10pt; text-align: left; vertical-align: top; "
-                    "padding: 1px 12px 1px 0; overflow-wrap: anywhere; }\n"
+                    "padding: 1px 12px 1px 0; overflow-wrap: anywhere; white-space: pre-wrap; }\n"
                     "</style>\n</head>\n<body>\n<h1>" +
                     Title + "</h1>\n<table>\n<tr><th>" + HtmlText(Report.NameCaption) +
                     "</th><th>" + HtmlText(Report.FileNameCaption) + "</th></tr>\n";
@@ -162,36 +175,31 @@ std::string ExportHtml(const TReportDefinition& Report) {
 
 bool SaveReport(const TReportDefinition& Report, TReportExportFormat Format,
                 const QString& FileName, const std::function<bool(int, int)>& Progress) {
-    const std::string Name = FileName.toStdString();
+    const std::string Name = QFile::encodeName(FileName).toStdString();
     if (Format == refPdf && Report.Entries.empty() && !Report.PrintIfEmpty)
         throw Exception("The report is empty: there is nothing to write to \"" + Name + "\"");
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly))
-        throw Exception(
-            ::Format(SysConsts::SFCreateError, {Name, File.errorString().toStdString()}));
+    std::string Bytes;
     if (Format == refPdf) {
-        QPdfWriter Pdf(&File);
-        Pdf.setResolution(static_cast<int>(TReportLayout::Resolution));
-        Pdf.setPageSize(
-            QPageSize(QSizeF(Report.PageWidthMM, Report.PageHeightMM), QPageSize::Millimeter));
-        Pdf.setTitle(QString::fromStdString(Report.Title));
-        Pdf.setCreator(QStringLiteral("Quillmark"));
-        if (PrintReport(Report, Pdf, Progress) < 0) {
-            File.cancelWriting();
-            return false;
+        QBuffer Pages;
+        Pages.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter Pdf(&Pages);
+            Pdf.setResolution(static_cast<int>(TReportLayout::Resolution));
+            Pdf.setPageSize(
+                QPageSize(QSizeF(Report.PageWidthMM, Report.PageHeightMM), QPageSize::Millimeter));
+            Pdf.setTitle(QString::fromStdString(Report.Title));
+            Pdf.setCreator(QStringLiteral("Quillmark"));
+            if (PrintReport(Report, Pdf, Progress) < 0) return false;
         }
+        Bytes = Pages.data().toStdString();
     } else {
-        std::string Bytes = Format == refText  ? ExportText(Report)
-                            : Format == refCsv ? ExportCsv(Report)
-                            : Format == refRtf ? ExportRtf(Report)
-                                               : ExportHtml(Report);
-        if (File.write(Bytes.data(), static_cast<qint64>(Bytes.size())) !=
-            static_cast<qint64>(Bytes.size()))
-            throw Exception(
-                ::Format(SysConsts::SFCreateError, {Name, File.errorString().toStdString()}));
+        Bytes = Format == refText  ? ExportText(Report)
+                : Format == refCsv ? ExportCsv(Report)
+                : Format == refRtf ? ExportRtf(Report)
+                                   : ExportHtml(Report);
     }
-    if (!File.commit())
-        throw Exception(
-            ::Format(SysConsts::SFCreateError, {Name, File.errorString().toStdString()}));
+    // As a catalog is saved: a regular file or a new name only (never a FIFO, a device or a
+    // dangling link), the old file intact until the new one is complete.
+    ReplaceFileContents(Name, Bytes);
     return true;
 }

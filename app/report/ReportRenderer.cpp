@@ -31,10 +31,14 @@ constexpr double ColumnGapMM = 3.0;
 
 } // namespace
 
+QChar ControlPicture(char16_t C) {
+    return QChar(C == 0x7F ? char16_t(0x2421) : char16_t(0x2400 + C));
+}
+
 QString ReportText(const std::string& S) {
     QString Q = QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
     for (QChar& C : Q)
-        if (C.unicode() < 0x20 || C.unicode() == 0x7F) C = QChar::ReplacementCharacter;
+        if (C.unicode() < 0x20 || C.unicode() == 0x7F) C = ControlPicture(C.unicode());
     return Q;
 }
 

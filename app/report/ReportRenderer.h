@@ -63,8 +63,11 @@ private:
 };
 
 // The text of a catalog name as the report shows it: UTF-8 decoded (bad bytes as U+FFFD), and
-// control characters, which would break lines or columns, as U+FFFD too.
+// control characters, which would break lines or columns, as their pictures: a tab as U+2409,
+// a newline as U+240A, DEL as U+2421. Everything else, blanks included, stays as it is.
 QString ReportText(const std::string& S);
+// The picture of control character C (below 0x20, or 0x7F).
+QChar ControlPicture(char16_t C);
 
 // Prints Definition on Device, page after page, in full-page mode on the device's paper.
 // Progress (page done, page count) may answer false to stop. Returns the number of pages

@@ -5,9 +5,14 @@
 #include "core/FolderScan.h"
 #include "core/KeyWords.h"
 
+#include <QApplication>
 #include <QMenu>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -188,6 +193,47 @@ TEST_F(ActionTableTest, EveryActionHasItsCaptionHintsShortcutAndPlaces) {
             Buttons.push_back(B->objectName().toStdString());
     EXPECT_EQ(Buttons,
               (V{"File1Button", "Edit1Button", "View1Button", "Tools1Button", "Help1Button"}));
+}
+
+TEST_F(ActionTableTest, LeftAndRightWalkTheMenuBarWhileAMenuIsOpen) {
+    // Each menu that opens is noted, and the next key goes to it once it is open; a submenu
+    // opens as Qt opens it, so its keys go out as soon as it shows.
+    const std::vector<std::pair<Qt::Key, int>> Keys = {
+        {Qt::Key_Right, 0}, {Qt::Key_Right, 0}, // File -> Edit -> View
+        {Qt::Key_Up, 2},                        // to "Tollbars" from the first entry
+        {Qt::Key_Right, 0},                     // opens the Tollbars submenu
+        {Qt::Key_Right, 0},                     // from a plain entry of the submenu: Tools
+        {Qt::Key_Left, 0},  {Qt::Key_Left, 0},  {Qt::Key_Left, 0}, // View, Edit, File
+        {Qt::Key_Left, 0},                                         // round the end: Help
+        {Qt::Key_Escape, 0}};
+    std::vector<std::string> Shown;
+    size_t Next = 0;
+    QObject Guard; // the test's timers and connections go with it
+    auto SendKeys = [&] {
+        while (Next < Keys.size()) {
+            auto* Open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!Open) return;
+            const auto [Key, Repeat] = Keys[Next++];
+            for (int I = 0; I < std::max(Repeat, 1); ++I)
+                QTest::keyClick(Open, Key);
+            if (Key != Qt::Key_Up) return;
+        }
+    };
+    for (QMenu* M : Main->findChildren<QMenu*>())
+        QObject::connect(M, &QMenu::aboutToShow, &Guard, [&, M] {
+            Shown.push_back(M->title().toStdString());
+            QTimer::singleShot(0, &Guard, SendKeys);
+        });
+    // Menus left open close after a while, so that a menu bar that cannot be walked fails here.
+    QTimer::singleShot(10000, &Guard, [] {
+        while (QWidget* Open = QApplication::activePopupWidget())
+            Open->close();
+    });
+    Part<QToolButton>("File1Button")->showMenu();
+    EXPECT_TRUE(
+        PumpUntil([&] { return Next == Keys.size() && !QApplication::activePopupWidget(); }));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"&File", "&Edit", "&View", "Tollbars", "&Tools",
+                                               "&View", "&Edit", "&File", "&Help"}));
 }
 
 TEST_F(ActionTableTest, EachRuleHoldsInEveryStateThatDecidesIt) {

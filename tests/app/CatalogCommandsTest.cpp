@@ -78,6 +78,25 @@ TEST_F(CatalogCommandsTest, SaveNamesAnUntitledCatalogAndOpenBringsItBack) {
     EXPECT_TRUE(Recent(*Main).empty());
 }
 
+TEST_F(CatalogCommandsTest, NewNamesTheRootAsAtStartUp) {
+    // A catalog whose root is "Holidays", then New and Save: the new file's root is "Desktop".
+    EXPECT_EQ(RootNode()->Text(), "Desktop");
+    CurrentCatalog->SetItemName("Holidays");
+    const std::string Holidays = OpenSample("holidays.qlmk");
+    EXPECT_EQ(RootNode()->Text(), "Holidays");
+    Trigger("aNew");
+    EXPECT_EQ(CurrentCatalog->Name(), "Desktop");
+    EXPECT_EQ(RootNode()->Text(), "Desktop");
+    EXPECT_FALSE(CatalogModified);
+    const std::string Path = Dir->Path() + "new.qlmk";
+    Dialogs->ChooseFile(Path);
+    Trigger("aSave");
+    Main->OpenCatalog(Holidays);
+    Main->OpenCatalog(Path);
+    EXPECT_EQ(CurrentCatalog->Name(), "Desktop");
+    EXPECT_EQ(RootNode()->Text(), "Desktop");
+}
+
 TEST_F(CatalogCommandsTest, TheSaveQuestionDecidesWhetherNewGoesOn) {
     const std::string Path = OpenSample();
     AddVirtual(CurrentCatalog, "Added");

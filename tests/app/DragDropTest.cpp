@@ -1,7 +1,7 @@
 // Drag and drop inside the main window: when a drag starts, which drops the tree and the list
 // take from each pane, the moves and their refusals, keywords dropped onto items, and the order
-// of the folder list. Drops are synthetic drag events on the panes' viewports, as the desktop
-// delivers them.
+// of the folder list. Drags start from real mouse events on the panes' viewports; drops are
+// synthetic drag events there, as the desktop delivers them.
 #include "AppTestSupport.h"
 
 #include "app/ListPanes.h"
@@ -9,8 +9,12 @@
 
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTest>
+
+#include <algorithm>
 
 class DragDropTest : public MainWindowTest {
 protected:
@@ -72,6 +76,27 @@ protected:
         QCoreApplication::sendEvent(Viewport, &E);
     }
 
+    // A press on From, a move pixel by pixel Down pixels down, as a hand moves a mouse, and the
+    // release. Each drag that starts meanwhile is told to Started with the captions of the
+    // rows selected in L at that moment, sorted.
+    void DragRows(TCustomListView* L, const std::string& From, int Down,
+                  const std::function<void(std::vector<std::string> Selected)>& Started) {
+        QWidget* V = L->ReportPane()->viewport();
+        const QPoint P = L->ReportPane()->visualRect(L->IndexOfItem(RowOf(L, From))).center();
+        Main->OnStartDrag = [&](TDragSource) {
+            std::vector<std::string> Selected;
+            for (TListViewItem* Row : L->SelectedItems())
+                Selected.push_back(Row->Caption());
+            std::sort(Selected.begin(), Selected.end());
+            Started(Selected);
+        };
+        QTest::mousePress(V, Qt::LeftButton, {}, P);
+        for (int Y = 1; Y <= Down; ++Y)
+            QTest::mouseMove(V, P + QPoint(0, Y));
+        QTest::mouseRelease(V, Qt::LeftButton, {}, P + QPoint(0, Down));
+        Main->OnStartDrag = nullptr;
+    }
+
     TBasicFolder *A = nullptr, *A1 = nullptr, *B = nullptr;
     TFileCollection* Disc = nullptr;
     TFileFolder* Sub = nullptr;
@@ -105,6 +130,41 @@ TEST_F(DragDropTest, ADragStartsAtNinePixelsFromAFolderOrLocatedFileRowOnly) {
     Main->SetCurrentFolder(Disc);
     Press("f.txt", 20); // a plain file of a disc is never dragged
     EXPECT_EQ(Started.size(), 2u);
+}
+
+TEST_F(DragDropTest, EverySelectedRowGoesWhereTheMouseDragsOne) {
+    auto* V = AddVirtual(CurrentCatalog, "V");
+    Main->RefreshTreeNode(RootNode());
+    tvMain()->expandAll();
+    Main->RefreshList(false);
+    // Three rows: the press lands on the middle one; moving selects nothing else.
+    SelectRows({"A", "Loc", "V"});
+    int Drags = 0;
+    DragRows(lvMain(), "Loc", 12, [&](std::vector<std::string> Selected) {
+        ++Drags;
+        EXPECT_EQ(Selected, (std::vector<std::string>{"A", "Loc", "V"}));
+        EXPECT_TRUE(TreeTakes(TDragSource::List, B, true));
+    });
+    EXPECT_EQ(Drags, 1);
+    for (TBasicItem* X : std::initializer_list<TBasicItem*>{A, Loc, V})
+        EXPECT_EQ(X->OwnerItem(), B) << X->DisplayName();
+
+    // Keywords: both dragged keywords are attached.
+    auto* K1 = new TKeyWordItem(CurrentCatalog->KeyWords());
+    K1->SetItemName("k1");
+    auto* K2 = new TKeyWordItem(CurrentCatalog->KeyWords());
+    K2->SetItemName("k2");
+    RefreshKeyWordsProc();
+    Trigger("aRight");
+    ProcessEvents();
+    SelectRowsOf(lvKey(), {"k1", "k2"});
+    DragRows(lvKey(), "k2", 12, [&](std::vector<std::string> Selected) {
+        ++Drags;
+        EXPECT_EQ(Selected, (std::vector<std::string>{"k1", "k2"}));
+        EXPECT_TRUE(TreeTakes(TDragSource::KeyWords, B, true));
+    });
+    EXPECT_EQ(Drags, 2);
+    EXPECT_EQ(B->KeyWords().size(), 2u);
 }
 
 TEST_F(DragDropTest, DropsGoOnlyIntoFoldersOfTheUserOutsideScannedFolders) {
@@ -155,23 +215,29 @@ TEST_F(DragDropTest, MovesMarkTheCatalogChangedAndRefusalsSayWhy) {
     EXPECT_EQ(Loc->OwnerItem(), B);
     EXPECT_EQ(RowOf("Loc"), nullptr);
     EXPECT_TRUE(CatalogModified);
-    // A folder dragged in the tree onto another: its node with its children follows.
+    // A folder dragged in the tree onto another: its node with its children follows, and what
+    // was open below either stays open.
+    TBasicFolder* C = AddVirtual(B, "C");
+    AddVirtual(C, "C1");
+    Main->RefreshTreeNode(RootNode());
+    tvMain()->expandAll();
     CatalogModified = false;
     Main->SetCurrentFolder(A);
     EXPECT_TRUE(TreeTakes(TDragSource::Tree, B, true));
     EXPECT_EQ(A->OwnerItem(), B);
     EXPECT_TRUE(CatalogModified);
     ASSERT_NE(ChildNode(RootNode(), "B"), nullptr);
-    EXPECT_EQ(NodeTexts(ChildNode(RootNode(), "B")), std::vector<std::string>{"A"});
+    EXPECT_EQ(NodeTexts(ChildNode(RootNode(), "B")), (std::vector<std::string>{"A", "C"}));
     EXPECT_EQ(NodeTexts(ChildNode(ChildNode(RootNode(), "B"), "A")),
               std::vector<std::string>{"A1"});
     EXPECT_EQ(tvMain()->Selected(), NodeOf(A));
+    for (TBasicItem* Open : std::initializer_list<TBasicItem*>{B, A, C})
+        EXPECT_TRUE(tvMain()->isExpanded(tvMain()->IndexOfNode(NodeOf(Open))))
+            << Open->DisplayName();
     EXPECT_TRUE(Dialogs->Messages().empty());
 
     // Two folders dropped on one of them: the other moves in, that one says why it stays.
     Main->SetCurrentFolder(B);
-    AddVirtual(B, "C");
-    Main->RefreshList(false);
     SelectRows({"A", "C"});
     Dialogs->Answer(mrOk);
     EXPECT_TRUE(ListTakes(TDragSource::List, A, true));
@@ -179,6 +245,7 @@ TEST_F(DragDropTest, MovesMarkTheCatalogChangedAndRefusalsSayWhy) {
               std::vector<std::string>{
                   "Cannot move A: The destination folder is the same as the source folder."});
     EXPECT_EQ(ListCaptions(), (std::vector<std::string>{"A", "Loc"}));
+    EXPECT_EQ(C->OwnerItem(), A);
     // The other two refusals, through the move itself.
     Dialogs->Answer(mrOk);
     Dialogs->Answer(mrOk);
@@ -221,16 +288,36 @@ TEST_F(DragDropTest, TheListPutsFoldersFirstAndDescendingReversesEverything) {
     AddFile(V, "Tiny", 7)->FileInfoRef().Date = 2;
     AddVirtual(V, "zeta");
     AddFolder(V, "alpha");
+    // Twins that differ only in letter case, as a Linux disk may hold them.
+    AddFile(V, "TINY", 8)->FileInfoRef().Date = 4;
+    AddFile(V, "tiny", 9)->FileInfoRef().Date = 5;
+    AddFolder(V, "Alpha");
     Main->SetCurrentFolder(V);
     Main->SetActiveControl(lvMain());
     Part<QAction>("aDetail")->trigger();
     using N = std::vector<std::string>;
     lvMain()->SortByColumn(1, true);
-    EXPECT_EQ(ListCaptions(), (N{"alpha", "zeta", "Tiny", "small", "big"}));
+    EXPECT_EQ(ListCaptions(),
+              (N{"alpha", "Alpha", "zeta", "Tiny", "TINY", "tiny", "small", "big"}));
     lvMain()->SortByColumn(1, false);
-    EXPECT_EQ(ListCaptions(), (N{"big", "small", "Tiny", "zeta", "alpha"}));
+    EXPECT_EQ(ListCaptions(),
+              (N{"big", "small", "tiny", "TINY", "Tiny", "zeta", "Alpha", "alpha"}));
     lvMain()->SortByColumn(3, true);
     const N ByDate = ListCaptions();
-    ASSERT_EQ(ByDate.size(), 5u);
-    EXPECT_EQ(N(ByDate.begin() + 2, ByDate.end()), (N{"small", "Tiny", "big"}));
+    ASSERT_EQ(ByDate.size(), 8u);
+    EXPECT_EQ(N(ByDate.begin() + 3, ByDate.end()), (N{"small", "Tiny", "big", "TINY", "tiny"}));
+
+    // By name, clicked on the header: letter case orders names that differ only in it (lower
+    // case first), and the second click reverses them with everything else.
+    QHeaderView* Header = lvMain()->ReportPane()->header();
+    auto ClickName = [&] {
+        const QPoint P(Header->sectionViewportPosition(0) + 20, Header->height() / 2);
+        QTest::mouseClick(Header->viewport(), Qt::LeftButton, {}, P);
+    };
+    ClickName();
+    EXPECT_EQ(ListCaptions(),
+              (N{"alpha", "Alpha", "zeta", "big", "small", "tiny", "Tiny", "TINY"}));
+    ClickName();
+    EXPECT_EQ(ListCaptions(),
+              (N{"TINY", "Tiny", "tiny", "small", "big", "zeta", "Alpha", "alpha"}));
 }

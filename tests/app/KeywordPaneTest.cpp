@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -177,6 +178,24 @@ TEST_F(KeywordPaneTest, SetupKeyWordEditsTheKeyWordsAndThePaneShowsThemAtOnce) {
     D.bbAddClick();
     EXPECT_EQ(Entries(),
               (std::vector<std::string>{"Apples", "Category 1", "Holiday", "Old", "Spare"}));
+    // Added by the user's clicks while another entry is selected: the new entry alone is, so
+    // Delete takes only it (and asks nothing: no item carries it).
+    D.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&D));
+    QListWidget* List = D.ListBox1;
+    QTest::mouseClick(List->viewport(), Qt::LeftButton, {},
+                      List->visualItemRect(List->item(2)).center());
+    EXPECT_EQ(D.Edit1->text(), "Holiday");
+    D.Edit1->setText(QStringLiteral("Zebra"));
+    QTest::mouseClick(D.findChild<QWidget*>(QStringLiteral("bbAdd")), Qt::LeftButton);
+    ASSERT_EQ(List->selectedItems().size(), 1);
+    EXPECT_EQ(List->selectedItems().front()->text(), "Zebra");
+    const size_t Questions = Dialogs->Asked.size();
+    QTest::mouseClick(D.findChild<QWidget*>(QStringLiteral("bbDelete")), Qt::LeftButton);
+    EXPECT_EQ(Dialogs->Asked.size(), Questions);
+    EXPECT_EQ(Entries(),
+              (std::vector<std::string>{"Apples", "Category 1", "Holiday", "Old", "Spare"}));
+    D.hide();
 
     Select({"Holiday"});
     EXPECT_TRUE(D.aRename->isEnabled());

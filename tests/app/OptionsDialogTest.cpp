@@ -216,4 +216,12 @@ TEST_F(MainWindowTest, AboutShowsTheVersionAndHandsItsLinksToTheDesktop) {
     EXPECT_EQ(Dialogs->Opened,
               (std::vector<std::string>{"http://quillmark.marrowfield.example",
                                         "mailto:support@quillmark.marrowfield.example"}));
+    // Without a program for the address, a box says so.
+    Dialogs->ShellOpenResult = false;
+    Dialogs->OnAbout([&](TAboutBox& B) { QTest::mouseClick(Child(B, "http"), Qt::LeftButton); });
+    Dialogs->Answer(mrOk);
+    Trigger("About1");
+    EXPECT_EQ(Dialogs->Messages(),
+              std::vector<std::string>{"http://quillmark.marrowfield.example\n\nThe desktop has "
+                                       "no program that opens this address."});
 }

@@ -120,6 +120,10 @@ void TScriptedDialogs::CopyText(const std::string& Text) {
     Copied.push_back(Text);
 }
 
+void TScriptedDialogs::CopyPath(const std::string& Path) {
+    Copied.push_back(Path);
+}
+
 // ---- item properties, options, synchronizing options, about ----
 
 namespace {

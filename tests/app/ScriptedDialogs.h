@@ -51,7 +51,7 @@ public:
     void OnAbout(std::function<void(TAboutBox&)> Work = {});
 
     // What was asked, what the shell was asked to open, the argument vectors of the programs
-    // started (none really starts) and the texts copied.
+    // started (none really starts) and the texts and paths copied.
     std::vector<TQuestion> Asked;
     std::vector<std::string> Opened;
     bool ShellOpenResult = true;
@@ -74,6 +74,7 @@ public:
     bool ShellOpen(const std::string& FileName) override;
     bool StartProgram(const std::vector<std::string>& Argv) override;
     void CopyText(const std::string& Text) override;
+    void CopyPath(const std::string& Path) override;
 
     void ShowItemProperties(TBasicItem* Item, bool FollowTree) override;
     TModalResult ShowCatOptions() override;

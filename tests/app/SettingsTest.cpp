@@ -7,6 +7,9 @@
 #include <QSplitter>
 #include <QToolBar>
 
+#include <algorithm>
+#include <map>
+
 TEST_F(MainWindowTest, OptionsAndLayoutComeBackAtTheNextStart) {
     CreateWindow();
     ShowHidden = false;
@@ -54,61 +57,108 @@ TEST_F(MainWindowTest, OptionsAndLayoutComeBackAtTheNextStart) {
     EXPECT_EQ(Recent[0], Dir->Path() + "newer.qlmk");
 }
 
-TEST_F(MainWindowTest, ToolBarsStandInRowsByTheirStoredTopsThenLefts) {
+TEST_F(MainWindowTest, ToolBarsComeBackInTheRowsTheUserLeftThemIn) {
+    using TRows = std::vector<std::vector<std::string>>;
+    auto Bar = [&](const std::string& Name) { return Part<QToolBar>(Name.c_str()); };
+    // The shown bars by rows, each row from left to right, where Qt has put them.
+    auto Rows = [&] {
+        ProcessEvents();
+        std::map<int, std::vector<std::string>> ByTop;
+        for (const char* Name : {"MenuToolBar", "FileToolbar", "ToolsToolBar", "ViewStyleToolbar"})
+            ByTop[Bar(Name)->y()].push_back(Name);
+        TRows R;
+        for (auto& [Top, Names] : ByTop) {
+            std::sort(Names.begin(), Names.end(), [&](const std::string& A, const std::string& B) {
+                return Bar(A)->x() < Bar(B)->x();
+            });
+            R.push_back(Names);
+        }
+        return R;
+    };
+    // The bars put in these rows, as dragging them by their handles leaves them.
+    auto Arrange = [&](const TRows& Wanted) {
+        for (const auto& Row : Wanted)
+            for (const std::string& Name : Row)
+                Main->removeToolBar(Bar(Name));
+        for (const auto& Row : Wanted) {
+            Main->addToolBarBreak();
+            for (const std::string& Name : Row) {
+                Main->addToolBar(Bar(Name));
+                Bar(Name)->show();
+            }
+        }
+        ASSERT_EQ(Rows(), Wanted);
+    };
+    auto Restart = [&](const std::function<void()>& Meanwhile = [] {}) {
+        Main->close();
+        Main.reset();
+        Meanwhile();
+        CreateWindow();
+    };
+
+    // The File bar beside the menu bar: the next starts show the same two rows; so does a start
+    // from settings that keep no place of the view-style bar (older ones), whose own top is a
+    // pixel or two off the others'.
     CreateWindow();
-    Trigger("Bar21");
-    Main->close();
-    Main.reset();
-    // The file and standard bars on the first row, the menu and controls bars on the last,
-    // the view-style bar (whose place is not stored) between them.
-    for (const auto& [Name, Value] : {std::pair{"FTL", "0"},
-                                      {"FTT", "0"},
-                                      {"TTL", "10"},
-                                      {"TTT", "0"},
-                                      {"VTL", "5"},
-                                      {"VTT", "400"},
-                                      {"MTL", "0"},
-                                      {"MTT", "400"}})
-        StoreSetting(Name, Value);
-    CreateWindow();
-    auto* File = Part<QToolBar>("FileToolbar");
-    auto* Tools = Part<QToolBar>("ToolsToolBar");
-    auto* Menu = Part<QToolBar>("MenuToolBar");
-    auto* View = Part<QToolBar>("ViewToolBar");
-    auto* Style = Part<QToolBar>("ViewStyleToolbar");
-    EXPECT_EQ(File->y(), Tools->y());
-    EXPECT_LT(File->x(), Tools->x());
-    EXPECT_LT(Tools->y(), Style->y());
-    EXPECT_LT(Style->y(), Menu->y());
-    EXPECT_EQ(Menu->y(), View->y());
-    EXPECT_LT(Menu->x(), View->x());
+    const TRows FileUp = {{"MenuToolBar", "FileToolbar"}, {"ToolsToolBar", "ViewStyleToolbar"}};
+    Arrange(FileUp);
+    for (int Start = 0; Start < 3; ++Start) {
+        Restart([&] {
+            if (Start < 2) return;
+            EXPECT_NE(StoredSetting("VSTT"), "(none)");
+            StoreSetting("VSTL", "");
+            StoreSetting("VSTT", "");
+        });
+        EXPECT_EQ(Rows(), FileUp) << Start;
+    }
+    // The view-style bar has a place of its own.
+    const TRows StyleUp = {{"MenuToolBar", "ViewStyleToolbar"}, {"FileToolbar", "ToolsToolBar"}};
+    Arrange(StyleUp);
+    Restart();
+    EXPECT_EQ(Rows(), StyleUp);
 
     // Hidden, a bar keeps its place among the others.
     Trigger("Bar21");
-    Main->close();
-    Main.reset();
-    CreateWindow();
-    Trigger("Bar21");
     ProcessEvents();
-    EXPECT_EQ(Part<QToolBar>("ViewToolBar")->y(), Part<QToolBar>("MenuToolBar")->y());
+    const QPoint Controls = Bar("ViewToolBar")->pos();
+    Trigger("Bar21");
+    Restart();
+    Trigger("Bar21");
+    EXPECT_EQ(Rows(), StyleUp);
+    EXPECT_EQ(Bar("ViewToolBar")->pos(), Controls);
 }
 
-TEST_F(MainWindowTest, StoredFlagsReadTheirLow16BitsAndByteOptionsTheirLow8) {
+TEST_F(MainWindowTest, StoredValuesReadWithinTheirBounds) {
     StoreSetting("ShowHidden", "65536");
-    StoreSetting("AutoOpen", "65537");
+    StoreSetting("HTMLDescription", "65537");
     StoreSetting("SaveSetting", "1");
     StoreSetting("DoubleClick", "257");
     StoreSetting("DescriptionMode", "256");
-    StoreSetting("ColumnWidth", "900000000,x");
+    // Numbers out of their bounds, as a damaged or hand-edited file holds them, count as
+    // missing; so does a text that is no number.
+    StoreSetting("gRecentListCount", "-7");
+    StoreSetting("ColumnWidth", "-40,900000000,x,5");
+    StoreSetting("FolderSize", "-300");
+    StoreSetting("FTT", "2147483647");
+    StoreSetting("MTT", "-2147483648");
+    StoreSetting("Recent", "/a.qlmk,/b.qlmk,/c.qlmk");
     CreateWindow();
     EXPECT_FALSE(ShowHidden);
-    EXPECT_TRUE(AutoOpen);
+    EXPECT_TRUE(HTMLDescription);
     EXPECT_TRUE(SaveSetting);
     EXPECT_EQ(DoubleClick, 1);
     EXPECT_EQ(DescriptionMode, 0);
-    // A damaged width cannot make the column absurd; one that is no number changes nothing.
-    EXPECT_LE(lvMain()->ColumnWidth(0), 16384);
-    EXPECT_EQ(lvMain()->ColumnWidth(1), 75);
+    EXPECT_EQ(gRecentListCount, 4);
+    EXPECT_EQ(GetColumnWidths(*lvMain()).substr(0, 7), "175,75,");
+    EXPECT_EQ(lvMain()->ColumnWidth(4), 75);
+    EXPECT_EQ(Part("LeftPanel")->width(), 200);
+    EXPECT_LT(Part<QToolBar>("MenuToolBar")->y(), Part<QToolBar>("FileToolbar")->y());
+    // Options > Cancel sets the recent list's size from what was read: all three stay.
+    Dialogs->OnOptions();
+    Trigger("SetupAction");
+    EXPECT_EQ(Part<TMRUManager>("MRUManager1")->RecentList().Count(), 3);
+    Main->close();
+    EXPECT_EQ(StoredSetting("gRecentListCount"), "4");
 }
 
 TEST_F(MainWindowTest, WithoutSaveSettingOnlyThatFlagIsWritten) {

@@ -5,7 +5,10 @@
 
 #include "app/ShellMenu.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -116,7 +119,8 @@ TEST_F(ShellMenuTest, OpenWithOffersTheDesktopsApplicationsAndPassesTheNameAsOne
     MakeDir(Data);
     MakeDir(Data + "/applications");
     WriteFile(Data + "/applications/editor.desktop",
-              "[Desktop Entry]\nType=Application\nName=Editor\nExec=/bin/true --edit %F\n");
+              "[Desktop Entry]\nType=Application\n"
+              "Name=Codes & Escapes\nExec=/bin/true --edit %F\n");
     WriteFile(Data + "/applications/viewer.desktop",
               "[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/true %u %i\n");
     WriteFile(Config->Path() + "mimeapps.list",
@@ -151,7 +155,11 @@ TEST_F(ShellMenuTest, OpenWithOffersTheDesktopsApplicationsAndPassesTheNameAsOne
     ASSERT_NE(With, nullptr);
     ASSERT_EQ(With->actions().size(), 2);
     EntryOf(With, "Viewer")->trigger();
-    EntryOf(With, "Editor")->trigger();
+    // An "&" in a name is shown, not taken for the mark of a shortcut letter.
+    QAction* Codes = EntryOf(With, "Codes && Escapes");
+    ASSERT_NE(Codes, nullptr);
+    EXPECT_EQ(Codes->iconText(), "Codes & Escapes");
+    Codes->trigger();
     EXPECT_EQ(Dialogs->Started, (std::vector<std::vector<std::string>>{
                                     {"/bin/true", Path}, {"/bin/true", "--edit", Path}}));
     EntryOf(Shell, "Open")->trigger();
@@ -159,4 +167,27 @@ TEST_F(ShellMenuTest, OpenWithOffersTheDesktopsApplicationsAndPassesTheNameAsOne
     EXPECT_EQ(Dialogs->Opened, (std::vector<std::string>{Path, Dir->Path() + "disc/"}));
     EntryOf(Shell, "Copy Path")->trigger();
     EXPECT_EQ(Dialogs->Copied, std::vector<std::string>{Path});
+    // When the desktop has no program for it, a box says so.
+    Dialogs->ShellOpenResult = false;
+    Dialogs->Answer(mrOk);
+    EntryOf(Shell, "Open")->trigger();
+    Dialogs->Answer(mrOk);
+    EntryOf(Shell, "Open Containing Folder")->trigger();
+    EXPECT_EQ(Dialogs->Messages(),
+              (std::vector<std::string>{
+                  Path + "\n\nThe desktop has no program that opens this file.",
+                  Dir->Path() + "disc/\n\nThe desktop has no program that opens this folder."}));
+}
+
+TEST(ShellMenu, CopyPathKeepsTheBytesOfTheName) {
+    // The clipboard of the real dialogs: a name that is no UTF-8 comes back byte for byte from the
+    // file address beside the text, through the program's own reader of dropped files.
+    const std::string Path = "/disc/bad \xFF\xFE name%41.txt";
+    NewQtUserDialogs()->CopyPath(Path);
+    const QMimeData* Data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(Data, nullptr);
+    EXPECT_EQ(Data->data(QStringLiteral("text/uri-list")).toStdString(),
+              "file:///disc/bad%20%FF%FE%20name%2541.txt\r\n");
+    EXPECT_EQ(DroppedFileNames(Data), std::vector<std::string>{Path});
+    EXPECT_EQ(Data->text(), ToQString(Path));
 }

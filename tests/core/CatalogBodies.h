@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -92,12 +94,55 @@ inline std::string File(std::string_view Name, int64_t Size = 10,
                         const std::vector<int>& Keys = {}) {
     return Record(ciFileItem, Named(Name) + Basic(Keys) + FileFields(Name, Size));
 }
+// The record as a newer writer makes it: Extra more bytes after the data this reader knows.
+inline std::string Newer(const std::string& Record,
+                         std::string_view Extra = "\x01\x02\x03\x04\x05") {
+    uint32_t Size = 0;
+    for (int I = 3; I >= 0; --I)
+        Size = Size << 8 | static_cast<uint8_t>(Record[static_cast<size_t>(I)]);
+    return Raw32(Size + static_cast<uint32_t>(Extra.size())) + Record.substr(4) +
+           std::string(Extra);
+}
+
+// Bodies the size of real catalogs: while a Padded lives, Body puts three folders of about
+// 130 KiB before the root's own children, so that these lie beyond the inflater's first window
+// and the folders before them go to the helper threads of the load. The folders hold files with
+// names of random bytes: compressed, they cross the inflater's input steps as well.
+inline bool GPadded = false;
+struct Padded {
+    Padded() { GPadded = true; }
+    ~Padded() { GPadded = false; }
+};
+inline constexpr int PadFolderCount = 3;
+
 // A whole body: signature, class table, keywords, root with children, trailer.
 inline std::string Body(const std::vector<std::string>& Keys,
                         const std::vector<std::string>& Children,
                         std::string_view Signature = "QLM 1000", bool Trailer = true) {
-    return std::string(Signature) + ClassTable() + Items(Keys) + Named("Root") + Basic() +
-           Items(Children) + (Trailer ? Int(0) : "");
+    std::string Pad;
+    if (GPadded) {
+        static const std::string Folders = [] {
+            uint32_t Seed = 12345;
+            std::string R;
+            for (int F = 0; F < PadFolderCount; ++F) {
+                std::vector<std::string> Files;
+                for (int I = 0; I < 500; ++I) {
+                    std::string Name(200, '\0');
+                    for (char& C : Name)
+                        C = static_cast<char>((Seed = Seed * 1103515245u + 12345u) >> 23);
+                    Files.push_back(File(Name));
+                }
+                R += Folder("~pad" + std::to_string(F), Files);
+            }
+            return R;
+        }();
+        Pad = Folders;
+    }
+    std::string R = std::string(Signature) + ClassTable() + Items(Keys) + Named("Root") + Basic();
+    R += Int(static_cast<int32_t>(Children.size() + (GPadded ? PadFolderCount : 0))) + Pad;
+    for (const std::string& C : Children)
+        R += C;
+    return R + (Trailer ? Int(0) : "");
 }
 
 // A body whose root holds a chain of Depth virtual folders, each inside the one before (built in
@@ -123,6 +168,17 @@ inline std::string Compress(std::string_view Bytes) {
     S.Write(Bytes.data(), Bytes.size());
     CompressStream(S);
     return std::string(S.View());
+}
+
+// One zlib stream at level 1: what a quick writer gives (the program's own writer, level 9, is
+// the slower way to the same kind of file).
+inline std::string Deflate(std::string_view Bytes) {
+    uLongf Len = compressBound(static_cast<uLong>(Bytes.size()));
+    std::string Z(Len, '\0');
+    compress2(reinterpret_cast<Bytef*>(Z.data()), &Len,
+              reinterpret_cast<const Bytef*>(Bytes.data()), static_cast<uLong>(Bytes.size()), 1);
+    Z.resize(Len);
+    return Z;
 }
 
 inline std::string Inflate(std::string_view Bytes) {
@@ -192,6 +248,8 @@ inline void ExpectIdle(TCatFileItem* Root) {
     EXPECT_FALSE(Root->Types()->Paused());
 }
 
+// Catalogs are loaded the way the program loads them: the body compressed into a file on disk,
+// opened, inflated while it is parsed, its large folders read by helper threads.
 class CatalogFile : public ::testing::Test {
 protected:
     void TearDown() override { ExpectIdle(Cat.get()); }
@@ -206,14 +264,22 @@ protected:
         LoadRaw(Bytes);
     }
     // Loads into the catalog as it is (LoadBody clears it first, as the program does).
-    void LoadRaw(std::string_view Bytes) {
-        TMemoryStream S;
-        S.Write(Bytes.data(), Bytes.size());
-        LoadCatalogBody(*Cat.get(), S);
+    void LoadRaw(std::string_view Bytes) { LoadFile(Deflate(Bytes)); }
+    // Loads the catalog file whose bytes are Z.
+    void LoadFile(std::string_view Z) {
+        WriteFile(FileName(), Z);
+        Cat->SetCatFile(FileName());
+        Cat->LoadFromFile();
     }
     std::string LoadError(std::string_view Bytes) {
         return ErrorOf([&] { LoadBody(Bytes); });
     }
+    std::string FileError(std::string_view Z) {
+        Cat->Clear();
+        return ErrorOf([&] { LoadFile(Z); });
+    }
+    std::string FileName() const { return Dir / "cat.qlmk"; }
 
+    TempDir Dir;
     TestCatalog Cat;
 };

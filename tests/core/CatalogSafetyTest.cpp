@@ -3,6 +3,8 @@
 // that no locale reorders, and saves that keep what the user has.
 #include "CatalogBodies.h"
 
+#include "bench/SynthCatalog.h"
+
 #include "core/FileTypes.h"
 #include "platform/SafeSave.h"
 #include "platform/SysUtils.h"
@@ -11,10 +13,16 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <zlib.h>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -48,6 +56,36 @@ TEST_F(CatalogFile, FilesThatAreNoCatalogAreRefusedFromTheirFirstBytes) {
     // A long string whose claimed length is far beyond the bytes there allocates nothing first.
     std::string Claim = "QLM 1000" + ClassTable() + Items({}) + "\x0C" + Raw32(0xFFFFFFF0u);
     EXPECT_EQ(LoadError(Claim), "File damaded");
+
+    // The empty body, as zlib compresses it, and bodies too short for a signature: refused at
+    // once (the alarm ends a load that hangs).
+    ::alarm(60);
+    EXPECT_EQ(FileError("\x78\x9c\x03\x00\x00\x00\x00\x01"s), "File is not a catalog file");
+    EXPECT_EQ(FileError(Compress("")), "File is not a catalog file");
+    EXPECT_EQ(FileError(Compress("QLM 100")), "File is not a catalog file");
+    ::alarm(0);
+}
+
+TEST_F(CatalogFile, StringsAreBoundedOnBothSides) {
+    // The longest string loads; one byte more is refused, from its length alone when reading,
+    // and before anything is written when saving.
+    std::string Text(MaxCatalogStringSize, 'n');
+    std::string Head = "QLM 1000" + ClassTable() + Items({}) + Named("Root") + "\x0C";
+    std::string Tail = Str("") + Int(-1) + "\x08" + Int(0) + Int(0) + Int(0);
+    LoadBody(Head + Raw32(static_cast<uint32_t>(Text.size())) + Text + Tail);
+    EXPECT_EQ(Cat->Note().size(), MaxCatalogStringSize);
+    Text += 'n';
+    EXPECT_EQ(LoadError(Head + Raw32(static_cast<uint32_t>(Text.size())) + Text + Tail),
+              "File damaded");
+    WriteFile(FileName(), "previous");
+    Cat->SetCatFile(FileName());
+    Cat->SetNote(Text);
+    CatalogModified = true;
+    EXPECT_EQ(ErrorOf([&] { Cat->SaveToFile(); }),
+              "Text too long to save: 67108865 bytes (at most 67108864)");
+    EXPECT_EQ(ReadFile(FileName()), "previous");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(Cat->Note().size(), Text.size());
 }
 
 TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
@@ -61,13 +99,20 @@ TEST_F(CatalogFile, BodiesThatAreNotWhatTheyClaimAreDamaged) {
     // A current body behind the old signature: read as the old format, it does not end where
     // the old format would.
     EXPECT_EQ(LoadError("QLM 1.01" + Good.substr(8)), "File damaded");
-    // Bytes after the end of the zlib stream.
-    std::string Z = Compress(Good) + "tail";
-    TMemoryStream S;
-    S.Write(Z.data(), Z.size());
-    Cat->Clear();
-    EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }),
-              "File is not a catalog file or damaded");
+    // Bytes after the end of the zlib stream, however few, in small files and in files of
+    // several input steps of the inflater.
+    for (bool Large : {false, true}) {
+        std::optional<Padded> Size;
+        if (Large) Size.emplace();
+        std::string Z = Compress(Body({Keyword("k")}, {File("a")}));
+        ASSERT_EQ(FileError(Z), "(no error)");
+        if (Large) {
+            ASSERT_GT(Z.size(), 1u << 18);
+        }
+        for (std::string Tail : {"\0"s, "\0\0"s, "xyz"s, std::string(8, '\0'), "tail"s})
+            EXPECT_EQ(FileError(Z + Tail), "File is not a catalog file or damaded")
+                << Large << " " << Tail.size();
+    }
 }
 
 // Catalogs are read by another inflater than the one that writes them: streams of other zlib
@@ -77,12 +122,7 @@ TEST_F(CatalogFile, ZlibStreamsOfEveryShapeLoadAndDamagedWrappersAreRefused) {
     for (int I = 0; I < 3000; ++I)
         Files.push_back(File("file" + std::to_string(I % 50)));
     const std::string Good = Body({Keyword("k")}, Files);
-    auto Load = [&](const std::string& Z) {
-        TMemoryStream S;
-        S.Write(Z.data(), Z.size());
-        Cat->Clear();
-        return ErrorOf([&] { LoadCatalogData(*Cat.get(), S); });
-    };
+    auto Load = [&](const std::string& Z) { return FileError(Z); };
     // A small window, stored blocks, flushes that end blocks mid-record.
     for (auto [Level, Bits] : {std::pair{0, 15}, {1, 9}, {6, 12}}) {
         z_stream Z{};
@@ -122,12 +162,76 @@ TEST_F(CatalogFile, FailuresLateInALongCompressedBodyAreDamageNotACrash) {
     for (int I = 0; I < 20000; ++I)
         Files.push_back(File("f" + std::to_string(I)));
     std::string Good = Body({}, Files);
-    for (const std::string& Bad : {Good.substr(0, Good.size() - 2) + Int(5), Good + "x"}) {
-        std::string Z = Compress(Bad);
-        TMemoryStream S;
-        S.Write(Z.data(), Z.size());
-        Cat->Clear();
-        EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
+    for (const std::string& Bad : {Good.substr(0, Good.size() - 2) + Int(5), Good + "x"})
+        EXPECT_EQ(LoadError(Bad), "File damaded");
+}
+
+// Body compressed with its deflate data broken at body offset At (a block of the reserved type
+// starts there): the inflater fails there, and drops the window it was filling.
+std::string CompressBrokenAt(const std::string& Body, size_t At) {
+    z_stream Z{};
+    EXPECT_EQ(deflateInit(&Z, 9), Z_OK);
+    std::string Out(compressBound(static_cast<uLong>(Body.size())) + 64, '\0');
+    Z.next_out = reinterpret_cast<Bytef*>(Out.data());
+    Z.avail_out = static_cast<uInt>(Out.size());
+    Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(Body.data()));
+    Z.avail_in = static_cast<uInt>(At);
+    deflate(&Z, Z_FULL_FLUSH);
+    size_t Break = Z.total_out;
+    Z.avail_in = static_cast<uInt>(Body.size() - At);
+    EXPECT_EQ(deflate(&Z, Z_FINISH), Z_STREAM_END);
+    Out.resize(Z.total_out);
+    deflateEnd(&Z);
+    Out[Break] = '\xFF';
+    return Out;
+}
+
+TEST_F(CatalogFile, DamageBeforeBrokenCompressionIsWhatEveryLoadReports) {
+    // The compression breaks in the inflater's second window (the body from 256 KiB on is
+    // lost). A record damaged before that is what a reading from start to end meets first, and
+    // every load reports it, whatever the threads do: also when it lies in a folder large enough
+    // for a helper whose bytes run into the broken window, and when it claims to reach beyond its
+    // small folder into the broken window. Where nothing is damaged before, the broken
+    // compression is what is reported, also when a long string runs into it.
+    const size_t Window = 256 << 10;
+    auto Lead = [](size_t Count, const char* Stem) {
+        std::vector<std::string> Files;
+        for (size_t I = 0; I < Count; ++I)
+            Files.push_back(File(Stem + std::to_string(100000 + I)));
+        return Files;
+    };
+    const size_t FileBytes = Lead(1, "lead").front().size();
+    std::string Bad = Record(ciFileItem, Named("bad") + Basic({7})); // names a keyword not there
+    std::string Reaching = File("reach");
+    Reaching[2] = static_cast<char>(Reaching[2] + 1); // 64 KiB longer than it is
+    struct Case {
+        std::string Child; // holds the damage, after about Before bytes of files
+        size_t Before;
+        const char* Message = "File damaded";
+    };
+    std::string Comment(200 << 10, 'c');
+    for (const Case& C :
+         {Case{Folder("F",
+                      [&] {
+                          std::vector<std::string> Files{Bad};
+                          for (const std::string& F : Lead((100 << 10) / FileBytes, "in"))
+                              Files.push_back(F);
+                          return Files;
+                      }()),
+               200 << 10},
+          Case{Folder("G", {File("g"), Reaching}), Window - (4 << 10)},
+          Case{Record(ciFileItem, Named("long", Comment) + Basic() + FileFields("long", 1)),
+               Window - (100 << 10), "File is not a catalog file or damaded"}}) {
+        std::vector<std::string> Children = Lead(C.Before / FileBytes, "lead");
+        Children.push_back(C.Child);
+        for (const std::string& F : Lead((300 << 10) / FileBytes, "tail"))
+            Children.push_back(F);
+        std::string B = Body({}, Children);
+        size_t At = B.find(C.Child);
+        ASSERT_LT(At, Window);
+        std::string Z = CompressBrokenAt(B, std::max(At + C.Child.size(), Window) + 1000);
+        for (int Run = 0; Run < 8; ++Run)
+            EXPECT_EQ(FileError(Z), C.Message) << "run " << Run << " at " << At;
     }
 }
 
@@ -151,6 +255,135 @@ TEST_F(CatalogFile, DeepCatalogsLoadAndSaveOnASmallStack) {
         }
         Cat->Clear(); // frees the chain without recursion
     }
+}
+
+// The levels of the chain of first children below Item.
+int ChainDepth(TBasicItem* Item) {
+    int Depth = 0;
+    for (; Item->Children() && Item->Children()->Count(); Item = Item->Children()->At(0))
+        ++Depth;
+    return Depth;
+}
+
+TEST_F(CatalogFile, WithoutThreadsDeepCatalogsAreRefusedWithTheReason) {
+    // As under a low `ulimit -u`: no thread can be started. A catalog 65,535 levels deep that
+    // the program saved itself is neither saved nor loaded, and the message says why; nothing is
+    // lost. A catalog of every day loads and saves on the one thread there is.
+    if (RunTestUnprivileged({&Dir})) return;
+    const std::string Deep = Dir / "deep.qlmk", Other = Dir / "other.qlmk";
+    LoadBody(NestedBody(65535));
+    Cat->SetCatFile(Deep);
+    Cat->SaveToFile();
+    WriteFile(Other, "previous");
+    ScopedLimit Threads(RLIMIT_NPROC, 1);
+    ASSERT_THROW(std::thread([] {}).join(), std::system_error) << "the limit does not hold";
+    Cat->SetCatFile(Other);
+    CatalogModified = true;
+    EXPECT_EQ(ErrorOf([&] { Cat->SaveToFile(); }),
+              "No thread could be started to save the catalog");
+    EXPECT_EQ(ReadFile(Other), "previous");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(ChainDepth(Cat.get()), 65535);
+    Cat->Clear();
+    Cat->SetCatFile(Deep);
+    CatalogModified = false;
+    EXPECT_EQ(ErrorOf([&] { Cat->LoadFromFile(); }),
+              "No thread could be started to load the catalog");
+    EXPECT_EQ(Cat->Children()->Count(), 0);
+    EXPECT_FALSE(CatalogModified);
+
+    // Several compression blocks, inflater windows and folders for helpers, all on this thread.
+    BuildSyntheticCatalog(*Cat.get(), 30000, 3);
+    Cat->SetCatFile(Other);
+    Cat->SaveToFile();
+    const std::string Expected = Listing(Cat.get());
+    Cat->Clear();
+    Cat->SetCatFile(Other);
+    Cat->LoadFromFile();
+    EXPECT_TRUE(Listing(Cat.get()) == Expected);
+    EXPECT_EQ(LastLoadParts, 0);
+}
+
+// A catalog file whose root's note is NoteBytes long, compressed as it is made: the process
+// never holds more than a piece of it.
+void WriteNoteCatalog(const std::string& FileName, size_t NoteBytes) {
+    std::string Head = "QLM 1000" + ClassTable() + Items({}) + Named("Root") + "\x0C" +
+                       Raw32(static_cast<uint32_t>(NoteBytes));
+    std::string Tail = Str("") + Int(-1) + "\x08" + Int(0) + Int(0) + Int(0);
+    const std::string Piece(1 << 20, 'n');
+    z_stream Z{};
+    ASSERT_EQ(deflateInit(&Z, 1), Z_OK);
+    std::string Out;
+    auto Feed = [&](std::string_view In, int Flush) {
+        Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(In.data()));
+        Z.avail_in = static_cast<uInt>(In.size());
+        do {
+            char Buf[1 << 16];
+            Z.next_out = reinterpret_cast<Bytef*>(Buf);
+            Z.avail_out = sizeof Buf;
+            deflate(&Z, Flush);
+            Out.append(Buf, sizeof Buf - Z.avail_out);
+        } while (Z.avail_out == 0 || Z.avail_in > 0);
+    };
+    Feed(Head, Z_NO_FLUSH);
+    for (size_t Done = 0; Done < NoteBytes; Done += Piece.size())
+        Feed(std::string_view(Piece).substr(0, std::min(Piece.size(), NoteBytes - Done)),
+             Z_NO_FLUSH);
+    Feed(Tail, Z_FINISH);
+    deflateEnd(&Z);
+    WriteFile(FileName, Out);
+}
+
+TEST_F(CatalogFile, WithoutMemoryLoadsAndSavesSaySoAndLoseNothing) {
+    // As under a low `ulimit -v`: loading a catalog whose note takes 60 MiB, or one 65,535
+    // levels deep (whose reading needs the stacks of helper threads), and saving a catalog with
+    // that note fail with a message that says memory is missing; the catalog, its change mark
+    // and the files on disk stay as they were.
+    if (SanitizedBuild) GTEST_SKIP() << "run on the release build";
+    if (RunTestInOwnProcess()) return;
+    const std::string Deep = Dir / "deep.qlmk", Big = Dir / "big.qlmk", Other = Dir / "other.qlmk";
+    const size_t Note = 60 << 20, Headroom = 32 << 20;
+    LoadBody(NestedBody(65535));
+    Cat->SetCatFile(Deep);
+    Cat->SaveToFile();
+    WriteNoteCatalog(Big, Note);
+    std::string Error;
+    for (const std::string& File : {Big, Deep}) {
+        Cat->Clear();
+        Cat->SetCatFile(File);
+        CatalogModified = false;
+        {
+            ScopedLimit Memory(RLIMIT_AS, MappedBytes() + Headroom);
+            Error = ErrorOf([&] { Cat->LoadFromFile(); });
+        }
+        EXPECT_EQ(Error, "Not enough memory to load the catalog") << File;
+        EXPECT_EQ(Cat->Children()->Count(), 0);
+        EXPECT_TRUE(Cat->Note().empty());
+        EXPECT_FALSE(CatalogModified);
+    }
+
+    Cat->SetNote(std::string(Note, 'n'));
+    WriteFile(Other, "previous");
+    Cat->SetCatFile(Other);
+    CatalogModified = true;
+    {
+        ScopedLimit Memory(RLIMIT_AS, MappedBytes() + Headroom);
+        Error = ErrorOf([&] { Cat->SaveToFile(); });
+    }
+    EXPECT_EQ(Error, "Not enough memory to save the catalog");
+    EXPECT_EQ(ReadFile(Other), "previous");
+    EXPECT_TRUE(CatalogModified);
+    EXPECT_EQ(Cat->Note().size(), Note);
+
+    // With the memory back, both load.
+    Cat->Clear();
+    Cat->SetCatFile(Deep);
+    Cat->LoadFromFile();
+    EXPECT_EQ(ChainDepth(Cat.get()), 65535);
+    Cat->Clear();
+    Cat->SetCatFile(Big);
+    Cat->LoadFromFile();
+    EXPECT_EQ(Cat->Note().size(), Note);
 }
 
 // ---- what the file holds -----------------------------------------------------------------------

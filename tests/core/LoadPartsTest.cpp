@@ -136,10 +136,7 @@ TEST_F(CatalogFile, DamageReadByAHelperFailsTheLoad) {
     // is what the load reports; without it the compression is.
     auto LoadZ = [&](std::string Z) {
         Z.back() = static_cast<char>(Z.back() ^ 1);
-        TMemoryStream S;
-        S.Write(Z.data(), Z.size());
-        Cat->Clear();
-        return ErrorOf([&] { LoadCatalogData(*Cat.get(), S); });
+        return FileError(Z);
     };
     EXPECT_EQ(LoadZ(Compress(Bad)), "File damaded");
     EXPECT_EQ(LoadZ(Compress(Good)), "File is not a catalog file or damaded");
@@ -164,10 +161,7 @@ TEST_F(CatalogFile, RecordsThatRunPastTheBodyAreDamageInEveryReading) {
     std::string Z = Compress(Body({}, {Long}, "QLM 1.01", false));
     for (auto [Min, Max] : {std::pair<size_t, size_t>{SIZE_MAX, SIZE_MAX}, {8, SIZE_MAX}}) {
         PartBytes Sizes(Min, Max);
-        TMemoryStream S;
-        S.Write(Z.data(), Z.size());
-        Cat->Clear();
-        EXPECT_EQ(ErrorOf([&] { LoadCatalogData(*Cat.get(), S); }), "File damaded");
+        EXPECT_EQ(FileError(Z), "File damaded");
     }
 }
 

@@ -75,6 +75,47 @@ TEST(DatasetConversions, NullsAndNumbersAsText) {
     EXPECT_NE(L[2], "F2="); // the present moment
 }
 
+TEST(DatasetConversions, ValuesThatAreNoDateTimeOrNumberGiveNoText) {
+    // Stored stamps outside 1 January 1 to 31 December 9999, or a time of a whole day or more,
+    // would give text that reads back as something else.
+    struct TCase {
+        TFieldType Type;
+        double Value; // day number, milliseconds, or time-stamp milliseconds
+    };
+    const TCase Cases[] = {
+        {ftDate, 0},
+        {ftDate, -1},
+        {ftDate, MaxDateStamp + 1},
+        {ftTime, -1},
+        {ftTime, MSecsPerDay},
+        {ftDateTime, -1.0},
+        {ftDateTime, double(MaxDateStamp + 1) * MSecsPerDay},
+    };
+    for (const TCase& C : Cases) {
+        char Data[8] = {};
+        if (C.Type == ftDateTime) {
+            std::memcpy(Data, &C.Value, sizeof C.Value);
+        } else {
+            const int32_t V = static_cast<int32_t>(C.Value);
+            std::memcpy(Data, &V, sizeof V);
+        }
+        std::string Text = "untouched";
+        FieldValueToString(Data, 8, C.Type, Text);
+        EXPECT_EQ(Text, "") << FieldTypeName(C.Type) << " " << C.Value;
+    }
+    EXPECT_EQ(DateToText(EncodeDateTime(9999, 12, 31, 0, 0, 0, 0) + 1), "");
+    EXPECT_EQ(DateTimeToText(EncodeDateTime(1, 1, 1, 0, 0, 0, 0) - 1), "");
+    EXPECT_NE(DateToText(EncodeDateTime(1, 1, 1, 0, 0, 0, 0)), "");
+
+    // "nan" and "inf" are no values of a float or currency field.
+    TTyped T({{ftFloat, 0}, {ftCurrency, 0}, {ftBCD, 0}},
+             {"nan, inf, -inf", "infinity, NAN, nan(1)", "1.5, 2.5, 3.5"});
+    for (int Row = 0; Row < 2; ++Row, T.D.Next())
+        for (int F = 0; F < 3; ++F)
+            EXPECT_TRUE(T.F(F).IsNull()) << Row << " " << F;
+    EXPECT_EQ(T.F(1).AsFloat(), 2.5);
+}
+
 TEST_F(GermanLocale, FloatsUseAPointAndReadBack) {
     for (double V : {1.5, 0.1, 1e-300, 123456789.123, -2.0 / 3.0}) {
         std::string S = FloatToText(V);

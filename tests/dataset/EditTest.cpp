@@ -111,6 +111,29 @@ TEST(DatasetEdit, NamesValuesAndCustomModesRoundTrip) {
     EXPECT_TRUE(C.IsEmpty());
 }
 
+TEST(DatasetEdit, AutoIncrementAndTextFieldsKeepWhatIsWritten) {
+    // An auto-increment field has a slot like an integer: it reads, takes edits and is found.
+    TProbeDataset D;
+    D.SetMode(sdmCustom);
+    D.AddField("Id", ftAutoInc);
+    D.AddField("Name", ftString, 4);
+    FillLines(D, {"7, a", "9, b"});
+    D.SetReadOnly(false);
+    D.Open();
+    EXPECT_EQ(D.FieldByName("Id").AsInteger(), 7);
+    ASSERT_TRUE(D.Locate("Id", TVariant::Integer(9), 0));
+    D.Edit();
+    D.FieldByName("Id").SetAsInteger(12);
+    // A text longer than the field is cut before a character, never inside one: "ab" and half
+    // of a two-byte "é" would read back as a bad byte.
+    D.FieldByName("Name").SetAsString("ab\xC3\xA9\xC3\xA9");
+    EXPECT_EQ(D.FieldByName("Name").AsString(), "ab\xC3\xA9");
+    D.FieldByName("Name").SetAsString("abc\xE2\x82\xAC");
+    EXPECT_EQ(D.FieldByName("Name").AsString(), "abc");
+    D.Post();
+    EXPECT_EQ(Lines(D.Strings()), (std::vector<std::string>{"7, a", "\"12\",\"abc\","}));
+}
+
 TEST(DatasetEdit, ErrorEventsRetryAbortOrFail) {
     TProbeDataset D;
     FillLines(D, {"a"});

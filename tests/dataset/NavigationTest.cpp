@@ -158,6 +158,12 @@ TEST(DatasetNavigation, LocateAndLookupScanAndRestore) {
                          TVariant::Array({TVariant::String("Beta"), TVariant::String("20")}), 0));
     EXPECT_EQ(D.RecNo(), 2);
     EXPECT_FALSE(D.Locate("Size", TVariant::String("twenty"), 0)); // compared as text: no match
+    // An empty key matches nothing, as a prefix neither.
+    for (const char* Key : {"", "  "})
+        for (TLocateOptions Options : {0u, unsigned(loPartialKey), unsigned(loCaseInsensitive)}) {
+            EXPECT_FALSE(D.Locate("Name", TVariant::String(Key), Options)) << Options;
+            EXPECT_EQ(D.RecNo(), 2);
+        }
 
     // An unknown key field raises, and the cursor stays where it was.
     EXPECT_THROW(D.Locate("Nope", TVariant::String("x"), 0), EDatabaseError);
@@ -189,4 +195,51 @@ TEST(DatasetNavigation, LookupFieldsComeFromAnotherDataset) {
     EXPECT_EQ(Kind.AsString(), "Picture");
     Files.Next();
     EXPECT_TRUE(Kind.IsNull());
+}
+
+TEST(DatasetNavigation, LookupsThatLeadBackToTheirOwnDatasetAreRefused) {
+    // On itself: refused when the dataset opens, and when it is made so while open.
+    TSBStringsDataset Self;
+    Self.SetMode(sdmCustom);
+    Self.AddField("Key", ftString, 5);
+    TField& Again = Self.AddField("Again", ftString, 5, fkLookup);
+    Again.KeyFields = Again.LookupKeyFields = Again.LookupResultField = "Key";
+    FillLines(Self, {"a", "b"});
+    Again.LookupDataSet = &Self;
+    try {
+        Self.Open();
+        FAIL() << "opened";
+    } catch (const EDatabaseError& E) {
+        EXPECT_STREQ(E.what(), "Lookup field 'Again' cannot look up its own dataset");
+    }
+    Again.LookupDataSet = nullptr;
+    Self.Open();
+    Again.LookupDataSet = &Self;
+    EXPECT_THROW(Self.Next(), EDatabaseError);
+
+    // Through another dataset whose lookup field leads back.
+    TSBStringsDataset A, B;
+    for (TSBStringsDataset* D : {&A, &B}) {
+        D->SetMode(sdmCustom);
+        D->AddField("Key", ftString, 5);
+        FillLines(*D, {"a", "b"});
+    }
+    TField& AB = A.AddField("FromB", ftString, 5, fkLookup);
+    TField& BA = B.AddField("FromA", ftString, 5, fkLookup);
+    AB.KeyFields = AB.LookupKeyFields = AB.LookupResultField = "Key";
+    BA.KeyFields = BA.LookupKeyFields = BA.LookupResultField = "Key";
+    A.Open();
+    B.Open();
+    AB.LookupDataSet = &B;
+    BA.LookupDataSet = &A;
+    try {
+        A.Next();
+        FAIL() << "no error";
+    } catch (const EDatabaseError& E) {
+        EXPECT_NE(std::string(E.what()).find("leads back to its own dataset"), std::string::npos)
+            << E.what();
+    }
+    BA.LookupDataSet = nullptr;
+    A.First();
+    EXPECT_EQ(AB.AsString(), "a");
 }

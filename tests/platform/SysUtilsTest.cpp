@@ -18,6 +18,14 @@ TEST(SysUtils, CompareTextIgnoresCaseOnly) {
     EXPECT_LT(AnsiCompareText("étage", "zebra"), 0);
 }
 
+TEST(SysUtils, CompareStrOrdersAsCompareTextThenByLetterCase) {
+    // Lower case first, as the locale orders cases; otherwise the case-insensitive order.
+    std::vector<std::string> Names = {"README", "b", "Readme", "readme", "Apple", "B"};
+    std::sort(Names.begin(), Names.end(),
+              [](const std::string& A, const std::string& B) { return AnsiCompareStr(A, B) < 0; });
+    EXPECT_EQ(Names, (std::vector<std::string>{"Apple", "b", "B", "readme", "Readme", "README"}));
+}
+
 TEST(SysUtils, CompareTextIsATotalOrderOverAwkwardNames) {
     std::vector<std::string> Names = {"a",
                                       "A",
@@ -53,14 +61,20 @@ TEST(SysUtils, CompareTextIsATotalOrderOverAwkwardNames) {
                                       "xy",
                                       "ﬁ",
                                       "fi"};
-    for (const auto& A : Names) {
-        EXPECT_EQ(AnsiCompareText(A, A), 0);
-        for (const auto& B : Names) {
-            int AB = AnsiCompareText(A, B), BA = AnsiCompareText(B, A);
-            EXPECT_EQ(AB, -BA) << A << " / " << B;
-            for (const auto& C : Names) {
-                if (AB <= 0 && AnsiCompareText(B, C) <= 0) {
-                    EXPECT_LE(AnsiCompareText(A, C), 0) << A << " / " << B << " / " << C;
+    // The case-sensitive comparison too; it tells every two names apart.
+    for (auto* Compare : {&AnsiCompareText, &AnsiCompareStr}) {
+        for (const auto& A : Names) {
+            EXPECT_EQ(Compare(A, A), 0);
+            for (const auto& B : Names) {
+                int AB = Compare(A, B), BA = Compare(B, A);
+                EXPECT_EQ(AB, -BA) << A << " / " << B;
+                if (Compare == &AnsiCompareStr && A != B) {
+                    EXPECT_NE(AB, 0) << A << " / " << B;
+                }
+                for (const auto& C : Names) {
+                    if (AB <= 0 && Compare(B, C) <= 0) {
+                        EXPECT_LE(Compare(A, C), 0) << A << " / " << B << " / " << C;
+                    }
                 }
             }
         }

@@ -1,11 +1,15 @@
 #include "platform/Thread.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <system_error>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -194,6 +198,19 @@ TEST(Thread, NeverStartedThreadIsSimplyDeleted) {
     auto* T = new TFnThread([](TFnThread&) { FAIL(); });
     EXPECT_EQ(T->WaitFor(), 0);
     delete T;
+}
+
+TEST(Thread, AThreadThatCannotStartStaysNeverStarted) {
+    // As under a low `ulimit -u`: Resume raises, and the thread is one that never ran (WaitFor
+    // returns at once; the alarm ends a wait for a thread that is not there).
+    if (RunTestUnprivileged()) return;
+    ScopedLimit Threads(RLIMIT_NPROC, 1);
+    TFnThread T([](TFnThread&) { FAIL(); });
+    EXPECT_THROW(T.Resume(), std::system_error);
+    EXPECT_FALSE(T.Started());
+    ::alarm(30);
+    EXPECT_EQ(T.WaitFor(), 0);
+    ::alarm(0);
 }
 
 TEST(Thread, SynchronizeOnTheUiThreadRunsDirectly) {

