@@ -1,6 +1,8 @@
 #include "CatPropNote.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
@@ -72,6 +74,86 @@ QString NoteFromShown(const QString& Shown) {
     return Note;
 }
 
+TNoteEdit::TNoteEdit(QWidget* Parent) : QPlainTextEdit(Parent) {
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { KeepCursorOffPairs(); });
+}
+
+int TNoteEdit::PairAround(int Position, int* End) const {
+    const QTextBlock Block = document()->findBlock(Position);
+    const QString Text = Block.text();
+    const int Offset = Position - Block.position();
+    // A block starts between characters; from there every joiner opens a pair, with the joiner
+    // after it or with the break that ends the block.
+    for (int I = 0; I < Offset; ++I) {
+        if (Text[I] != Joiner) continue;
+        if (I + 1 == Offset) {
+            *End = Block.position() + I + 2;
+            return Block.position() + I;
+        }
+        ++I;
+    }
+    return -1;
+}
+
+void TNoteEdit::KeepCursorOffPairs() {
+    QTextCursor Cursor = textCursor();
+    int End = 0;
+    const int Anchor = Cursor.anchor();
+    const int AnchorStart = Cursor.hasSelection() ? PairAround(Anchor, &End) : -1;
+    const int Start = PairAround(Cursor.position(), &End);
+    if (Start >= 0 || AnchorStart >= 0) {
+        // A step to the right from a pair's start crosses it; any other way in leaves before it.
+        const int To = Start < 0 ? Cursor.position() : FLastPosition == Start ? End : Start;
+        if (Cursor.hasSelection()) {
+            Cursor.setPosition(AnchorStart >= 0 ? AnchorStart : Anchor);
+            Cursor.setPosition(To, QTextCursor::KeepAnchor);
+        } else {
+            Cursor.setPosition(To);
+        }
+        setTextCursor(Cursor);
+    }
+    FLastPosition = textCursor().position();
+}
+
+void TNoteEdit::keyPressEvent(QKeyEvent* Event) {
+    QTextCursor Cursor = textCursor();
+    const bool Forward = Event->matches(QKeySequence::Delete);
+    const bool Backward =
+        Event->key() == Qt::Key_Backspace && !(Event->modifiers() & ~Qt::ShiftModifier);
+    if (isReadOnly() || Cursor.hasSelection() || !(Forward || Backward)) {
+        if (!isReadOnly() && Event->text().contains(Joiner)) {
+            insertPlainText(NoteForShowing(Event->text()));
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(Event);
+        return;
+    }
+    // One character of the note goes: a doubled joiner whole; the memo's marks are passed over.
+    int Position = Cursor.position();
+    for (;;) {
+        int Start = 0, End = 0;
+        if (Forward) {
+            if (document()->characterAt(Position) != Joiner) break;
+            Start = Position;
+            End = Position + 2;
+        } else {
+            Start = Position >= 2 ? PairAround(Position - 1, &End) : -1;
+            if (Start < 0 || End != Position) break;
+        }
+        if (document()->characterAt(Start + 1) == Joiner) {
+            Cursor.setPosition(Start);
+            Cursor.setPosition(End, QTextCursor::KeepAnchor);
+            Cursor.removeSelectedText();
+            setTextCursor(Cursor);
+            return;
+        }
+        Position = Forward ? End : Start;
+    }
+    Cursor.setPosition(Position);
+    setTextCursor(Cursor);
+    QPlainTextEdit::keyPressEvent(Event);
+}
+
 QMimeData* TNoteEdit::createMimeDataFromSelection() const {
     auto* Data = new QMimeData;
     QString Text = textCursor().selectedText();
@@ -82,5 +164,6 @@ QMimeData* TNoteEdit::createMimeDataFromSelection() const {
 
 void TNoteEdit::insertFromMimeData(const QMimeData* Source) {
     if (!Source || !Source->hasText()) return;
+    KeepCursorOffPairs();
     insertPlainText(NoteForShowing(Source->text()));
 }

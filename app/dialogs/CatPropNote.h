@@ -9,6 +9,11 @@
 // and a word joiner of the note itself, which the memo shows doubled, is single again. Pasted
 // text is shown in pieces the same way, and copied text leaves the memo's breaks out.
 //
+// The two characters that stand for one joiner of the note, and the memo's mark, are never
+// parted: the cursor and the ends of a selection stay off their middle, Delete and Backspace
+// take a doubled joiner whole and step over a mark to the character beyond it, so that what is
+// typed or removed at the end of a piece lands in the note exactly where the user sees it.
+//
 // UI thread only.
 #pragma once
 
@@ -22,7 +27,7 @@ QString NoteFromShown(const QString& Shown);
 
 class TNoteEdit final : public QPlainTextEdit {
 public:
-    using QPlainTextEdit::QPlainTextEdit;
+    explicit TNoteEdit(QWidget* Parent = nullptr);
 
     void SetNote(const QString& Note) { setPlainText(NoteForShowing(Note)); }
     QString Note() const { return NoteFromShown(toPlainText()); }
@@ -30,4 +35,13 @@ public:
 protected:
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* Source) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+
+private:
+    // The pair of characters that holds Position strictly inside: its start, and its end in
+    // End; -1 when Position lies between two characters of the note or the memo.
+    int PairAround(int Position, int* End) const;
+    void KeepCursorOffPairs();
+
+    int FLastPosition = 0;
 };

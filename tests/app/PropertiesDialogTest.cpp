@@ -396,6 +396,85 @@ TEST(NoteEdit, EveryNoteComesBackFromTheMemoExactlyAndNoShownLineIsLong) {
     EXPECT_GT(NoteForShowing(QString(100000, QLatin1Char('x'))).count(QLatin1Char('\n')), 10);
 }
 
+TEST_F(PropertiesTest, ANoteShownInPiecesStaysAsItIsAndTakesKeysWhereThePiecesMeet) {
+    CreateWindow();
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    // One line of a megabyte whose first piece ends with a joiner of the note's own, and
+    // another joiner further on.
+    const std::string J = "\xE2\x81\xA0";
+    std::string Line(1 << 20, 'x');
+    Line.replace(8191, 1, J);
+    Line.replace(20000, 1, J);
+    const std::string Note = Line + "\r\nend";
+    const auto With = [&](size_t At, size_t Erase, const std::string& Put) {
+        std::string R = Line;
+        R.replace(At, Erase, Put);
+        return R + "\r\nend";
+    };
+    // The cursor put where the first piece ends, or where the second begins (a click there).
+    const auto At = [](TNoteEdit* Memo, bool SecondPiece) {
+        const QTextBlock First = Memo->document()->firstBlock();
+        QTextCursor C(Memo->document());
+        C.setPosition(SecondPiece ? First.next().position()
+                                  : First.position() + First.length() - 1);
+        Memo->setTextCursor(C);
+    };
+    const struct {
+        const char* What;
+        std::function<void(TNoteEdit*)> Keys;
+        std::string Stored;
+    } Cases[] = {
+        {"nothing", [](TNoteEdit*) {}, Note},
+        {"typed at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClicks(M, "Z");
+         },
+         With(8194, 0, "Z")},
+        {"typed at the second piece's start",
+         [&](TNoteEdit* M) {
+             At(M, true);
+             QTest::keyClicks(M, "Z");
+         },
+         With(8194, 0, "Z")},
+        {"typed before the note's joiner",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Left);
+             QTest::keyClicks(M, "Z");
+         },
+         With(8191, 0, "Z")},
+        {"Enter at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Return);
+         },
+         With(8194, 0, "\r\n")},
+        {"Delete at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Delete);
+         },
+         With(8194, 1, "")},
+        {"Backspace at the second piece's start",
+         [&](TNoteEdit* M) {
+             At(M, true);
+             QTest::keyClick(M, Qt::Key_Backspace);
+         },
+         With(8191, 3, "")},
+    };
+    for (const auto& Case : Cases) {
+        Docs->SetNote(Note);
+        Show(Docs, [&](TCatPropForm& F) {
+            auto* Memo = Child<TNoteEdit>(F, "e_note");
+            Memo->setFocus();
+            Case.Keys(Memo);
+            Click(F, "Button1");
+        });
+        EXPECT_TRUE(Docs->Note() == Case.Stored) << Case.What;
+    }
+}
+
 TEST_F(PropertiesTest, ANoteOfAMegabyteInOneLineIsEditedPastedAndCopiedExactly) {
     CreateWindow();
     TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
