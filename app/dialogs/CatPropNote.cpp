@@ -117,9 +117,13 @@ void TNoteEdit::KeepCursorOffPairs() {
 
 void TNoteEdit::keyPressEvent(QKeyEvent* Event) {
     QTextCursor Cursor = textCursor();
-    const bool Forward = Event->matches(QKeySequence::Delete);
+    const bool Word = Event->matches(QKeySequence::DeleteEndOfWord) ||
+                      Event->matches(QKeySequence::DeleteStartOfWord);
+    const bool Forward =
+        Event->matches(QKeySequence::Delete) || Event->matches(QKeySequence::DeleteEndOfWord);
     const bool Backward =
-        Event->key() == Qt::Key_Backspace && !(Event->modifiers() & ~Qt::ShiftModifier);
+        Word ? !Forward
+             : Event->key() == Qt::Key_Backspace && !(Event->modifiers() & ~Qt::ShiftModifier);
     if (isReadOnly() || Cursor.hasSelection() || !(Forward || Backward)) {
         if (!isReadOnly() && Event->text().contains(Joiner)) {
             insertPlainText(NoteForShowing(Event->text()));
@@ -128,7 +132,8 @@ void TNoteEdit::keyPressEvent(QKeyEvent* Event) {
         QPlainTextEdit::keyPressEvent(Event);
         return;
     }
-    // One character of the note goes: a doubled joiner whole; the memo's marks are passed over.
+    // What goes is the note's: the memo's marks next to the cursor are passed over, and a
+    // doubled joiner goes whole.
     int Position = Cursor.position();
     for (;;) {
         int Start = 0, End = 0;
@@ -141,6 +146,7 @@ void TNoteEdit::keyPressEvent(QKeyEvent* Event) {
             if (Start < 0 || End != Position) break;
         }
         if (document()->characterAt(Start + 1) == Joiner) {
+            if (Word) break;
             Cursor.setPosition(Start);
             Cursor.setPosition(End, QTextCursor::KeepAnchor);
             Cursor.removeSelectedText();
@@ -150,6 +156,16 @@ void TNoteEdit::keyPressEvent(QKeyEvent* Event) {
         Position = Forward ? End : Start;
     }
     Cursor.setPosition(Position);
+    if (Word) {
+        Cursor.movePosition(Forward ? QTextCursor::NextWord : QTextCursor::PreviousWord,
+                            QTextCursor::KeepAnchor);
+        int End = 0;
+        const int Start = PairAround(Cursor.position(), &End);
+        if (Start >= 0) Cursor.setPosition(Forward ? End : Start, QTextCursor::KeepAnchor);
+        Cursor.removeSelectedText();
+        setTextCursor(Cursor);
+        return;
+    }
     setTextCursor(Cursor);
     QPlainTextEdit::keyPressEvent(Event);
 }

@@ -10,9 +10,10 @@
 // text is shown in pieces the same way, and copied text leaves the memo's breaks out.
 //
 // The two characters that stand for one joiner of the note, and the memo's mark, are never
-// parted: the cursor and the ends of a selection stay off their middle, Delete and Backspace
-// take a doubled joiner whole and step over a mark to the character beyond it, so that what is
-// typed or removed at the end of a piece lands in the note exactly where the user sees it.
+// parted: the cursor and the ends of a selection stay off their middle; Delete and Backspace,
+// and their word forms, step over a mark to what lies beyond it, and Delete and Backspace take a
+// doubled joiner whole. What is typed or removed where two pieces meet lands in the note exactly
+// where the user sees it.
 //
 // UI thread only.
 #pragma once

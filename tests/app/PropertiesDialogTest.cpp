@@ -462,6 +462,18 @@ TEST_F(PropertiesTest, ANoteShownInPiecesStaysAsItIsAndTakesKeysWhereThePiecesMe
              QTest::keyClick(M, Qt::Key_Backspace);
          },
          With(8191, 3, "")},
+        {"Ctrl+Delete at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Delete, Qt::ControlModifier);
+         },
+         With(8194, 8192, "")},
+        {"Ctrl+Backspace at the second piece's start",
+         [&](TNoteEdit* M) {
+             At(M, true);
+             QTest::keyClick(M, Qt::Key_Backspace, Qt::ControlModifier);
+         },
+         With(0, 8194, "")},
     };
     for (const auto& Case : Cases) {
         Docs->SetNote(Note);
