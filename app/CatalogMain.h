@@ -229,6 +229,9 @@ private:
     // The root node shows the root item as it is now (its name may change with New and Open).
     void ShowRootNode();
     void AddTreeChildren(TBasicItem* Folder);
+    // The tree's node of Item, made (with the nodes above it) when it was still to come; null
+    // for an item the tree leaves out.
+    TTreeViewNode* TreeNodeOf(TBasicItem* Item);
     void AddFolderItems();
     TListViewItem* AddListItem(TBasicItem* Item);
     void ClearList();
@@ -361,7 +364,11 @@ private:
     void aGotoExecute();
     void aClearResultsExecute();
     void aDeleteResultItemExecute();
+    // Refills the result rows from the last to the first, in slices between which the event
+    // loop runs while the window is disabled; StopRefreshResults leaves the rest as they are.
     void RefreshResults();
+    void RefreshResultSlice();
+    void StopRefreshResults();
     void DeleteActionExecute();
     void ReportActionExecute();
 
@@ -461,6 +468,9 @@ private:
     bool FFolderShown = true;
     std::unique_ptr<TListImageThread> FListImageThread;
     std::unique_ptr<TFindThread> FFindThread;
+    // The result rows a refresh has still to refill, the last one at the back.
+    std::vector<TListViewItem*> FRefreshRows;
+    bool FRefreshing = false;
     std::unique_ptr<TCatFileItem> FCatalog; // CurrentCatalog
     QWidget* FActiveControl = nullptr;
     QLabel* FStatusLabel = nullptr;

@@ -77,11 +77,15 @@ void TfmCatalogMain::aAddVirtualFolderExecute() {
     {
         TUpdateBracket<TCustomTreeView> Nodes(tvMain);
         tvMain->SetSortType(stNone);
-        auto* Parent = dynamic_cast<TTreeViewNode*>(CurrentFolder->TreeNode());
-        TTreeViewNode* Node = tvMain->AddChild(Parent, Folder->DisplayName(), Folder);
-        Folder->SetTreeNode(Node);
-        Node->SetImageIndex(Folder->GetImageIndex());
-        Node->SetSelectedIndex(Folder->GetSelectedIndex());
+        TTreeViewNode* Parent = TreeNodeOf(CurrentFolder);
+        // Nodes still to come below the folder are made now, the new folder's among them.
+        if (Parent) Parent->ChildCount();
+        if (Parent && !Folder->TreeNode()) {
+            TTreeViewNode* Node = tvMain->AddChild(Parent, Folder->DisplayName(), Folder);
+            Folder->SetTreeNode(Node);
+            Node->SetImageIndex(Folder->GetImageIndex());
+            Node->SetSelectedIndex(Folder->GetSelectedIndex());
+        }
         tvMain->SetSortType(stText);
         if (Parent) Parent->Expand(false);
     }

@@ -71,6 +71,16 @@ void TfmCatalogMain::CreatePanes() {
         if (TBasicItem* Item = Node->Data(); Item && Item->TreeNode() == Node)
             Item->SetTreeNode(nullptr);
     };
+    // A folder's nodes are made when the tree first needs them.
+    tvMain->OnFill = [this](TTreeViewNode* Node) {
+        if (TBasicItem* Item = Node->Data()) AddTreeChildren(Item);
+    };
+    tvMain->OnHasChildren = [](const TTreeViewNode* Node) {
+        TBasicItems* C = Node->Data() ? Node->Data()->Children() : nullptr;
+        for (int I = 0; C && I < C->Count(); ++I)
+            if (C->At(I)->Children() && !IsHiddenItem(C->At(I))) return true;
+        return false;
+    };
     // Whatever brackets the tree's nodes changes the catalog's items: the lists follow.
     tvMain->OnUpdate = [this](bool Begin) {
         for (TCustomListView* L :
@@ -291,24 +301,39 @@ void TfmCatalogMain::RefreshTreeNode(TTreeNode* Node) {
         TCustomTreeView* Tree;
         ~TSorted() { Tree->SetSortType(stText); }
     } Sorted{tvMain};
-    if (N->HasChildren()) N->DeleteChildren();
+    N->DeleteChildren();
     if (TBasicItem* Item = N->Data(); Item && Item->Children()) AddTreeChildren(Item);
     StartTreeImageThread();
 }
 
 void TfmCatalogMain::AddTreeChildren(TBasicItem* Folder) {
+    // One level: the nodes below each child are made when the tree first needs them (OnFill).
     auto* Parent = dynamic_cast<TTreeViewNode*>(Folder->TreeNode());
     TBasicItems* C = Folder->Children();
     if (!Parent || !C) return;
     for (int I = 0; I < C->Count(); ++I) {
         TBasicItem* Child = C->At(I);
         if (!Child->Children() || IsHiddenItem(Child)) continue;
-        TTreeViewNode* Node = tvMain->AddChild(Parent, Child->DisplayName(), Child);
+        TTreeViewNode* Node = tvMain->AddChild(Parent, Child->DisplayName(), Child, true);
         Child->SetTreeNode(Node);
         Node->SetImageIndex(Child->GetImageIndex());
         Node->SetSelectedIndex(Child->GetSelectedIndex());
-        AddTreeChildren(Child);
     }
+}
+
+TTreeViewNode* TfmCatalogMain::TreeNodeOf(TBasicItem* Item) {
+    // The folders above Item that have no node yet lie below a node whose children are still
+    // to be made: they are made from the top down.
+    std::vector<TBasicItem*> Path;
+    for (TBasicItem* X = Item; X && !X->TreeNode(); X = X->OwnerItem())
+        Path.push_back(X);
+    for (auto It = Path.rbegin(); It != Path.rend(); ++It) {
+        TBasicItem* Owner = (*It)->OwnerItem();
+        auto* Above = Owner ? dynamic_cast<TTreeViewNode*>(Owner->TreeNode()) : nullptr;
+        if (!Above) return nullptr;
+        Above->ChildCount();
+    }
+    return dynamic_cast<TTreeViewNode*>(Item->TreeNode());
 }
 
 void TfmCatalogMain::SetCurrentFolder(TBasicItem* Folder) {
@@ -318,7 +343,7 @@ void TfmCatalogMain::SetCurrentFolder(TBasicItem* Folder) {
         CurrentFolder = Folder;
     }
     // Also when the folder stays: its node may have lost the selection (a deleted branch).
-    auto* Node = dynamic_cast<TTreeViewNode*>(CurrentFolder->TreeNode());
+    TTreeViewNode* Node = TreeNodeOf(CurrentFolder);
     if (Node && tvMain->Selected() != Node) tvMain->SetSelected(Node);
     RefreshList(false);
     ScheduleUpdateActions();

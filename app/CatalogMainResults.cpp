@@ -14,7 +14,9 @@
 #include "core/CatalogGlobals.h"
 #include "core/TreeItems.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -25,6 +27,8 @@ void TfmCatalogMain::ConnectResultPane() {
     };
     // The paths take the room the other columns leave.
     lvResult->ReportPane()->header()->setStretchLastSection(true);
+    // A million rows cleared or deleted vanish at once and are freed while the window works on.
+    lvResult->SetFreeRowsLater(true);
 }
 
 void TfmCatalogMain::FitResultNames() {
@@ -63,18 +67,54 @@ void TfmCatalogMain::aDeleteResultItemExecute() {
 }
 
 void TfmCatalogMain::RefreshResults() {
-    std::vector<TListViewItem*> Rows;
+    StopRefreshResults();
+    FRefreshRows.reserve(static_cast<size_t>(lvResult->Count()));
     for (int I = 0; I < lvResult->Count(); ++I)
-        Rows.push_back(lvResult->Item(I));
-    TUpdateBracket<TCustomListView> Bracket(lvResult);
-    for (auto It = Rows.rbegin(); It != Rows.rend(); ++It) {
-        // A row whose item went has gone with it; one that lost its item to a second row of the
-        // same item has nothing left to show.
-        if (TBasicItem* Item = (*It)->Data())
-            FillResultListItem(*It, Item, true);
-        else
-            lvResult->DeleteItem(*It);
+        FRefreshRows.push_back(lvResult->Item(I));
+    RefreshResultSlice();
+}
+
+void TfmCatalogMain::RefreshResultSlice() {
+    // About as long as a batch of a search's rows. Nothing but the refresh changes the rows
+    // between slices: the window is disabled, and closing a catalog stops the refresh first.
+    constexpr qint64 SliceMs = 30;
+    QElapsedTimer Clock;
+    Clock.start();
+    {
+        TUpdateBracket<TCustomListView> Bracket(lvResult);
+        while (!FRefreshRows.empty() && Clock.elapsed() < SliceMs) {
+            for (int I = 0; I < 16 && !FRefreshRows.empty(); ++I) {
+                TListViewItem* Row = FRefreshRows.back();
+                FRefreshRows.pop_back();
+                // A row whose item went has gone with it; one that lost its item to a second row
+                // of the same item has nothing left to show.
+                if (TBasicItem* Item = Row->Data())
+                    FillResultListItem(Row, Item, true);
+                else
+                    lvResult->DeleteItem(Row);
+            }
+        }
     }
+    if (FRefreshRows.empty()) {
+        StopRefreshResults();
+        return;
+    }
+    if (!FRefreshing) {
+        FRefreshing = true;
+        setEnabled(false);
+    }
+    QTimer::singleShot(0, this, [this] {
+        if (FRefreshing) Run([this] { RefreshResultSlice(); });
+    });
+}
+
+void TfmCatalogMain::StopRefreshResults() {
+    FRefreshRows.clear();
+    FRefreshRows.shrink_to_fit();
+    if (!FRefreshing) return;
+    FRefreshing = false;
+    setEnabled(true);
+    ScheduleUpdateActions();
 }
 
 void TfmCatalogMain::DeleteActionExecute() {
@@ -93,8 +133,7 @@ void TfmCatalogMain::ReportActionExecute() {
     for (int I = 0; I < lvResult->Count(); ++I) {
         const TListViewItem* Row = lvResult->Item(I);
         // The "FilePath" column.
-        const std::vector<std::string>& Texts = Row->SubItems();
-        Rows.push_back({Row->Caption(), Texts.size() > 2 ? Texts[2] : std::string()});
+        Rows.push_back({Row->Caption(), Row->SubItem(2)});
     }
     DialogFactory().ShowReport(Rows);
 }

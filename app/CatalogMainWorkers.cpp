@@ -55,11 +55,14 @@ void TfmCatalogMain::RunFindThread() {
 }
 
 void TfmCatalogMain::StopWorkers() {
+    StopRefreshResults();
     // Every scan is abandoned before anything is waited for. Waiting serves the workers' calls,
     // so a scan could otherwise end during the wait for the search and, as a first scan, open
     // the properties dialog of a folder whose catalog is going away.
     for (int I = 0; I < ScanThreads.Count(); ++I)
         ScanThreads[I]->Abandon();
+    // The catalog goes: the search's rows are not wanted any more.
+    if (FFindThread && FFindRunning) FFindThread->Abandon();
     StopThread(FFindThread.get());
     StopThread(FListImageThread.get());
     // From the end of the list: each scan removes itself when it has ended.

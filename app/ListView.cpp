@@ -305,7 +305,7 @@ void TCustomListView::DroppingDeletedRows() {
 
 void TCustomListView::DeleteItem(TListViewItem* Row) {
     if (!Row || Row->FDeleted || Row->FView != this) return;
-    if (OnDeletion) OnDeletion(Row);
+    if (OnDeletion && !FFreeRowsLater) OnDeletion(Row);
     RemoveItem(Row);
 }
 
@@ -327,7 +327,8 @@ void TCustomListView::RemoveItem(TListViewItem* Row) {
 
 void TCustomListView::Clear() {
     BeginUpdate();
-    if (OnDeletion) FModel->ForEach([this](TListViewItem* Row) { OnDeletion(Row); });
+    if (OnDeletion && !FFreeRowsLater)
+        FModel->ForEach([this](TListViewItem* Row) { OnDeletion(Row); });
     FModel->RemoveAll();
     if (FSelCount > 0) FSelectionLost = true;
     FSelCount = 0;

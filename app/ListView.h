@@ -16,7 +16,11 @@
 //
 // OnDeletion is told of every row that leaves the view, with its data as it is then; a row
 // deleted by the core (TListItem::Delete) has lost its data first, since its item is the one
-// going away. Handlers use it to clear the item's link to the row.
+// going away. Handlers use it to clear the item's link to the row. A view that frees its rows
+// later (SetFreeRowsLater: the result list, whose rows may number millions) tells of them when
+// it frees them: the rows vanish from the panes at once, and when many go they are told of and
+// freed a slice at a time once the event loop has run; meanwhile an item may still name its row,
+// which ignores whatever is asked of it (its Data may only be cleared).
 //
 // Ownership: the view owns its model, panes and delegate. Image lists and the pop-up menu are
 // plain links and must outlive the view. UI thread only.
@@ -90,6 +94,8 @@ public:
     void Clear();
     // Deletes one row of the view's own accord (OnDeletion is told).
     void DeleteItem(TListViewItem* Row);
+    void SetFreeRowsLater(bool Value) { FFreeRowsLater = Value; }
+    bool FreeRowsLater() const { return FFreeRowsLater; }
     // The first selected row, and the next selected row after Row (null: none).
     TListViewItem* Selected() const;
     TListViewItem* GetNextSelected(const TListViewItem* Row) const;
@@ -129,6 +135,9 @@ public:
     std::function<void(int& Key, Qt::KeyboardModifiers Shift)> OnKeyDown;
     std::function<void(int ColumnID)> OnColumnClick;
     std::function<int(const TListViewItem* I1, const TListViewItem* I2)> OnCompare;
+    // Told before (true) and after (false) every sort of the rows: OnCompare may keep what it
+    // works out of a row meanwhile, and only meanwhile.
+    std::function<void(bool Begin)> OnSorting;
     std::function<void(TListViewItem* Row, bool& AllowEdit)> OnEditing;
     std::function<void(TListViewItem* Row, std::string& Text)> OnEdited;
     std::function<void()> OnEditEnd;
@@ -184,4 +193,5 @@ private:
     const TIconSource* FLargeImages = nullptr;
     const TIconSource* FHeaderImages = nullptr;
     QMenu* FPopupMenu = nullptr;
+    bool FFreeRowsLater = false;
 };

@@ -3,7 +3,25 @@
 #include "app/ListView.h"
 #include "app/UiText.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <algorithm>
+
+class TListViewModel::TSorting {
+public:
+    explicit TSorting(const TCustomListView* View) : FView(View) {
+        if (FView->OnSorting) FView->OnSorting(true);
+    }
+    ~TSorting() {
+        if (FView->OnSorting) FView->OnSorting(false);
+    }
+    TSorting(const TSorting&) = delete;
+    TSorting& operator=(const TSorting&) = delete;
+
+private:
+    const TCustomListView* FView;
+};
 
 // ---- rows --------------------------------------------------------------------------------------
 
@@ -27,11 +45,37 @@ void TListViewItem::Delete() {
 
 void TListViewItem::SetSubItems(std::vector<std::string> Texts) {
     FSubItems = std::move(Texts);
+    FSubItemText = nullptr;
+    FSubItemCount = 0;
     FView->ItemChanged(this, false);
+}
+
+void TListViewItem::SetSubItemTexts(TSubItemText Text, int Count) {
+    if (Text && Text == FSubItemText && Count == FSubItemCount) return;
+    FSubItems.clear();
+    FSubItemText = Text;
+    FSubItemCount = Text ? Count : 0;
+    FView->ItemChanged(this, false);
+}
+
+int TListViewItem::SubItemCount() const {
+    return FSubItemText ? FSubItemCount : static_cast<int>(FSubItems.size());
+}
+
+std::string TListViewItem::SubItem(int Index) const {
+    if (Index < 0 || Index >= SubItemCount()) return {};
+    if (FSubItemText) return FData ? FSubItemText(FData, Index) : std::string();
+    return FSubItems[static_cast<size_t>(Index)];
 }
 
 void TListViewItem::SetSubItem(int Index, const std::string& Text) {
     if (Index < 0) return;
+    if (FSubItemText) {
+        for (int I = 0; I < FSubItemCount; ++I)
+            FSubItems.push_back(SubItem(I));
+        FSubItemText = nullptr;
+        FSubItemCount = 0;
+    }
     if (FSubItems.size() <= static_cast<size_t>(Index))
         FSubItems.resize(static_cast<size_t>(Index) + 1);
     FSubItems[static_cast<size_t>(Index)] = Text;
@@ -39,8 +83,10 @@ void TListViewItem::SetSubItem(int Index, const std::string& Text) {
 }
 
 void TListViewItem::ClearSubItems() {
-    if (FSubItems.empty()) return;
+    if (FSubItems.empty() && !FSubItemText) return;
     FSubItems.clear();
+    FSubItemText = nullptr;
+    FSubItemCount = 0;
     FView->ItemChanged(this, false);
 }
 
@@ -58,6 +104,43 @@ TListViewModel::TListViewModel(TCustomListView* View) : QAbstractTableModel(View
 
 TListViewModel::~TListViewModel() = default;
 
+void TListViewModel::Free(std::vector<std::unique_ptr<TListViewItem>> Rows) const {
+    // Rows told of and freed in one go: a few milliseconds.
+    constexpr size_t AtOnce = 4096;
+    if (!FView->FreeRowsLater()) return;
+    if (Rows.size() <= AtOnce && FLeft.empty()) {
+        for (auto& R : Rows)
+            if (FView->OnDeletion) FView->OnDeletion(R.get());
+        return;
+    }
+    if (FLeft.empty())
+        FLeft = std::move(Rows);
+    else
+        FLeft.insert(FLeft.end(), std::make_move_iterator(Rows.begin()),
+                     std::make_move_iterator(Rows.end()));
+    if (FFreeing) return;
+    FFreeing = true;
+    QTimer::singleShot(0, this, [this] { FreeSlice(); });
+}
+
+void TListViewModel::FreeSlice() const {
+    FFreeing = false;
+    QElapsedTimer Clock;
+    Clock.start();
+    while (!FLeft.empty() && Clock.elapsed() < 20) {
+        for (int I = 0; I < 1024 && !FLeft.empty(); ++I) {
+            if (FView->OnDeletion) FView->OnDeletion(FLeft.back().get());
+            FLeft.pop_back();
+        }
+    }
+    if (FLeft.empty()) {
+        FLeft.shrink_to_fit();
+        return;
+    }
+    FFreeing = true;
+    QTimer::singleShot(0, this, [this] { FreeSlice(); });
+}
+
 int TListViewModel::rowCount(const QModelIndex& Parent) const {
     // Views ask only outside resets (and at their end, when every row is known).
     return Parent.isValid() ? 0 : FKnownRows;
@@ -74,10 +157,12 @@ QVariant TListViewModel::data(const QModelIndex& Index, int Role) const {
     const TViewStyle Style = FView->ViewStyle();
     switch (Role) {
     case Qt::DisplayRole:
+        if (Col == 0) return ToCellText(Row->FCaption);
+        if (Col - 1 < Row->SubItemCount()) return ToCellText(Row->SubItem(Col - 1));
+        return {};
     case Qt::EditRole:
         if (Col == 0) return ToQString(Row->FCaption);
-        if (static_cast<size_t>(Col - 1) < Row->FSubItems.size())
-            return ToQString(Row->FSubItems[static_cast<size_t>(Col - 1)]);
+        if (Col - 1 < Row->SubItemCount()) return ToQString(Row->SubItem(Col - 1));
         return {};
     case Qt::ToolTipRole:
         // The icon styles may cut a long name; its whole text is a hover away.
@@ -123,16 +208,19 @@ void TListViewModel::RowChanged(TListViewItem* Row, bool CaptionChanged, bool Im
     }
     // A waiting row finds its place when the bracket ends.
     if (Waiting(Row)) return;
+    if (FUpdateCount > 0) {
+        // The views hear of every change of the bracket once, at its end (a refresh of a million
+        // rows would otherwise be a million notices).
+        FRowsChanged = true;
+        if (CaptionChanged && FSorted) FNeedsSort = true;
+        return;
+    }
     const int R = Row->FIndex;
     if (ImageOnly)
         emit dataChanged(index(R, 0), index(R, 0), {Qt::DecorationRole});
     else
         emit dataChanged(index(R, 0), index(R, columnCount({}) - 1));
-    if (!CaptionChanged || !FSorted) return;
-    if (FUpdateCount > 0)
-        FNeedsSort = true;
-    else
-        Reposition(Row);
+    if (CaptionChanged && FSorted) Reposition(Row);
 }
 
 void TListViewModel::AllDecorationsChanged() {
@@ -168,10 +256,19 @@ void TListViewModel::Compact() const {
     if (!FHasDeleted) return;
     FHasDeleted = false;
     FView->DroppingDeletedRows();
-    FRows.erase(
-        std::remove_if(FRows.begin(), FRows.end(), [](const auto& R) { return R->FDeleted; }),
-        FRows.end());
-    Renumber(0);
+    std::vector<std::unique_ptr<TListViewItem>> Gone;
+    size_t Kept = 0;
+    for (auto& R : FRows) {
+        if (!R->FDeleted) {
+            R->FIndex = static_cast<int>(Kept);
+            FRows[Kept++] = std::move(R);
+        } else {
+            R->FIndex = -1;
+            Gone.push_back(std::move(R));
+        }
+    }
+    FRows.resize(Kept);
+    Free(std::move(Gone));
 }
 
 int TListViewModel::Count() const {
@@ -254,6 +351,7 @@ void TListViewModel::ShowWaitingRows() {
 void TListViewModel::MergeWaitingRows() {
     const size_t Known = static_cast<size_t>(FKnownRows), N = FRows.size();
     if (FResetting || N <= Known) return;
+    TSorting Sorting(FView);
     auto Less = [this](const std::unique_ptr<TListViewItem>& A,
                        const std::unique_ptr<TListViewItem>& B) {
         return FView->CompareItems(A.get(), B.get()) < 0;
@@ -310,18 +408,29 @@ void TListViewModel::Remove(TListViewItem* Row) {
     FKnownRows = static_cast<int>(FRows.size());
     endRemoveRows();
     Gone->FIndex = -1;
+    std::vector<std::unique_ptr<TListViewItem>> One;
+    One.push_back(std::move(Gone));
+    Free(std::move(One));
 }
 
 void TListViewModel::RemoveAll() {
     BeginStructureChange();
-    FRows.clear();
+    for (auto& R : FRows) {
+        R->FDeleted = true;
+        R->FIndex = -1;
+    }
     FHasDeleted = false;
+    Free(std::move(FRows));
+    FRows.clear();
 }
 
 // ---- brackets ----------------------------------------------------------------------------------
 
 void TListViewModel::BeginUpdate() {
-    if (FUpdateCount++ == 0) FNeedsSort = false;
+    if (FUpdateCount++ == 0) {
+        FNeedsSort = false;
+        FRowsChanged = false;
+    }
 }
 
 void TListViewModel::EndUpdate() {
@@ -345,6 +454,9 @@ void TListViewModel::EndUpdate() {
         ShowWaitingRows();
     }
     FNeedsSort = false;
+    if (FRowsChanged && FKnownRows > 0)
+        emit dataChanged(index(0, 0), index(FKnownRows - 1, columnCount({}) - 1));
+    FRowsChanged = false;
 }
 
 // ---- sorting -----------------------------------------------------------------------------------
@@ -353,6 +465,7 @@ void TListViewModel::Sort() {
     Compact();
     ShowWaitingRows();
     FNeedsSort = false;
+    TSorting Sorting(FView);
     auto Less = [this](const std::unique_ptr<TListViewItem>& A,
                        const std::unique_ptr<TListViewItem>& B) {
         return FView->CompareItems(A.get(), B.get()) < 0;
@@ -376,6 +489,7 @@ void TListViewModel::Sort() {
 void TListViewModel::Reposition(TListViewItem* Row) {
     // The other rows are in order; the changed one moves to where it belongs among them.
     const int At = Row->FIndex;
+    TSorting Sorting(FView);
     const int To = SortedPlace(FRows, At, [this](const TListViewItem* A, const TListViewItem* B) {
         return FView->CompareItems(A, B);
     });

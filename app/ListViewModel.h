@@ -47,6 +47,7 @@ public:
     TBasicItem* Data() const override { return FData; }
     void SetData(TBasicItem* Item) override { FData = Item; }
     void SetSubItems(std::vector<std::string> Texts) override;
+    void SetSubItemTexts(TSubItemText Text, int Count) override;
     bool Selected() const override { return FSelected; }
     void SetSelected(bool Selected) override;
 
@@ -57,7 +58,13 @@ public:
     const std::string& Caption() const { return FCaption; }
     int ImageIndex() const { return FImageIndex; }
     // The texts of the columns after the first; sub-item k shows under the column with ID k+1.
+    // SubItems holds the texts set as such; SubItem also works out those the row keeps a way to
+    // work out (SetSubItemTexts), each time it is asked.
     const std::vector<std::string>& SubItems() const { return FSubItems; }
+    int SubItemCount() const;
+    std::string SubItem(int Index) const;
+    // The row works its texts out whenever they are read (SetSubItemTexts).
+    bool WorksOutSubItems() const { return FSubItemText != nullptr; }
     void SetSubItem(int Index, const std::string& Text);
     void ClearSubItems();
     // Position in the list; -1 once the row has been deleted.
@@ -77,6 +84,8 @@ private:
     TCustomCatalogItem* FObject = nullptr;
     std::string FCaption;
     std::vector<std::string> FSubItems;
+    TSubItemText FSubItemText = nullptr; // with FSubItemCount texts; FSubItems is then empty
+    int FSubItemCount = 0;
     bool FSelected = false;
     bool FDeleted = false;
 };
@@ -108,7 +117,8 @@ public:
     TListViewItem* Add();
     // Takes Row out of the list (only marks it inside a bracket).
     void Remove(TListViewItem* Row);
-    // Every row goes; OnDeletion-style notices are the caller's. Only inside a bracket.
+    // Every row goes; OnDeletion-style notices are the caller's, unless the view frees its rows
+    // later. Only inside a bracket.
     void RemoveAll();
     // Calls Fn for every living row, in list order.
     void ForEach(const std::function<void(TListViewItem* Row)>& Fn) const;
@@ -144,18 +154,27 @@ private:
     void ShowWaitingRows();
     void MergeWaitingRows();
     void Compact() const;
+    // Rows that have left the list: freed now, or (a view that frees its rows later) told of
+    // and freed now when they are few, else a slice at a time from the event loop.
+    void Free(std::vector<std::unique_ptr<TListViewItem>> Rows) const;
+    void FreeSlice() const;
     void Renumber(size_t From) const;
     void Reposition(TListViewItem* Row);
     // Reorders the rows by Sort while the views keep their selection and focus.
     void Reorder(const std::function<void()>& Sort);
+    // Around the comparisons of one sort (the view's OnSorting).
+    class TSorting;
 
     TCustomListView* FView;
     // The rows, in list order; mutable because looking at them settles pending deletions.
     mutable std::vector<std::unique_ptr<TListViewItem>> FRows;
     mutable bool FHasDeleted = false;
+    mutable std::vector<std::unique_ptr<TListViewItem>> FLeft; // rows waiting to be freed
+    mutable bool FFreeing = false;                             // a slice is on its way
     int FUpdateCount = 0;
-    int FKnownRows = 0;      // rows the views know; those behind them wait (outside resets)
-    bool FResetting = false; // a model reset is open for the current bracket
-    bool FNeedsSort = false; // a caption changed inside a bracket
+    int FKnownRows = 0;        // rows the views know; those behind them wait (outside resets)
+    bool FResetting = false;   // a model reset is open for the current bracket
+    bool FNeedsSort = false;   // a caption changed inside a bracket
+    bool FRowsChanged = false; // rows the views know changed inside a bracket
     bool FSorted = false;
 };

@@ -11,6 +11,10 @@ TSortedListView::TSortedListView(QWidget* Parent) : TCustomListView(Parent) {
     OnCompare = [this](const TListViewItem* I1, const TListViewItem* I2) {
         return CompareHandler(I1, I2);
     };
+    OnSorting = [this](bool Begin) {
+        FSorting = Begin;
+        FSortTexts.clear();
+    };
 }
 
 void TSortedListView::SortByColumn(int Column, bool Ascending) {
@@ -30,14 +34,23 @@ void TSortedListView::ColumnClickHandler(int Column) {
 }
 
 int TSortedListView::CompareHandler(const TListViewItem* I1, const TListViewItem* I2) const {
-    const auto Need = static_cast<size_t>(FSortColumn);
     int Compare;
-    if (FSortColumn > 0 && I1->SubItems().size() >= Need && I2->SubItems().size() >= Need)
-        Compare = CompareCaptions(I1->SubItems()[Need - 1], I2->SubItems()[Need - 1]);
+    if (FSortColumn > 0 && I1->SubItemCount() >= FSortColumn && I2->SubItemCount() >= FSortColumn)
+        Compare =
+            FSorting || (!I1->WorksOutSubItems() && !I2->WorksOutSubItems())
+                ? CompareCaptions(SortText(I1, FSortColumn - 1), SortText(I2, FSortColumn - 1))
+                : CompareCaptions(I1->SubItem(FSortColumn - 1), I2->SubItem(FSortColumn - 1));
     else
         Compare = CompareCaptions(I1->Caption(), I2->Caption());
     if (OnCompareStr) OnCompareStr(I1, I2, Compare);
     return FAscending ? Compare : -Compare;
+}
+
+const std::string& TSortedListView::SortText(const TListViewItem* Row, int Index) const {
+    if (!Row->WorksOutSubItems()) return Row->SubItems()[static_cast<size_t>(Index)];
+    auto [It, New] = FSortTexts.try_emplace(Row);
+    if (New) It->second = Row->SubItem(Index);
+    return It->second;
 }
 
 void TSortedListView::SetSortImage(int OldValue, int NewValue) {

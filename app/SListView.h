@@ -5,7 +5,8 @@
 // column sorts by that one in the current direction, and the sorted column's header shows
 // AscImgIndex or DescImgIndex of the view's header images. Rows compare by the text under the
 // sorted column (their caption when a row has fewer texts), case-insensitively in the user's
-// locale; OnCompareStr may replace each result, always in ascending terms.
+// locale; OnCompareStr may replace each result, always in ascending terms. A text that a row
+// works out when asked (a path) is worked out once per sort.
 //
 // TCatalogListView and TCatalogTreeView accept files dragged from the desktop when DropFiles is
 // on and hand them to OnDragOverFiles with the row (node) under the drop, null over empty space.
@@ -19,6 +20,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TSortedListView : public TCustomListView {
@@ -51,12 +53,17 @@ public:
 
 private:
     void SetSortImage(int OldValue, int NewValue);
+    // A row's text for the sort: its own, or (only while sorting) the one worked out for it.
+    const std::string& SortText(const TListViewItem* Row, int Index) const;
 
     int FSortedColumn = -1;
     int FSortColumn = 0;
     bool FAscending = true;
     int FAscImgIndex = -1;
     int FDescImgIndex = -1;
+    // During a sort: the texts worked out so far of rows that work theirs out.
+    bool FSorting = false;
+    mutable std::unordered_map<const TListViewItem*, std::string> FSortTexts;
 };
 
 class TCatalogListView : public TSortedListView {

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 // The program's dialog layer, with scripted answers for folder browses and file dialogs.
@@ -120,6 +121,18 @@ bool TScriptDriver::Step(const std::string& Line) {
             P->setPlainText(Text);
         else
             return false;
+    } else if (Command == "focus") {
+        if (Modal || !FMain->isEnabled()) return false;
+        auto* W = FMain->findChild<QWidget*>(ToQString(Argument));
+        if (!W) return false;
+        FMain->activateWindow();
+        W->setFocus(Qt::MouseFocusReason);
+        return W->hasFocus() || W->isAncestorOf(QApplication::focusWidget());
+    } else if (Command == "wait") {
+        const qint64 Now = FClock.nsecsElapsed();
+        if (FWaitUntil < 0) FWaitUntil = Now + std::atoll(Argument.c_str()) * 1000000;
+        if (Now < FWaitUntil) return false;
+        FWaitUntil = -1;
     } else if (Command == "click") {
         auto* B = Modal ? Modal->findChild<QAbstractButton*>(ToQString(Argument)) : nullptr;
         if (!B) return false;

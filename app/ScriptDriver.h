@@ -9,6 +9,8 @@
 //   dialog NAME      waits until the modal dialog named NAME is up
 //   set NAME TEXT    types TEXT into the edit NAME of that dialog
 //   click NAME       presses the button NAME of that dialog
+//   focus NAME       gives the focus to the pane NAME of the main window once it is idle
+//   wait MS          lets MS milliseconds pass (the window paints and works meanwhile)
 //   close            closes the main window (through its close query)
 // After each line it reports on standard error when the line was done (seconds since start)
 // and the longest stall of the event loop since the line before, measured by a timer that
@@ -49,4 +51,5 @@ private:
     QElapsedTimer FClock;
     qint64 FLastTick = 0;
     qint64 FLongestStall = 0;
+    qint64 FWaitUntil = -1; // nanoseconds on FClock; -1 while no wait runs
 };

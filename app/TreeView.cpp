@@ -52,7 +52,7 @@ void TTreeViewNode::EndTreeUpdate() {
 void TTreeViewNode::Expand(bool Recurse) {
     if (FDeleted) return;
     if (FView->FResetting) {
-        // Put back when the bracket ends.
+        // Put back when the bracket ends (pending children are made then, as the view asks).
         std::vector<TTreeViewNode*> Stack{this};
         while (!Stack.empty()) {
             TTreeViewNode* N = Stack.back();
@@ -78,11 +78,18 @@ void TTreeViewNode::Collapse() {
 }
 
 int TTreeViewNode::ChildCount() const {
+    FView->Fill(const_cast<TTreeViewNode*>(this));
     if (FHasDeleted) FView->CompactChildren(const_cast<TTreeViewNode*>(this));
     return static_cast<int>(FChildren.size());
 }
 
+bool TTreeViewNode::HasChildren() const {
+    if (FPending) return FView->OnHasChildren && FView->OnHasChildren(this);
+    return ChildCount() > 0;
+}
+
 TTreeViewNode* TTreeViewNode::Child(int Index) const {
+    FView->Fill(const_cast<TTreeViewNode*>(this));
     if (FHasDeleted) FView->CompactChildren(const_cast<TTreeViewNode*>(this));
     if (Index < 0 || static_cast<size_t>(Index) >= FChildren.size()) return nullptr;
     return FChildren[static_cast<size_t>(Index)].get();
@@ -93,6 +100,7 @@ TTreeViewNode* TTreeViewNode::Parent() const {
 }
 
 void TTreeViewNode::DeleteChildren() {
+    FPending = false;
     if (FChildren.empty()) return;
     FView->BeginUpdate();
     for (auto& C : FChildren)
@@ -158,11 +166,9 @@ QModelIndex TCustomTreeView::IndexOfNode(const TTreeViewNode* Node) const {
 }
 
 bool TCustomTreeView::Alive(const TTreeViewNode* Node) const {
-    for (const TTreeViewNode* N = Node; N; N = N->FParent) {
-        if (N->FDeleted) return false;
-        if (N == FRoot.get()) return true;
-    }
-    return false;
+    // A deleted node takes everything below it along (MarkDeleted), and nodes leave their
+    // parent only as deleted ones: a node not marked is in the tree.
+    return Node && !Node->FDeleted && Node->FView == this;
 }
 
 int TCustomTreeView::TopCount() const {
@@ -214,15 +220,23 @@ void TCustomTreeView::EndUpdate() {
     if (OnUpdate) OnUpdate(false);
 }
 
-TTreeViewNode* TCustomTreeView::AddChild(TTreeViewNode* Parent, std::string Text,
-                                         TBasicItem* Data) {
+TTreeViewNode* TCustomTreeView::AddChild(TTreeViewNode* Parent, std::string Text, TBasicItem* Data,
+                                         bool Pending) {
     TTreeViewNode* P = Parent ? Parent : FRoot.get();
+    Fill(P);
     if (P->FHasDeleted) CompactChildren(P);
     auto Node = std::unique_ptr<TTreeViewNode>(new TTreeViewNode(this, P));
     TTreeViewNode* N = Node.get();
     N->FText = std::move(Text);
     N->FData = Data;
+    N->FPending = Pending;
     auto& C = P->FChildren;
+    if (FFilling && P == FFilling) {
+        // Nobody knows of the parent's children yet: they are sorted once when all are in.
+        N->FIndex = static_cast<int>(C.size());
+        C.push_back(std::move(Node));
+        return N;
+    }
     if (FUpdateCount > 0) {
         BeginStructureChange();
         N->FIndex = static_cast<int>(C.size());
@@ -249,31 +263,30 @@ TTreeViewNode* TCustomTreeView::AddChild(TTreeViewNode* Parent, std::string Text
     return N;
 }
 
-void TCustomTreeView::TellDeletion(TTreeViewNode* Node) {
-    if (!OnDeletion) return;
+void TCustomTreeView::MarkDeleted(TTreeViewNode* Node) {
+    // Branches already marked are passed over: items going leaves first, as a catalog frees its
+    // tree, mark each node once.
     std::vector<TTreeViewNode*> Stack{Node};
     while (!Stack.empty()) {
         TTreeViewNode* N = Stack.back();
         Stack.pop_back();
         if (N->FDeleted) continue;
-        OnDeletion(N);
+        if (OnDeletion) OnDeletion(N);
+        N->FDeleted = true;
         for (auto& C : N->FChildren)
-            Stack.push_back(C.get());
+            if (!C->FDeleted) Stack.push_back(C.get());
     }
 }
 
 void TCustomTreeView::RemoveNode(TTreeViewNode* Node, bool ByCore) {
-    if (!Node || Node->FDeleted || !Alive(Node)) return;
+    if (!Alive(Node)) return;
     // The core deletes the node of an item that is being destroyed: nobody may follow the data.
     if (ByCore) Node->FData = nullptr;
-    TellDeletion(Node);
-    bool HoldsSelection = false;
-    for (const TTreeViewNode* N = FSelectedNode; N && N != FRoot.get(); N = N->FParent)
-        if (N == Node) HoldsSelection = true;
+    MarkDeleted(Node);
+    const bool HoldsSelection = FSelectedNode && FSelectedNode->FDeleted;
     TTreeViewNode* P = Node->FParent;
     if (FUpdateCount > 0) {
         BeginStructureChange();
-        Node->FDeleted = true;
         P->FHasDeleted = true;
         FHasDeleted = true;
         if (HoldsSelection) FSelectedNode = nullptr;
@@ -282,7 +295,6 @@ void TCustomTreeView::RemoveNode(TTreeViewNode* Node, bool ByCore) {
     const int At = Node->FIndex;
     FSilent = true;
     FModel->beginRemoveRows(FModel->IndexOf(P), At, At);
-    Node->FDeleted = true;
     std::unique_ptr<TTreeViewNode> Gone = std::move(P->FChildren[static_cast<size_t>(At)]);
     P->FChildren.erase(P->FChildren.begin() + At);
     for (size_t I = static_cast<size_t>(At); I < P->FChildren.size(); ++I)
@@ -304,11 +316,34 @@ void TCustomTreeView::Clear() {
     BeginUpdate();
     BeginStructureChange();
     for (auto& C : FRoot->FChildren)
-        TellDeletion(C.get());
+        MarkDeleted(C.get());
     FRoot->FChildren.clear();
     FRoot->FHasDeleted = false;
     FSelectedNode = nullptr;
     EndUpdate();
+}
+
+void TCustomTreeView::Fill(TTreeViewNode* Node) const {
+    if (!Node->FPending) return;
+    Node->FPending = false;
+    if (!OnFill) return;
+    // While a node is pending no view has been told of any child of it, so they go in quietly.
+    struct TFilling {
+        TTreeViewNode*& Slot;
+        TTreeViewNode* Before;
+        ~TFilling() { Slot = Before; }
+    } Filling{FFilling, FFilling};
+    FFilling = Node;
+    OnFill(Node);
+    if (FSortType != stText) return;
+    auto& C = Node->FChildren;
+    auto Less = [](const auto& A, const auto& B) {
+        return CompareCaptions(A->FText, B->FText) < 0;
+    };
+    if (std::is_sorted(C.begin(), C.end(), Less)) return;
+    std::stable_sort(C.begin(), C.end(), Less);
+    for (size_t I = 0; I < C.size(); ++I)
+        C[I]->FIndex = static_cast<int>(I);
 }
 
 void TCustomTreeView::CompactChildren(TTreeViewNode* Parent) const {
@@ -380,7 +415,7 @@ void TCustomTreeView::AlphaSort() {
 }
 
 void TCustomTreeView::NodeTextChanged(TTreeViewNode* Node) {
-    if (Node->FDeleted) return;
+    if (Node->FDeleted || (FFilling && Node->FParent == FFilling)) return;
     if (FResetting) {
         if (FSortType == stText) FNeedsSort = true;
         return;
@@ -408,7 +443,8 @@ void TCustomTreeView::NodeTextChanged(TTreeViewNode* Node) {
 }
 
 void TCustomTreeView::NodeImageChanged(TTreeViewNode* Node) {
-    if (!Node->FDeleted && !FResetting) FModel->NodeChanged(Node);
+    if (Node->FDeleted || FResetting || (FFilling && Node->FParent == FFilling)) return;
+    FModel->NodeChanged(Node);
 }
 
 void TCustomTreeView::RestoreExpanded(TTreeViewNode* Node) {

@@ -8,8 +8,14 @@
 // Update brackets (BeginUpdate/EndUpdate): inside them nodes are added, deleted and sorted
 // without telling the view one by one; the outermost EndUpdate tells it once (a model reset) and
 // puts the selection and the expanded nodes back. A node deleted inside a bracket is only
-// marked and leaves with the next look at its siblings. OnUpdate tells the outermost bracket's
+// marked, together with everything below it, and leaves with the next look at its siblings, so
+// that deleting a branch costs the same at any depth. OnUpdate tells the outermost bracket's
 // begin and end, so that views showing the same items can bracket along.
+//
+// A node may be added with its children still to come (Pending): they are made by OnFill the
+// first time anything needs them (the view shows, counts or expands the node, or a caller asks
+// for a child), and until then OnHasChildren says whether there will be any. A catalog of
+// millions of folders therefore costs a node only for what has been shown or asked for.
 //
 // The selection is one node. A change asks OnChanging first (which may refuse it), then tells
 // OnChange; changes the view makes itself (putting the selection back, losing a deleted node)
@@ -60,8 +66,11 @@ public:
     // The parent node; null for a node at the top level.
     TTreeViewNode* Parent() const;
     int Index() const { return FIndex; }
-    bool HasChildren() const { return ChildCount() > 0; }
+    // Whether the node has children, without making pending ones.
+    bool HasChildren() const;
+    // Deletes every child (a pending node then has none to come either).
     void DeleteChildren();
+    bool Pending() const { return FPending; }
     bool Expanded() const { return FExpanded; }
     void Collapse();
     bool Selected() const;
@@ -84,6 +93,7 @@ private:
     bool FExpanded = false;
     mutable bool FHasDeleted = false; // some child is marked deleted
     bool FUnsorted = false;           // children were appended inside a bracket
+    bool FPending = false;            // the children are still to be made by OnFill
 };
 
 class TCustomTreeView : public QTreeView {
@@ -94,10 +104,13 @@ public:
     ~TCustomTreeView() override;
 
     // Adds a node under Parent (null: at the top level); in sorted trees at its sorted place.
-    TTreeViewNode* AddChild(TTreeViewNode* Parent, std::string Text, TBasicItem* Data = nullptr);
+    // Pending: its children are made by OnFill when first needed. A pending Parent makes its
+    // children first.
+    TTreeViewNode* AddChild(TTreeViewNode* Parent, std::string Text, TBasicItem* Data = nullptr,
+                            bool Pending = false);
     int TopCount() const;
     TTreeViewNode* TopItem(int Index) const;
-    // Every node, depth first (for tests and walks).
+    // Every node made so far (for tests and walks).
     int NodeCount() const;
     void Clear();
     // Deletes Node and everything below it of the view's own accord (OnDeletion is told).
@@ -131,6 +144,9 @@ public:
     std::function<void(TTreeViewNode* Node, std::string& Text)> OnEdited;
     std::function<void()> OnEditEnd;
     std::function<void(TTreeViewNode* Node)> OnDeletion;
+    // Makes the children of a pending node (AddChild under it); whether it will have any.
+    std::function<void(TTreeViewNode* Node)> OnFill;
+    std::function<bool(const TTreeViewNode* Node)> OnHasChildren;
     // The outermost update bracket begins (true) or ends (false).
     std::function<void(bool Begin)> OnUpdate;
 
@@ -152,7 +168,10 @@ private:
 
     void BeginStructureChange();
     void RemoveNode(TTreeViewNode* Node, bool ByCore);
-    void TellDeletion(TTreeViewNode* Node);
+    // Marks Node and every living node below it deleted, telling OnDeletion of each.
+    void MarkDeleted(TTreeViewNode* Node);
+    // Makes the children of a pending node, quietly: nobody has been told of any.
+    void Fill(TTreeViewNode* Node) const;
     void Compact() const;
     void CompactChildren(TTreeViewNode* Parent) const;
     void SortChildren(TTreeViewNode* Parent, bool Recurse);
@@ -176,4 +195,5 @@ private:
     bool FSilent = false; // selection changes made by the view itself: no events
     mutable bool FHasDeleted = false;
     bool FNeedsSort = false;
+    mutable TTreeViewNode* FFilling = nullptr; // the node whose children OnFill is making
 };

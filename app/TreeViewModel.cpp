@@ -18,6 +18,7 @@ QModelIndex TTreeViewModel::IndexOf(const TTreeViewNode* Node) const {
 QModelIndex TTreeViewModel::index(int Row, int Column, const QModelIndex& Parent) const {
     if (Column != 0) return {};
     TTreeViewNode* P = NodeOf(Parent);
+    FView->Fill(P);
     if (Row < 0 || static_cast<size_t>(Row) >= P->FChildren.size()) return {};
     return createIndex(Row, 0, P->FChildren[static_cast<size_t>(Row)].get());
 }
@@ -29,7 +30,17 @@ QModelIndex TTreeViewModel::parent(const QModelIndex& Child) const {
 
 int TTreeViewModel::rowCount(const QModelIndex& Parent) const {
     if (Parent.column() > 0) return 0;
-    return static_cast<int>(NodeOf(Parent)->FChildren.size());
+    TTreeViewNode* P = NodeOf(Parent);
+    // A view asks for the rows of a node it shows open: pending children are made now.
+    FView->Fill(P);
+    return static_cast<int>(P->FChildren.size());
+}
+
+bool TTreeViewModel::hasChildren(const QModelIndex& Parent) const {
+    if (Parent.column() > 0) return false;
+    const TTreeViewNode* P = NodeOf(Parent);
+    if (P->FPending) return FView->OnHasChildren && FView->OnHasChildren(P);
+    return !P->FChildren.empty();
 }
 
 QVariant TTreeViewModel::data(const QModelIndex& Index, int Role) const {

@@ -30,6 +30,7 @@ public:
     QModelIndex index(int Row, int Column, const QModelIndex& Parent) const override;
     QModelIndex parent(const QModelIndex& Child) const override;
     int rowCount(const QModelIndex& Parent) const override;
+    bool hasChildren(const QModelIndex& Parent) const override;
     int columnCount(const QModelIndex&) const override { return 1; }
     QVariant data(const QModelIndex& Index, int Role) const override;
     Qt::ItemFlags flags(const QModelIndex& Index) const override;

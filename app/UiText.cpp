@@ -9,6 +9,16 @@ QString ToQString(std::string_view S) {
     return QString::fromUtf8(S.data(), static_cast<qsizetype>(S.size()));
 }
 
+QString ToCellText(std::string_view S) {
+    // Wider than any screen, in any font.
+    constexpr size_t MaxBytes = 4096;
+    if (S.size() <= MaxBytes) return ToQString(S);
+    size_t End = MaxBytes;
+    while (End > 0 && (static_cast<unsigned char>(S[End]) & 0xC0) == 0x80)
+        --End;
+    return ToQString(S.substr(0, End)) + QChar(0x2026);
+}
+
 std::string FromQString(const QString& S) {
     return S.toStdString();
 }

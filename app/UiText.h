@@ -17,6 +17,10 @@ class QUrl;
 
 // Text of the catalog for display: UTF-8, invalid bytes shown as replacement characters.
 QString ToQString(std::string_view S);
+// The same for a cell of a view, which shows the beginning of a text: a text longer than any
+// cell can show (a path hundreds of thousands of bytes long) is cut, at a character, with an
+// ellipsis after it, so that no paint lays out more than can be seen.
+QString ToCellText(std::string_view S);
 // Text the user typed, as the catalog keeps it (UTF-8).
 std::string FromQString(const QString& S);
 

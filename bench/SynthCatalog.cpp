@@ -212,7 +212,7 @@ struct TBuilder {
 
 } // namespace
 
-int64_t BuildSyntheticCatalog(TCatFileItem& Root, int64_t Entries, uint64_t Seed) {
+int64_t BuildSyntheticCatalog(TCatFileItem& Root, int64_t Entries, uint64_t Seed, int64_t Depth) {
     TBuilder B{Root, TRandom(Seed), Entries, {}};
     Root.SetNameField(PackedString("Synthetic catalog"));
     Root.SetCommentField(PackedString("Made by qm-bench synth"));
@@ -274,6 +274,11 @@ int64_t BuildSyntheticCatalog(TCatFileItem& Root, int64_t Entries, uint64_t Seed
         B.AddFile(First, "caf\xE9 cr\xE8me.txt");
         B.AddFile(First, "disc.iso")->FileInfoRef().Size = 4ULL << 30;
         B.AddFile(First, "backup.img")->FileInfoRef().Size = 5ULL << 30;
+        TBasicItem* Level = First;
+        for (int64_t D = 1; D <= Depth && B.Left >= 2; ++D) {
+            Level = B.AddFolder(Level, B.Text("level %lld", static_cast<long long>(D)));
+            B.AddFile(Level, B.Text("file at %lld.txt", static_cast<long long>(D)));
+        }
     }
     for (size_t D = 0; D < Collections.size() && B.Left > 0; ++D) {
         int64_t Share = B.Left / static_cast<int64_t>(Collections.size() - D);

@@ -15,5 +15,9 @@
 class TCatFileItem;
 
 // Adds Entries tree items (folders and files of every kind, not counting the root) to Root,
-// which should be empty, and enters each in Root's type table. Returns the number added.
-int64_t BuildSyntheticCatalog(TCatFileItem& Root, int64_t Entries, uint64_t Seed = 1);
+// which should be empty, and enters each in Root's type table. Returns the number added. With
+// Depth above 0 the first disc also holds a chain of Depth folders, each inside the one before
+// and each with one file, taken from the same budget of entries (as much of it as the chain
+// needs): a catalog that deep shows what depth costs wherever the tree is walked.
+int64_t BuildSyntheticCatalog(TCatFileItem& Root, int64_t Entries, uint64_t Seed = 1,
+                              int64_t Depth = 0);

@@ -6,6 +6,7 @@
 #include "core/TreeItems.h"
 #include "core/ViewLinks.h"
 #include "platform/ShellInfo.h"
+#include "platform/SysUtils.h"
 
 #include <unordered_map>
 
@@ -75,8 +76,14 @@ TItemImageFacts ItemImageFacts(const TBasicItem* Item) {
         F.TypeImageIndex = Row->ImageIndex();
         F.TypeSelectedIndex = Row->SelectedIndex();
     }
-    if (F.Kind == TItemImageFacts::ikFile)
-        F.FullPath = static_cast<const TFileItem*>(Item)->GetFullPath();
+    if (F.Kind == TItemImageFacts::ikFile) {
+        // Only a few kinds of file carry their own icon; only their paths are worth working out
+        // (a path grows with the depth of the item).
+        auto* File = static_cast<const TFileItem*>(Item);
+        const std::string Name =
+            File->FileInfo().Name.empty() ? File->DisplayName() : File->FileInfo().Name.Str();
+        if (IsSelfIconedExtension(ExtractFileExt(Name))) F.FullPath = File->GetFullPath();
+    }
     return F;
 }
 
@@ -121,22 +128,20 @@ void FillResultListItem(TListItem* Row, TBasicItem* Item, bool Full) {
     Item->SetResultItem(Row);
 
     Row->SetCaption(Item->DisplayName());
-    // The image rules of a file need its path as well: it is worked out once for both.
-    auto* File = dynamic_cast<TFileItem*>(Item);
-    std::string Path;
-    if (Full) {
-        TItemImageFacts Facts = ItemImageFacts(Item);
-        Row->SetImageIndex(ItemImageIndexOf(Facts, false));
-        Path = std::move(Facts.FullPath);
-    } else {
-        Row->SetImageIndex(Item->GetImageIndex());
-        if (File) Path = File->GetFullPath();
+    Row->SetImageIndex(Full ? GetItemImageIndex(Item, false) : Item->GetImageIndex());
+    Row->SetSubItemTexts(&ResultRowText, 3);
+}
+
+std::string ResultRowText(const TBasicItem* Item, int Index) {
+    switch (Index) {
+    case 0: return GetCatalogPath(Item);
+    case 1: return Item->TypeRow() ? Item->TypeRow()->DisplayName() : std::string();
+    case 2: {
+        auto* File = dynamic_cast<const TFileItem*>(Item);
+        return File ? File->GetFullPath() : std::string();
     }
-    std::vector<std::string> Texts(3);
-    Texts[0] = GetCatalogPath(Item);
-    if (TTypeItem* Type = Item->TypeRow()) Texts[1] = Type->DisplayName();
-    if (File) Texts[2] = std::move(Path);
-    Row->SetSubItems(std::move(Texts));
+    default: return {};
+    }
 }
 
 void ClearListSelection(TListView* View) {

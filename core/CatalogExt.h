@@ -76,8 +76,11 @@ int GetItemImageIndex(const TBasicItem* Item, bool Open);
 // Fills a row of the result list: Item becomes the row's data and the row becomes Item's result
 // row (its row in the main list stays as it is); caption, image (the full rules with system
 // icons when Full, else the item's own image rule) and the sub-items catalog path, type name and
-// disk path (files only). UI thread.
+// disk path (files only), as ResultRowText gives them (TListItem::SetSubItemTexts). UI thread.
 void FillResultListItem(TListItem* Row, TBasicItem* Item, bool Full);
+// The text of a result row's column after the caption: 0 the catalog path, 1 the type name, 2
+// the disk path of a file item (empty for others). UI thread.
+std::string ResultRowText(const TBasicItem* Item, int Index);
 
 // Deselects every row of View. UI thread.
 void ClearListSelection(TListView* View);

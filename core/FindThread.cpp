@@ -130,7 +130,13 @@ TFindThread::TFindThread(TListView* ResultView)
 
 TFindThread::~TFindThread() {
     // The walk uses the fields below: it ends before they go.
+    FAbandoned = true;
     StopAndWait();
+}
+
+void TFindThread::Abandon() {
+    FAbandoned = true;
+    Terminate();
 }
 
 void TFindThread::AddResult(TBasicItem* Item) {
@@ -245,11 +251,10 @@ void TFindThread::EndFind() {
 
 void TFindThread::FillResults() {
     if (!FResultView) return;
-    // What a search found is shown also when it was cancelled; a cancel (or a stop of the
-    // window) that comes while the rows go in ends the filling.
-    const bool CancelledBefore = Terminated();
+    // What a search found is shown also when it was cancelled, and a cancel while the rows go
+    // in leaves them going in: the user gets every row found, the count the window last showed.
     size_t Done = 0;
-    while (Done < FResults.size() && (CancelledBefore || !Terminated()))
+    while (Done < FResults.size() && !FAbandoned)
         Synchronize([&] {
             FResultView->BeginUpdate();
             RunAll(

@@ -4,7 +4,9 @@
 // "any" (Mode 1), in the whole catalog (Scope 0) or the current folder (Scope 1), with or without
 // subfolders. The results are appended to the result list view when the search ends, also when
 // it was cancelled, in batches of rows (one update bracket each) between which the UI thread
-// goes on with its events.
+// goes on with its events. A cancel (Terminate) ends the search, never the filling: every row
+// found reaches the view. Only Abandon, for a window that no longer wants the rows (it closes
+// the catalog), ends the filling too.
 //
 // Lifecycle: the main window creates it (suspended), fills the eight lists (comma texts, words
 // already upper-cased), Mode, Scope, Subfolders and OnTerminate, calls PrepareCriteria and
@@ -28,6 +30,7 @@
 #include "platform/StringList.h"
 #include "platform/Thread.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -59,6 +62,8 @@ public:
 
     // UI thread, before Resume.
     void PrepareCriteria();
+    // Terminates the search and drops the rows not yet in the view. Any thread.
+    void Abandon();
 
     // The items found, in the order found (the items are not owned).
     const std::vector<TBasicItem*>& Results() const { return FResults; }
@@ -107,6 +112,7 @@ private:
 
     // The prepared criteria.
     bool FPrepared = false;
+    std::atomic<bool> FAbandoned{false};
     TBasicItems* FSearchRoot = nullptr;
     std::vector<TKeyWordItem*> FKeysIn, FKeysOut; // null for names the catalog does not hold
     std::vector<TMask> FMasksIn, FMasksOut;

@@ -54,6 +54,17 @@ public:
     virtual void SetData(TBasicItem* Item) = 0;
     // Replaces the texts of the columns after the caption (sub-item 0 is the second column).
     virtual void SetSubItems(std::vector<std::string> Texts) = 0;
+    // The texts of the columns after the caption as Text works them out from the row's item
+    // (Index 0 to Count - 1). A row may keep Text and ask it whenever a text is read, rather
+    // than the texts (a result row does: the paths it shows grow with the depth of the item);
+    // by default the texts are worked out once, now.
+    using TSubItemText = std::string (*)(const TBasicItem* Item, int Index);
+    virtual void SetSubItemTexts(TSubItemText Text, int Count) {
+        std::vector<std::string> Texts;
+        for (int I = 0; I < Count; ++I)
+            Texts.push_back(Data() ? Text(Data(), I) : std::string());
+        SetSubItems(std::move(Texts));
+    }
     virtual bool Selected() const = 0;
     virtual void SetSelected(bool Selected) = 0;
 };

@@ -115,6 +115,8 @@ TfmCatOptions::TfmCatOptions(QWidget* Parent) : QDialog(Parent) {
     auto* L = new QVBoxLayout(this);
     L->addWidget(PageControl1, 1);
     L->addLayout(Buttons);
+    // A fixed border: the window is as large as its pages need, and the user cannot resize it.
+    L->setSizeConstraint(QLayout::SetFixedSize);
     Button1->setFocus();
 
     // The list actions follow the focus between the two lists and the rest of the window.

@@ -8,6 +8,7 @@
 #include "app/UiText.h"
 #include "app/ViewTypes.h"
 #include "app/dialogs/CatPropFiles.h"
+#include "app/dialogs/CatPropNote.h"
 #include "core/CatalogExt.h"
 #include "core/CatalogGlobals.h"
 #include "core/FileTypes.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -110,10 +110,25 @@ TCatPropForm::TCatPropForm(bool FollowTree, QWidget* Parent)
     : QDialog(Parent), FFollowTree(FollowTree) {
     setObjectName(QStringLiteral("CatPropForm"));
     setWindowTitle(QStringLiteral("CatPropForm"));
-    setMinimumSize(300, 270);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
     OpenDialog1.Filter = NoteFilter;
     SaveDialog1.Filter = NoteFilter;
     CreatePages();
+    // Not sizeable: as large as the pages need with every tab shown (so that no tab is cut and
+    // walking from item to item keeps the size), and never below the designed client area.
+    ensurePolished();
+    setFixedSize(sizeHint().expandedTo(QSize(308, 243)));
+}
+
+void TCatPropForm::ShowPage(QWidget* Page, bool Visible) {
+    // A hidden tab is disabled as well: Ctrl+Tab passes over disabled tabs only.
+    const int I = PageControl1->indexOf(Page);
+    PageControl1->setTabVisible(I, Visible);
+    PageControl1->setTabEnabled(I, Visible);
+}
+
+bool TCatPropForm::PageShown(QWidget* Page) const {
+    return PageControl1->isTabVisible(PageControl1->indexOf(Page));
 }
 
 TCatPropForm::~TCatPropForm() = default;
@@ -155,10 +170,10 @@ void TCatPropForm::FillGeneral() {
     e_FullName->setText(Path);
     e_FullName->setToolTip(Path);
     e_Comment->setText(ToQString(FItem->Comment()));
-    e_note->setPlainText(NoteToText(FItem->Note()));
+    FShownNote = NoteToText(FItem->Note());
+    e_note->SetNote(FShownNote);
     FShownName = e_Name->text();
     FShownComment = e_Comment->text();
-    FShownNote = e_note->toPlainText();
     const auto* Large = dynamic_cast<const TIconSource*>(LargeImages);
     const QIcon Icon = Large ? Large->Icon(FItem->GetImageIndex()) : QIcon();
     Image1->setPixmap(Icon.pixmap(32, 32));
@@ -166,7 +181,7 @@ void TCatPropForm::FillGeneral() {
 
 void TCatPropForm::FillKeyWords() {
     const bool Visible = FItem != CurrentCatalog;
-    PageControl1->setTabVisible(PageControl1->indexOf(tsKeywords), Visible);
+    ShowPage(tsKeywords, Visible);
     e_List->clear();
     ListBox1->clear();
     if (!Visible) return;
@@ -180,7 +195,7 @@ void TCatPropForm::FillKeyWords() {
 
 void TCatPropForm::FillFileInfo() {
     auto* F = dynamic_cast<TFileItem*>(FItem);
-    PageControl1->setTabVisible(PageControl1->indexOf(tsFile), F != nullptr);
+    ShowPage(tsFile, F != nullptr);
     if (!F) return;
     const TFileInfo& Info = F->FileInfo();
     e_RelatedLocation->setText(ToQString(Info.Name.View()));
@@ -203,7 +218,7 @@ void TCatPropForm::FillFileInfo() {
 void TCatPropForm::FillLocation() {
     auto* C = dynamic_cast<TFileCollection*>(FItem);
     auto* F = dynamic_cast<TFileItem*>(FItem);
-    PageControl1->setTabVisible(PageControl1->indexOf(tsLocation), C || F);
+    ShowPage(tsLocation, C || F);
     if (!C && !F) return;
     const TVolumeInfo* V = F ? F->GetVolume() : nullptr;
     e_RelatedDir->setText(FileNameToQString(C ? C->GetRootPath() : (V ? V->Path : "")));
@@ -253,10 +268,11 @@ void TCatPropForm::ApplyActionClick() {
 void TCatPropForm::StoreItem() {
     if (e_Name->text() != FShownName) FItem->SetItemName(FromQString(e_Name->text()));
     if (e_Comment->text() != FShownComment) FItem->SetComment(FromQString(e_Comment->text()));
-    if (e_note->toPlainText() != FShownNote) FItem->SetNote(TextToNote(e_note->toPlainText()));
+    const QString Note = e_note->Note();
+    if (Note != FShownNote) FItem->SetNote(TextToNote(Note));
     FShownName = e_Name->text();
     FShownComment = e_Comment->text();
-    FShownNote = e_note->toPlainText();
+    FShownNote = Note;
     if (TListViewItem* Row = RowOf(FItem)) {
         if (FillListItemProc) FillListItemProc(Row);
         Row->ListView()->MakeVisible(Row);
@@ -267,14 +283,14 @@ void TCatPropForm::StoreItem() {
 
 void TCatPropForm::StoreKeyWords() {
     // The root shows no keyword page; what its lists held for the item before is not its own.
-    if (!PageControl1->isTabVisible(PageControl1->indexOf(tsKeywords))) return;
+    if (!PageShown(tsKeywords)) return;
     FItem->ClearKeyWords();
     for (int I = 0; I < ListBox1->count(); ++I)
         if (TKeyWordItem* K = KeyWordOf(ListBox1->item(I)->data(Qt::UserRole))) K->AddClient(FItem);
 }
 
 void TCatPropForm::StoreLocation() {
-    if (!PageControl1->isTabVisible(PageControl1->indexOf(tsLocation))) return;
+    if (!PageShown(tsLocation)) return;
     const std::string Path = WithTrailingSeparator(QStringToFileName(e_RelatedDir->text()));
     if (auto* C = dynamic_cast<TFileCollection*>(FItem)) {
         if (FLocationChanged || Path != C->GetRootPath()) {
@@ -353,7 +369,16 @@ void TCatPropForm::BitBtn5Click() {
     Spec.ChosenFilter = &Filter;
     std::string FileName;
     if (!UserDialogs().OpenFileDialog(Spec, FileName)) return;
-    e_note->setPlainText(ImportNote(FileName, Filter == 2));
+    bool NotUtf8 = false;
+    const QString Text = ImportNote(FileName, Filter == 2, NotUtf8);
+    // As with a file that is no DOS text, the note stays as it is unless the user says otherwise.
+    if (NotUtf8 && UserDialogs().MessageDlg(
+                       Format("%s is not UTF-8 text: the bytes that are not UTF-8 would show "
+                              "as \"\xEF\xBF\xBD\". Replace the note with it all the same?",
+                              {FileName}),
+                       mtWarning, mbYes | mbNo) != mrYes)
+        return;
+    e_note->SetNote(Text);
 }
 
 void TCatPropForm::BitBtn6Click() {
@@ -362,7 +387,7 @@ void TCatPropForm::BitBtn6Click() {
     Spec.ChosenFilter = &Filter;
     std::string FileName;
     if (!UserDialogs().SaveFileDialog(Spec, FileName)) return;
-    ExportNote(FileName, e_note->toPlainText(), Filter == 2);
+    ExportNote(FileName, e_note->Note(), Filter == 2);
 }
 
 // ---- keywords ----------------------------------------------------------------------------------

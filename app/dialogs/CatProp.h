@@ -30,11 +30,11 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
 class TBasicItem;
+class TNoteEdit;
 struct TVolumeInfo;
 
 // Shows the keyword setup window, when the program has one; the "..." button of the KeyWords
@@ -66,6 +66,9 @@ private:
     QWidget* CreateFilePage();
     QWidget* CreateKeyWordsPage();
     QWidget* CreateLocationPage();
+    // Shows or hides a page and its tab; hidden ones cannot be reached by any key.
+    void ShowPage(QWidget* Page, bool Visible);
+    bool PageShown(QWidget* Page) const;
     // Runs a command of the window: failures are shown, the window stays open and unchanged.
     void Guard(const std::function<void()>& Command);
 
@@ -106,7 +109,7 @@ private:
     QLineEdit* e_Name = nullptr;
     QLineEdit* e_FullName = nullptr;
     QLineEdit* e_Comment = nullptr;
-    QPlainTextEdit* e_note = nullptr;
+    TNoteEdit* e_note = nullptr;
     QToolButton* BitBtn5 = nullptr;
     QToolButton* BitBtn6 = nullptr;
     QLineEdit* e_FilePath = nullptr;

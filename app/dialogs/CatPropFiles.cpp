@@ -7,11 +7,12 @@
 #include "core/TreeItems.h"
 #include "platform/CodePages.h"
 #include "platform/Format.h"
+#include "platform/SafeSave.h"
 #include "platform/Streams.h"
 #include "platform/StringList.h"
 #include "platform/Volumes.h"
 
-#include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -39,7 +40,7 @@ std::string TextToNote(const QString& Text) {
     return FromQString(Note);
 }
 
-QString ImportNote(const std::string& FileName, bool Oem) {
+QString ImportNote(const std::string& FileName, bool Oem, bool& NotUtf8) {
     std::string Bytes;
     try {
         Bytes = ReadFileBytes(FileName, MaxNoteBytes);
@@ -49,6 +50,13 @@ QString ImportNote(const std::string& FileName, bool Oem) {
     TStringList Lines;
     Lines.SetText(Bytes);
     std::string Text = Joined(Lines);
+    NotUtf8 = false;
+    if (!Oem) {
+        QStringDecoder Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString Decoded =
+            Decoder(QByteArrayView(Text.data(), static_cast<qsizetype>(Text.size())));
+        NotUtf8 = Decoder.hasError();
+    }
     if (Oem) {
         std::string Converted;
         if (!CodePageToUtf8(OemCodePage(), Text, Converted))
@@ -71,12 +79,11 @@ void ExportNote(const std::string& FileName, const QString& Text, bool Oem) {
                                      {static_cast<long long>(OemCodePage()), FileName}));
         Bytes = std::move(Converted);
     }
-    QSaveFile F(FileNameToQString(FileName));
-    if (!F.open(QIODevice::WriteOnly) ||
-        F.write(Bytes.data(), static_cast<qint64>(Bytes.size())) !=
-            static_cast<qint64>(Bytes.size()) ||
-        !F.commit())
-        RaiseCatalogError(Format("Cannot write %s: %s", {FileName, FromQString(F.errorString())}));
+    try {
+        ReplaceFileContents(FileName, Bytes);
+    } catch (const Exception& E) {
+        RaiseCatalogError(E.Message());
+    }
 }
 
 std::string WithTrailingSeparator(std::string Path) {

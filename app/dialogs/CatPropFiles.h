@@ -18,11 +18,14 @@ std::string TextToNote(const QString& Text);
 
 // The text of a note file for the memo; Oem converts it from the OEM code page. Raises with a
 // message for the user when the file cannot be read, is too large for a note or is not text of
-// that code page.
-QString ImportNote(const std::string& FileName, bool Oem);
+// that code page. NotUtf8 tells whether a plain file held bytes that are no UTF-8 text: the text
+// shows each of them as a replacement character (U+FFFD).
+QString ImportNote(const std::string& FileName, bool Oem, bool& NotUtf8);
 // Writes the memo's text to FileName, each line ended by CR LF; Oem converts it to the OEM code
-// page first. The file is replaced only by a complete new one: when the text has characters the
-// code page lacks or the file cannot be written, it raises and an existing file stays as it was.
+// page first. The file is replaced only by a complete new one, and only a regular file or a new
+// name is written (never a FIFO or a device), as a catalog is saved: when the text has
+// characters the code page lacks or the file cannot be written, it raises and an existing file
+// stays as it was.
 void ExportNote(const std::string& FileName, const QString& Text, bool Oem);
 
 // Path with a separator at its end (the one the path already uses); an empty path stays empty.

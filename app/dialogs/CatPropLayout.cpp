@@ -3,6 +3,7 @@
 #include "CatProp.h"
 
 #include "app/ImageLists.h"
+#include "app/dialogs/CatPropNote.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,8 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -27,6 +28,8 @@ QLineEdit* ReadOnlyEdit(const char* Name) {
     E->setObjectName(QString::fromUtf8(Name));
     E->setReadOnly(true);
     E->setFrame(false);
+    // Its text can be selected with the mouse; Tab passes it by.
+    E->setFocusPolicy(Qt::ClickFocus);
     return E;
 }
 
@@ -53,6 +56,23 @@ void TCatPropForm::CreatePages() {
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int Index) {
         if (PageControl1->widget(Index) == tsFile) tsFileShow();
     });
+    // Ctrl+Tab and Ctrl+Shift+Tab step through the pages shown from any control: a drop-down
+    // or a list with the focus would otherwise keep the keys for itself.
+    const std::pair<QKeySequence, int> Steps[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1}};
+    for (const auto& [Keys, Step] : Steps)
+        connect(new QShortcut(Keys, this), &QShortcut::activated, this, [this, Step = Step] {
+            const int N = PageControl1->count();
+            for (int I = PageControl1->currentIndex(), Pass = 0; Pass < N; ++Pass) {
+                I = (I + Step + N) % N;
+                if (PageControl1->isTabVisible(I) && PageControl1->isTabEnabled(I)) {
+                    PageControl1->setCurrentIndex(I);
+                    break;
+                }
+            }
+        });
 
     auto Action = [this](const char* Name, const char* Hint, const QKeySequence& Key) {
         auto* A = new QAction(this);
@@ -113,7 +133,7 @@ QWidget* TCatPropForm::CreateGeneralPage() {
     e_FullName = ReadOnlyEdit("e_FullName");
     e_Comment = Named(new QLineEdit, "e_Comment");
     e_Comment->setToolTip(QStringLiteral("Descriptions or comments for the file."));
-    e_note = Named(new QPlainTextEdit, "e_note");
+    e_note = Named(new TNoteEdit, "e_note");
     e_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BitBtn5 = Named(new QToolButton, "BitBtn5");
     BitBtn5->setIcon(WindowPicture("note-import"));
@@ -126,7 +146,7 @@ QWidget* TCatPropForm::CreateGeneralPage() {
     GetIconButton->setEnabled(false);
     for (QLineEdit* E : {e_Name, e_Comment, e_FullName})
         connect(E, &QLineEdit::textChanged, this, [this] { e_noteChange(); });
-    connect(e_note, &QPlainTextEdit::textChanged, this, [this] { e_noteChange(); });
+    connect(e_note, &TNoteEdit::textChanged, this, [this] { e_noteChange(); });
     connect(BitBtn5, &QToolButton::clicked, this, [this] { Guard([&] { BitBtn5Click(); }); });
     connect(BitBtn6, &QToolButton::clicked, this, [this] { Guard([&] { BitBtn6Click(); }); });
 

@@ -55,6 +55,16 @@ TEST_F(MainWindowTest, AddVirtualFolderGivesEachNewFolderAFreeNameToEditAtOnce) 
     Main->UpdateActions();
     EXPECT_FALSE(Action("aAddVirtualFolder")->isEnabled());
     EXPECT_FALSE(Action("aAddFileFolder")->isEnabled());
+
+    // In a folder whose nodes the tree has not made yet, the new folder gets one node.
+    TBasicFolder* Inner = AddVirtual(CurrentCatalog, "Inner");
+    AddVirtual(Inner, "Sub");
+    Main->RefreshTreeNode(RootNode());
+    Main->SetCurrentFolder(Inner);
+    Trigger("aAddVirtualFolder");
+    lvMain()->EndEditing();
+    EXPECT_EQ(NodeTexts(ChildNode(RootNode(), "Inner")),
+              (std::vector<std::string>{"Sub", "Virtual Folder1"}));
 }
 
 TEST_F(MainWindowTest, AddFileFolderScansTheChosenFolderUnderItsLastName) {

@@ -57,6 +57,17 @@ void MainWindowTest::CreateWindow(bool Show) {
     }
 }
 
+void ExpectNothingCut(const QTabWidget& Tabs) {
+    EXPECT_LE(Tabs.tabBar()->sizeHint().width(), Tabs.tabBar()->width());
+    const QSize Room = Tabs.currentWidget()->size();
+    for (int I = 0; I < Tabs.count(); ++I) {
+        const QSize Needed = Tabs.widget(I)->minimumSizeHint();
+        EXPECT_TRUE(Needed.width() <= Room.width() && Needed.height() <= Room.height())
+            << FromQString(Tabs.tabText(I)) << " needs " << Needed.width() << "x"
+            << Needed.height();
+    }
+}
+
 void MainWindowTest::ProcessEvents() {
     for (int I = 0; I < 5; ++I) {
         QApplication::processEvents();

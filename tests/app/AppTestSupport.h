@@ -16,6 +16,8 @@
 #include "tests/TestSupport.h"
 
 #include <QAction>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -35,6 +37,8 @@ T* DialogChild(QWidget& Dialog, const char* Name) {
     EXPECT_NE(W, nullptr) << Name;
     return W;
 }
+// Every tab of Tabs shows whole, and the room its pages share holds each of them.
+void ExpectNothingCut(const QTabWidget& Tabs);
 // A virtual folder without a name of its own. The search reads such an item's default name on
 // its own thread; there this one holds the search until Release says so, which lets a test keep
 // a search running for as long as it needs, whatever the window waits for meanwhile.

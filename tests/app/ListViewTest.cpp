@@ -515,3 +515,62 @@ TEST(TreeView, ASelectionChangeAsksFirstAndCanBeRefused) {
     EXPECT_EQ(T.Selected(), B);
     EXPECT_EQ(Events, (std::vector<std::string>{"changing b", "changing b", "change b"}));
 }
+
+TEST(TreeView, PendingChildrenAreMadeWhenFirstNeededAndADeletedBranchGoesWhole) {
+    // Every node's children are "c", "a", "b", each pending, three levels down.
+    TCatalogTreeView T;
+    T.SetSortType(stText);
+    auto Depth = [](const TTreeViewNode* N) {
+        int D = 0;
+        for (; N->Parent(); N = N->Parent())
+            ++D;
+        return D;
+    };
+    int Fills = 0;
+    T.OnFill = [&](TTreeViewNode* N) {
+        ++Fills;
+        for (const char* Text : {"c", "a", "b"})
+            T.AddChild(N, Text, nullptr, Depth(N) < 2);
+    };
+    T.OnHasChildren = [&](const TTreeViewNode* N) { return Depth(N) < 3; };
+    TTreeViewNode* Root = T.AddChild(nullptr, "Root", nullptr, true);
+    EXPECT_TRUE(Root->HasChildren());
+    EXPECT_EQ(T.NodeCount(), 1);
+
+    // The view opens the root: its children are made, sorted, each with its sign but no nodes.
+    T.resize(300, 300);
+    T.show();
+    T.setFocus();
+    T.setCurrentIndex(T.IndexOfNode(Root));
+    QTest::keyClick(&T, Qt::Key_Right);
+    EXPECT_EQ(Texts(Root), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(T.NodeCount(), 4);
+    TTreeViewNode* A = Root->Child(0);
+    EXPECT_TRUE(A->Pending());
+    EXPECT_TRUE(T.model()->hasChildren(T.IndexOfNode(A)));
+    QTest::keyClick(&T, Qt::Key_Down);
+    QTest::keyClick(&T, Qt::Key_Right);
+    EXPECT_TRUE(T.isExpanded(T.IndexOfNode(A)));
+    EXPECT_EQ(T.NodeCount(), 7);
+    EXPECT_EQ(Fills, 2);
+    // A caller walking down makes what it walks through, and only that.
+    TTreeViewNode* Leaf = A->Child(2)->Child(0);
+    EXPECT_EQ(Leaf->Text(), "a");
+    EXPECT_FALSE(Leaf->HasChildren());
+    EXPECT_EQ(T.NodeCount(), 10);
+
+    // A branch deleted inside a bracket takes its nodes along at once, the selected one among
+    // them, and tells of each once.
+    T.SetSelected(Leaf);
+    std::vector<std::string> Told;
+    T.OnDeletion = [&](TTreeViewNode* N) { Told.push_back(N->Text()); };
+    T.BeginUpdate();
+    A->Child(2)->Delete();
+    A->Delete();
+    EXPECT_FALSE(Leaf->InTree());
+    EXPECT_EQ(T.Selected(), nullptr);
+    EXPECT_EQ(Told.size(), 7u);
+    T.EndUpdate();
+    EXPECT_EQ(Texts(Root), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(T.NodeCount(), 3);
+}

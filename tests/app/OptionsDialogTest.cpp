@@ -66,6 +66,9 @@ TEST_F(MainWindowTest, OptionsShowsEveryOptionAndStoresWhatTheUserChose) {
     DoubleClick = 0;
     gRecentListCount = 7;
     Dialogs->OnOptions([&](TfmCatOptions& F) {
+        // A fixed border: one size, at which both pages are whole.
+        EXPECT_EQ(F.minimumSize(), F.maximumSize());
+        ExpectNothingCut(*Child<QTabWidget>(F, "PageControl1"));
         EXPECT_TRUE(Button(F, "rgDoubleClick0")->isChecked());
         EXPECT_TRUE(Button(F, "rgFileDescriptions1")->isChecked());
         EXPECT_EQ(Child<QSpinBox>(F, "SpinEdit1")->value(), 7);

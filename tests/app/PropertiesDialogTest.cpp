@@ -4,18 +4,27 @@
 #include "AppTestSupport.h"
 
 #include "app/dialogs/CatProp.h"
+#include "app/dialogs/CatPropNote.h"
 #include "core/KeyWords.h"
 #include "platform/CodePages.h"
 #include "platform/SysUtils.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -266,6 +275,11 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
     WriteFile(Dir->Path() + "dos.txt", Dos);
     WriteFile(Dir->Path() + "plain.txt", Note);
     WriteFile(Dir->Path() + "keep.txt", "old");
+    WriteFile(Dir->Path() + "latin1.txt", "caf\xe9\n");
+    // Places that are no files: a FIFO, and (as root, as CI runs) a device node.
+    const std::string Fifo = Dir->Path() + "fifo", Device = Dir->Path() + "null";
+    ASSERT_EQ(::mkfifo(Fifo.c_str(), 0644), 0);
+    const bool HaveDevice = ::mknod(Device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
 
     Show(Docs, [&](TCatPropForm& F) {
         auto* Memo = Child<QPlainTextEdit>(F, "e_note");
@@ -277,6 +291,16 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
         Dialogs->ChooseFile(Dir->Path() + "plain.txt", 1);
         Click(F, "BitBtn5");
         EXPECT_EQ(FromQString(Memo->toPlainText()), Note);
+        // A file that is no UTF-8 text replaces the note only when the user says so.
+        for (TModalResult Answer : {mrNo, mrYes}) {
+            Dialogs->ChooseFile(Dir->Path() + "latin1.txt", 1);
+            Dialogs->Answer(Answer);
+            Click(F, "BitBtn5");
+            EXPECT_EQ(Dialogs->Asked.back().Type, mtWarning);
+            EXPECT_EQ(FromQString(Memo->toPlainText()),
+                      Answer == mrNo ? Note : "caf\xEF\xBF\xBD\n");
+        }
+        Memo->setPlainText(ToQString(Note));
 
         Dialogs->ChooseFile(Dir->Path() + "out-dos.txt", 2);
         Click(F, "BitBtn6");
@@ -298,12 +322,198 @@ TEST_F(PropertiesTest, NotesComeFromAndGoToPlainAndDosTextFiles) {
         Dialogs->Answer(mrOk);
         Click(F, "BitBtn6");
         EXPECT_FALSE(FileExists(Dir->Path() + "no-such-folder/x.txt"));
+        for (const std::string& Place : {Fifo, Device}) {
+            if (Place == Device && !HaveDevice) continue;
+            Dialogs->ChooseFile(Place, 1);
+            Dialogs->Answer(mrOk);
+            Click(F, "BitBtn6");
+        }
         Click(F, "Button2");
     });
-    ASSERT_EQ(Dialogs->Messages().size(), 2u);
-    EXPECT_NE(Dialogs->Messages()[0].find("866"), std::string::npos);
-    EXPECT_NE(Dialogs->Messages()[1].find("no-such-folder"), std::string::npos);
+    ASSERT_EQ(Dialogs->Messages().size(), HaveDevice ? 6u : 5u);
+    EXPECT_NE(Dialogs->Messages()[2].find("866"), std::string::npos);
+    EXPECT_NE(Dialogs->Messages()[3].find("no-such-folder"), std::string::npos);
+    EXPECT_NE(Dialogs->Messages()[4].find(Fifo), std::string::npos);
+    struct stat St {};
+    ASSERT_EQ(::lstat(Fifo.c_str(), &St), 0);
+    EXPECT_TRUE(S_ISFIFO(St.st_mode));
+    if (HaveDevice) {
+        ASSERT_EQ(::lstat(Device.c_str(), &St), 0);
+        EXPECT_TRUE(S_ISCHR(St.st_mode));
+    }
     EXPECT_EQ(Docs->Note(), "");
+}
+
+TEST_F(PropertiesTest, OneSizeCutsNothingAndKeysReachOnlyShownPagesAndFieldsToEdit) {
+    CreateWindow();
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    TFileCollection* Disc = AddScanned(Docs, "Disc", "/media/disc/");
+    TFileItem* File = AddFile(Disc, "a.txt", 5);
+    // Not sizeable, never below the designed client area, every tab and page whole.
+    Show(File, [&](TCatPropForm& F) {
+        EXPECT_EQ(Pages(F).size(), 4u);
+        EXPECT_EQ(F.minimumSize(), F.maximumSize());
+        EXPECT_TRUE(F.width() >= 308 && F.height() >= 243);
+        ExpectNothingCut(*Child<QTabWidget>(F, "PageControl1"));
+    });
+    // Tab goes from the name to the comment past the read-only path; Ctrl+Tab walks the pages
+    // shown (General, KeyWords) and never a hidden one.
+    Show(Docs, [&](TCatPropForm& F) {
+        auto* Tabs = Child<QTabWidget>(F, "PageControl1");
+        ASSERT_EQ(QApplication::focusWidget(), Child(F, "e_Name"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Child(F, "e_Comment"));
+        std::vector<std::string> Walked;
+        for (int I = 0; I < 3; ++I) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+            Walked.push_back(FromQString(Tabs->tabText(Tabs->currentIndex())));
+        }
+        EXPECT_EQ(Walked, (std::vector<std::string>{"KeyWords", "General", "KeyWords"}));
+    });
+}
+
+TEST(NoteEdit, EveryNoteComesBackFromTheMemoExactlyAndNoShownLineIsLong) {
+    const QString J(QChar(0x2060)), Smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    QString AtBoundary = QString(8191, QLatin1Char('a')) + Smile + QString(9000, QLatin1Char('b'));
+    QString Blanks;
+    for (int I = 0; I < 5000; ++I)
+        Blanks += QStringLiteral("word ");
+    // Joiners of the note where a piece ends, before a line break, and last.
+    QString Joiners = QString(8191, QLatin1Char('c')) + J + QString(9000, QLatin1Char('d')) + J +
+                      QLatin1Char('\n') + J;
+    for (const QString& Note : {QString(), J, J + QLatin1Char('\n'), QStringLiteral("a\n\nb\n"),
+                                AtBoundary, Blanks, Joiners, QString(100000, QLatin1Char('x'))}) {
+        const QString Shown = NoteForShowing(Note);
+        EXPECT_EQ(NoteFromShown(Shown), Note) << Note.left(40).toStdString();
+        for (const QString& Line : Shown.split(QLatin1Char('\n'))) {
+            EXPECT_LE(Line.size(), 8192 * 2 + 1); // a piece, its joiners doubled, the mark
+            EXPECT_FALSE(!Line.isEmpty() && Line.back().isHighSurrogate());
+        }
+    }
+    // Blanks near a piece's end take the break, so that words stay whole.
+    EXPECT_TRUE(
+        NoteForShowing(Blanks).split(QLatin1Char('\n'))[0].endsWith(QStringLiteral(" ") + J));
+    EXPECT_GT(NoteForShowing(QString(100000, QLatin1Char('x'))).count(QLatin1Char('\n')), 10);
+}
+
+TEST_F(PropertiesTest, ANoteShownInPiecesStaysAsItIsAndTakesKeysWhereThePiecesMeet) {
+    CreateWindow();
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    // One line of a megabyte whose first piece ends with a joiner of the note's own, and
+    // another joiner further on.
+    const std::string J = "\xE2\x81\xA0";
+    std::string Line(1 << 20, 'x');
+    Line.replace(8191, 1, J);
+    Line.replace(20000, 1, J);
+    const std::string Note = Line + "\r\nend";
+    const auto With = [&](size_t At, size_t Erase, const std::string& Put) {
+        std::string R = Line;
+        R.replace(At, Erase, Put);
+        return R + "\r\nend";
+    };
+    // The cursor put where the first piece ends, or where the second begins (a click there).
+    const auto At = [](TNoteEdit* Memo, bool SecondPiece) {
+        const QTextBlock First = Memo->document()->firstBlock();
+        QTextCursor C(Memo->document());
+        C.setPosition(SecondPiece ? First.next().position()
+                                  : First.position() + First.length() - 1);
+        Memo->setTextCursor(C);
+    };
+    const struct {
+        const char* What;
+        std::function<void(TNoteEdit*)> Keys;
+        std::string Stored;
+    } Cases[] = {
+        {"nothing", [](TNoteEdit*) {}, Note},
+        {"typed at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClicks(M, "Z");
+         },
+         With(8194, 0, "Z")},
+        {"typed at the second piece's start",
+         [&](TNoteEdit* M) {
+             At(M, true);
+             QTest::keyClicks(M, "Z");
+         },
+         With(8194, 0, "Z")},
+        {"typed before the note's joiner",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Left);
+             QTest::keyClicks(M, "Z");
+         },
+         With(8191, 0, "Z")},
+        {"Enter at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Return);
+         },
+         With(8194, 0, "\r\n")},
+        {"Delete at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Delete);
+         },
+         With(8194, 1, "")},
+        {"Backspace at the second piece's start",
+         [&](TNoteEdit* M) {
+             At(M, true);
+             QTest::keyClick(M, Qt::Key_Backspace);
+         },
+         With(8191, 3, "")},
+        {"Ctrl+Delete at the first piece's end",
+         [&](TNoteEdit* M) {
+             At(M, false);
+             QTest::keyClick(M, Qt::Key_Delete, Qt::ControlModifier);
+         },
+         With(8194, 8192, "")},
+        {"Ctrl+Backspace at the second piece's start",
+         [&](TNoteEdit* M) {
+             At(M, true);
+             QTest::keyClick(M, Qt::Key_Backspace, Qt::ControlModifier);
+         },
+         With(0, 8194, "")},
+    };
+    for (const auto& Case : Cases) {
+        Docs->SetNote(Note);
+        Show(Docs, [&](TCatPropForm& F) {
+            auto* Memo = Child<TNoteEdit>(F, "e_note");
+            Memo->setFocus();
+            Case.Keys(Memo);
+            Click(F, "Button1");
+        });
+        EXPECT_TRUE(Docs->Note() == Case.Stored) << Case.What;
+    }
+}
+
+TEST_F(PropertiesTest, ANoteOfAMegabyteInOneLineIsEditedPastedAndCopiedExactly) {
+    CreateWindow();
+    TBasicFolder* Docs = AddVirtual(CurrentCatalog, "Docs");
+    std::string Line(1 << 20, 'x');
+    Line.replace(20000, 3, "\xE2\x81\xA0"); // a word joiner of the note's own
+    Docs->SetNote(Line + "\r\nend");
+    Show(Docs, [&](TCatPropForm& F) {
+        auto* Memo = Child<QPlainTextEdit>(F, "e_note");
+        int Longest = 0;
+        for (QTextBlock B = Memo->document()->begin(); B.isValid(); B = B.next())
+            Longest = std::max(Longest, B.length());
+        EXPECT_LE(Longest, 8200);
+        Memo->setFocus();
+        QTest::keyClick(Memo, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClicks(Memo, "ab");
+        // A copy of everything is the note; a long line pasted at the end is shown in pieces.
+        QTest::keyClick(Memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Memo, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(FromQString(QGuiApplication::clipboard()->text()), "ab" + Line + "\nend");
+        const int Blocks = Memo->document()->blockCount();
+        QTest::keyClick(Memo, Qt::Key_End, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(QString(50000, QLatin1Char('y')));
+        QTest::keyClick(Memo, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_GE(Memo->document()->blockCount(), Blocks + 6);
+        Click(F, "Button1");
+    });
+    EXPECT_EQ(Docs->Note(), "ab" + Line + "\r\nend" + std::string(50000, 'y'));
 }
 
 TEST_F(PropertiesTest, OnlyAVolumeThatWasReallyReadReplacesTheRecordedOne) {

@@ -8,8 +8,12 @@
 #include "core/KeyWords.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTest>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 class ResultPaneTest : public MainWindowTest {
 protected:
@@ -205,4 +209,102 @@ TEST_F(ResultPaneTest, RefreshDropsARowThatLostItsItemToAnotherRow) {
     // A rename reaches the row of the item at once.
     Item->SetItemName("install.exe");
     EXPECT_NE(RowOf(lvResult(), "install.exe"), nullptr);
+}
+
+TEST_F(ResultPaneTest, RowsShowThePathsTheirItemsHaveNowAndSortByThemFromTheHeader) {
+    BuildSampleCatalog();
+    FindAll();
+    auto Shown = [this](const std::string& Caption, int Column) {
+        const QModelIndex I = lvResult()->IndexOfItem(RowOf(lvResult(), Caption), Column);
+        return FromQString(lvResult()->Model()->data(I).toString());
+    };
+    EXPECT_EQ(Shown("beach.jpg", 1), "\\Docs\\Disc1\\Photos\\beach.jpg");
+    EXPECT_EQ(Shown("beach.jpg", 3), Dir->Path() + "disc/Photos/beach.jpg");
+    EXPECT_EQ(Shown("Music", 3), "");
+
+    // A click on the Location header sorts by the paths; a renamed folder's rows follow it.
+    QHeaderView* Header = lvResult()->ReportPane()->header();
+    auto ClickLocation = [&] {
+        QTest::mouseClick(Header->viewport(), Qt::LeftButton, {},
+                          QPoint(Header->sectionViewportPosition(1) + 5, Header->height() / 2));
+    };
+    ClickLocation();
+    EXPECT_EQ(Captions(lvResult()),
+              (std::vector<std::string>{"Docs", "Disc1", "Photos", "beach.jpg", "readme.txt",
+                                        "setup.exe", "Music"}));
+    CurrentCatalog->Children()
+        ->At(CurrentCatalog->Children()->IndexOfName("Music"))
+        ->SetItemName("Attic");
+    CurrentCatalog->Children()
+        ->At(CurrentCatalog->Children()->IndexOfName("Docs"))
+        ->SetItemName("Papers");
+    EXPECT_EQ(Shown("beach.jpg", 1), "\\Papers\\Disc1\\Photos\\beach.jpg");
+    ClickLocation();
+    ClickLocation();
+    EXPECT_EQ(Captions(lvResult()),
+              (std::vector<std::string>{"Attic", "Papers", "Disc1", "Photos", "beach.jpg",
+                                        "readme.txt", "setup.exe"}));
+}
+
+namespace {
+
+// A file whose name takes a millisecond to read on the UI thread, where its row is refilled.
+class TSlowFile : public TFileItem {
+public:
+    using TFileItem::TFileItem;
+    std::string GetDisplayName() const override {
+        if (IsMainThread()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return TFileItem::GetDisplayName();
+    }
+};
+
+} // namespace
+
+TEST_F(ResultPaneTest, ThousandsOfRowsAreRefreshedAndFreedASliceAtATimeAndNeverReachGoneItems) {
+    // A refresh that takes longer than a slice goes on from the event loop, the window disabled
+    // meanwhile; it drops a row that lost its item to another, and closing the catalog stops it.
+    TBasicFolder* Slow = AddVirtual(CurrentCatalog, "Slow");
+    for (int I = 0; I < 100; ++I)
+        (new TSlowFile(Slow->Children()))->SetNameField(PackedString("s" + std::to_string(I)));
+    FindAll();
+    ASSERT_EQ(lvResult()->Count(), 101);
+    FillResultListItem(lvResult()->Add(), RowOf(lvResult(), "s7")->Data(), true);
+    Main->SetActiveControl(lvResult());
+    for (bool Close : {false, true}) {
+        Trigger("RefreshAction");
+        EXPECT_FALSE(Main->isEnabled());
+        if (Close) {
+            Main->CloseCatalog();
+            EXPECT_TRUE(Main->isEnabled());
+            EXPECT_EQ(lvResult()->Count(), 0);
+            ProcessEvents();
+            break;
+        }
+        ASSERT_TRUE(PumpUntil([&] { return Main->isEnabled(); }));
+        EXPECT_EQ(lvResult()->Count(), 101);
+        ExpectRowsOfLivingItems();
+    }
+
+    // Thousands of rows deleted or cleared leave the pane at once and are freed later; items
+    // that go meanwhile leave their rows alone, those that stay are let go of.
+    TBasicFolder* Many = AddVirtual(CurrentCatalog, "Many");
+    TBasicFolder* Keep = AddVirtual(CurrentCatalog, "Keep");
+    for (int I = 0; I < 6000; ++I)
+        AddFile(I % 100 ? Many : Keep, "f" + std::to_string(I));
+    for (const char* Command : {"DeleteAction", "aClearResults"}) {
+        FindAll();
+        ASSERT_EQ(lvResult()->Count(), 6002);
+        Main->SetActiveControl(lvResult());
+        lvResult()->SelectAll();
+        Trigger(Command);
+        EXPECT_EQ(lvResult()->Count(), 0) << Command;
+        ProcessEvents();
+        for (int I = 0; I < Keep->Children()->Count(); ++I)
+            EXPECT_EQ(Keep->Children()->At(I)->ResultItem(), nullptr) << Command;
+    }
+    FindAll();
+    Trigger("aClearResults");
+    delete Many;
+    ProcessEvents();
+    EXPECT_EQ(Keep->ResultItem(), nullptr);
 }

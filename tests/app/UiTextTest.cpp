@@ -14,6 +14,16 @@ TEST(UiText, CatalogTextIsDecodedForDisplayOnly) {
     EXPECT_EQ(QStringToFileName(FileNameToQString("/tmp/a b/ü.qlmk")), "/tmp/a b/ü.qlmk");
 }
 
+TEST(UiText, ACellShowsTheBeginningOfATextLongerThanAnyCellCutAtACharacter) {
+    const std::string Path = "\\" + std::string(4094, 'a') + "\xC3\xBC" + std::string(300000, 'b');
+    const QString Cell = ToCellText(Path);
+    EXPECT_EQ(Cell.size(), 4096); // the "ü" the limit would cut in two is left out, then "…"
+    EXPECT_TRUE(Cell.startsWith(QStringLiteral("\\aaa")));
+    EXPECT_EQ(Cell.back(), QChar(0x2026));
+    EXPECT_EQ(ToCellText(std::string(4096, 'c')).size(), 4096);
+    EXPECT_EQ(ToCellText("Caf\xE9"), ToQString("Caf\xE9"));
+}
+
 TEST(UiText, FiltersNameTheirPatternsAndAllFilesMeansAll) {
     EXPECT_EQ(DialogFilter(CatalogFilter), "QUILM Database (*.qlmk);;All files (*)");
     EXPECT_EQ(DialogFilter("Texts|*.txt;*.doc|Broken"), "Texts (*.txt *.doc)");

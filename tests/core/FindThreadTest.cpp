@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -406,6 +408,31 @@ TEST(FindThread, CancelKeepsWhatWasFoundSoFar) {
     EXPECT_EQ(static_cast<size_t>(View.Count()), T.Results().size());
     EXPECT_EQ(F.Env.Enabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(ProgressOf(T).Hidden, 1);
+
+    // Once the walk is over, a cancel while the rows go in (slowly here: a batch of them at a
+    // time) stops nothing: every row found arrives. A window that abandons the search (it closes
+    // the catalog) gets no more rows.
+    for (bool Abandon : {false, true}) {
+        FakeListView Slow;
+        Slow.OnAdd = [] { std::this_thread::sleep_for(std::chrono::microseconds(30)); };
+        TFindThread S(&Slow);
+        Fill(S, C);
+        S.PrepareCriteria();
+        Slow.OnEndUpdate = [&] {
+            if (Abandon)
+                S.Abandon();
+            else if (TThread* Linked = ProgressOf(S).Thread())
+                Linked->Terminate();
+        };
+        S.Resume();
+        S.WaitFor();
+        ASSERT_EQ(S.Results().size(), 3000u);
+        if (Abandon)
+            EXPECT_LT(Slow.Count(), 3000);
+        else
+            EXPECT_EQ(Slow.Count(), 3000);
+        EXPECT_EQ(ProgressOf(S).Hidden, 1);
+    }
 }
 
 TEST(FindThread, TheCountIsShownAFewTimesASecondAtMost) {

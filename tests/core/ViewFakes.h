@@ -49,6 +49,7 @@ public:
     }
     TListItem* Add() override {
         if (FailAdd) throw std::runtime_error("no more rows");
+        if (OnAdd) OnAdd();
         Rows.push_back(std::make_unique<Row>(this));
         return Rows.back().get();
     }
@@ -56,6 +57,7 @@ public:
     void EndUpdate() override {
         --Updates;
         ++Brackets;
+        if (OnEndUpdate) OnEndUpdate();
     }
     int SelCount() const override {
         return static_cast<int>(
@@ -91,6 +93,7 @@ public:
 
     std::vector<std::unique_ptr<Row>> Rows;
     std::function<void(Row&)> OnImage;
+    std::function<void()> OnAdd, OnEndUpdate;
     int Updates = 0, Brackets = 0, SelectionSets = 0;
     bool FailAdd = false;
 };
