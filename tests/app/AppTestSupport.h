@@ -57,6 +57,16 @@ public:
     mutable std::atomic<bool> Reached{false};
     std::function<bool()> Release = [] { return true; };
 };
+// A file whose name takes a millisecond to read on the UI thread, where its result row is filled
+// and refilled: enough of them make the window's work on the rows outlast a slice.
+class TSlowFile : public TFileItem {
+public:
+    using TFileItem::TFileItem;
+    std::string GetDisplayName() const override {
+        if (IsMainThread()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return TFileItem::GetDisplayName();
+    }
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -246,20 +246,6 @@ TEST_F(ResultPaneTest, RowsShowThePathsTheirItemsHaveNowAndSortByThemFromTheHead
                                         "readme.txt", "setup.exe"}));
 }
 
-namespace {
-
-// A file whose name takes a millisecond to read on the UI thread, where its row is refilled.
-class TSlowFile : public TFileItem {
-public:
-    using TFileItem::TFileItem;
-    std::string GetDisplayName() const override {
-        if (IsMainThread()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return TFileItem::GetDisplayName();
-    }
-};
-
-} // namespace
-
 TEST_F(ResultPaneTest, ThousandsOfRowsAreRefreshedAndFreedASliceAtATimeAndNeverReachGoneItems) {
     // A refresh that takes longer than a slice goes on from the event loop, the window disabled
     // meanwhile; it drops a row that lost its item to another, and closing the catalog stops it.

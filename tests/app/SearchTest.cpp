@@ -202,20 +202,6 @@ TEST_F(SearchTest, FindDoesNothingWhileASearchRunsAndDeleteAsksToStopIt) {
     EXPECT_TRUE(Main->isEnabled());
 }
 
-namespace {
-
-// A file whose name takes a while to read on the UI thread, where its result row is filled.
-class TSlowFile : public TFileItem {
-public:
-    using TFileItem::TFileItem;
-    std::string GetDisplayName() const override {
-        if (IsMainThread()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return TFileItem::GetDisplayName();
-    }
-};
-
-} // namespace
-
 TEST_F(SearchTest, ANewCatalogWhileTheRowsArriveStopsTheFilling) {
     TBasicFolder* Many = AddVirtual(CurrentCatalog, "Many");
     for (int I = 0; I < 300; ++I)
