@@ -8,7 +8,9 @@
 //
 // FixedSize, when valid, is the size of every row: the icon styles lay rows out on a grid, and a
 // size known without measuring each row keeps a folder of many thousand entries quick to lay
-// out. UI thread only; the owner keeps the delegate for as long as its views use it.
+// out. A cell whose text the view cuts shows the whole of it (as the view holds it) on hover;
+// a cell shown whole has no hint, unless its model gives one of its own. UI thread only; the owner
+// keeps the delegate for as long as its views use it.
 #pragma once
 
 #include <QSize>
@@ -36,6 +38,8 @@ public:
     void setModelData(QWidget* Editor, QAbstractItemModel* Model,
                       const QModelIndex& Index) const override;
     QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override;
+    bool helpEvent(QHelpEvent* Event, QAbstractItemView* View, const QStyleOptionViewItem& Option,
+                   const QModelIndex& Index) override;
 
 private:
     QSize FFixedSize;

@@ -4,8 +4,10 @@
 #include "AppTestSupport.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -106,6 +108,28 @@ TEST(ListStyles, NamesGetTheRoomOfTheWidestName) {
     B.Style(vsIcon);
     const QRect Cell = B.L.IconPane()->visualRect(B.L.IndexOfItem(B.L.Item(0)));
     EXPECT_GE(Cell.height(), 32 + 3 * M.height());
+}
+
+TEST(ListStyles, ACellTheDetailsCutShowsItsWholeTextOnHoverAndOnlyThen) {
+    BigList B;
+    B.Style(vsReport);
+    QAbstractItemView* P = B.L.ReportPane();
+    const auto Hover = [&](int Row) {
+        // A hint leaves a moment after it is told to.
+        QToolTip::hideText();
+        for (int I = 0; I < 100 && QToolTip::isVisible(); ++I)
+            QTest::qWait(10);
+        const QPoint At = P->visualRect(B.L.IndexOfItem(B.L.Item(Row))).center();
+        QHelpEvent Help(QEvent::ToolTip, At, P->viewport()->mapToGlobal(At));
+        QApplication::sendEvent(P->viewport(), &Help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(Hover(0), QStringLiteral("a photograph of the sea, number 10000"));
+    EXPECT_EQ(Hover(1), QString());
+    // Wide enough, the long name is whole and has no hint either.
+    B.L.SetColumnWidth(0, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(Hover(0), QString());
 }
 
 TEST(ListStyles, AChangeOfStyleKeepsTheSelectionAndShowsTheFocusedRow) {
