@@ -245,6 +245,8 @@ private:
     void ShowStatus(const std::string& S);
     // Whether the panes leave Item out (hidden or system file without ShowHidden, missing mark).
     static bool IsHiddenItem(const TBasicItem* Item);
+    // Whether Item has a node of its own in the tree: a folder the panes do not leave out.
+    static bool IsTreeFolder(const TBasicItem* Item);
     void tvMainChanging(TTreeViewNode* Node);
     void tvMainChange(TTreeViewNode* Node);
     void lvMainChange();

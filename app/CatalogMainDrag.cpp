@@ -23,7 +23,8 @@
 
 namespace {
 
-// Calls Fn for Node and every node below it (none for a null Node).
+// Calls Fn for Node and the nodes below it (none for a null Node); Fn answers whether to go on
+// below the node it was given. Children still to come are made where the walk goes on.
 template <class TFn>
 void ForEachNodeBelow(TTreeViewNode* Node, TFn Fn) {
     std::vector<TTreeViewNode*> Stack;
@@ -31,7 +32,7 @@ void ForEachNodeBelow(TTreeViewNode* Node, TFn Fn) {
     while (!Stack.empty()) {
         TTreeViewNode* N = Stack.back();
         Stack.pop_back();
-        Fn(N);
+        if (!Fn(N)) continue;
         for (int I = 0; I < N->ChildCount(); ++I)
             Stack.push_back(N->Child(I));
     }
@@ -211,19 +212,24 @@ void TfmCatalogMain::_DragDrop(QWidget* Pane, TDragSource Source, const QPoint& 
     {
         TUpdateBracket<TCustomTreeView> Nodes(tvMain);
         // The nodes below the destination and the moved folders grow again: those that were
-        // open open again.
-        std::unordered_set<const TBasicItem*> Open;
+        // open open again. Only the nodes made so far are looked at (a node whose children are
+        // still to come has none open below it), and only the way to an open one is made again:
+        // a drop never makes the nodes of a whole branch.
+        std::unordered_set<const TBasicItem*> Open, Above;
+        const auto NoteOpen = [&](TTreeViewNode* N) {
+            if (N->Expanded()) {
+                Open.insert(N->Data());
+                for (TTreeViewNode* P = N->Parent(); P; P = P->Parent())
+                    if (!Above.insert(P->Data()).second) break;
+            }
+            return !N->Pending();
+        };
         auto* TargetNode = dynamic_cast<TTreeViewNode*>(Target->TreeNode());
-        ForEachNodeBelow(TargetNode, [&](TTreeViewNode* N) {
-            if (N->Expanded()) Open.insert(N->Data());
-        });
+        ForEachNodeBelow(TargetNode, NoteOpen);
         bool FolderMoved = false;
         for (TBasicItem* Item : Items) {
             auto* OldNode = dynamic_cast<TTreeViewNode*>(Item->TreeNode());
-            if (OldNode)
-                ForEachNodeBelow(OldNode, [&](TTreeViewNode* N) {
-                    if (N->Expanded()) Open.insert(N->Data());
-                });
+            ForEachNodeBelow(OldNode, NoteOpen);
             if (!MoveItem(Item, Target)) continue;
             if (OldNode) {
                 tvMain->DeleteNode(OldNode);
@@ -234,6 +240,7 @@ void TfmCatalogMain::_DragDrop(QWidget* Pane, TDragSource Source, const QPoint& 
         if (FolderMoved) RefreshTreeNode(TargetNode);
         ForEachNodeBelow(TargetNode, [&](TTreeViewNode* N) {
             if (Open.count(N->Data())) N->Expand(false);
+            return N == TargetNode || Above.count(N->Data()) > 0;
         });
         if (TargetNode) TargetNode->Expand(false);
     }

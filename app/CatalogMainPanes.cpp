@@ -78,7 +78,7 @@ void TfmCatalogMain::CreatePanes() {
     tvMain->OnHasChildren = [](const TTreeViewNode* Node) {
         TBasicItems* C = Node->Data() ? Node->Data()->Children() : nullptr;
         for (int I = 0; C && I < C->Count(); ++I)
-            if (C->At(I)->Children() && !IsHiddenItem(C->At(I))) return true;
+            if (IsTreeFolder(C->At(I))) return true;
         return false;
     };
     // Whatever brackets the tree's nodes changes the catalog's items: the lists follow.
@@ -283,6 +283,10 @@ bool TfmCatalogMain::IsHiddenItem(const TBasicItem* Item) {
     return F && F->IsHiddenOrSystem();
 }
 
+bool TfmCatalogMain::IsTreeFolder(const TBasicItem* Item) {
+    return Item->Children() && !IsHiddenItem(Item);
+}
+
 void TfmCatalogMain::ShowRootNode() {
     auto* Root = static_cast<TTreeViewNode*>(CurrentCatalog->TreeNode());
     if (!Root) return;
@@ -313,7 +317,7 @@ void TfmCatalogMain::AddTreeChildren(TBasicItem* Folder) {
     if (!Parent || !C) return;
     for (int I = 0; I < C->Count(); ++I) {
         TBasicItem* Child = C->At(I);
-        if (!Child->Children() || IsHiddenItem(Child)) continue;
+        if (!IsTreeFolder(Child)) continue;
         TTreeViewNode* Node = tvMain->AddChild(Parent, Child->DisplayName(), Child, true);
         Child->SetTreeNode(Node);
         Node->SetImageIndex(Child->GetImageIndex());

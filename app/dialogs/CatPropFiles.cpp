@@ -12,7 +12,7 @@
 #include "platform/StringList.h"
 #include "platform/Volumes.h"
 
-#include <QStringDecoder>
+#include <QByteArrayView>
 
 namespace {
 
@@ -50,13 +50,8 @@ QString ImportNote(const std::string& FileName, bool Oem, bool& NotUtf8) {
     TStringList Lines;
     Lines.SetText(Bytes);
     std::string Text = Joined(Lines);
-    NotUtf8 = false;
-    if (!Oem) {
-        QStringDecoder Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString Decoded =
-            Decoder(QByteArrayView(Text.data(), static_cast<qsizetype>(Text.size())));
-        NotUtf8 = Decoder.hasError();
-    }
+    NotUtf8 =
+        !Oem && !QByteArrayView(Text.data(), static_cast<qsizetype>(Text.size())).isValidUtf8();
     if (Oem) {
         std::string Converted;
         if (!CodePageToUtf8(OemCodePage(), Text, Converted))

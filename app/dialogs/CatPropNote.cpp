@@ -14,6 +14,14 @@ constexpr QChar Joiner(0x2060);
 constexpr qsizetype PieceLength = 8192;
 constexpr qsizetype BlankReach = 256;
 
+// Text of the note as the memo shows it within a piece: each joiner of the note doubled.
+void AppendPiece(QString& Shown, QStringView Piece) {
+    for (QChar C : Piece) {
+        Shown += C;
+        if (C == Joiner) Shown += Joiner;
+    }
+}
+
 void AppendLine(QString& Shown, QStringView Line) {
     qsizetype From = 0;
     while (Line.size() - From > PieceLength) {
@@ -24,18 +32,12 @@ void AppendLine(QString& Shown, QStringView Line) {
                 break;
             }
         if (Line[End - 1].isHighSurrogate()) --End;
-        for (QChar C : Line.mid(From, End - From)) {
-            Shown += C;
-            if (C == Joiner) Shown += Joiner;
-        }
+        AppendPiece(Shown, Line.mid(From, End - From));
         Shown += Joiner;
         Shown += QLatin1Char('\n');
         From = End;
     }
-    for (QChar C : Line.mid(From)) {
-        Shown += C;
-        if (C == Joiner) Shown += Joiner;
-    }
+    AppendPiece(Shown, Line.mid(From));
 }
 
 } // namespace

@@ -218,9 +218,11 @@ TEST_F(DragDropTest, MovesMarkTheCatalogChangedAndRefusalsSayWhy) {
     // A folder dragged in the tree onto another: its node with its children follows, and what
     // was open below either stays open.
     TBasicFolder* C = AddVirtual(B, "C");
-    AddVirtual(C, "C1");
+    TBasicFolder* C1 = AddVirtual(C, "C1");
     Main->RefreshTreeNode(RootNode());
     tvMain()->expandAll();
+    // A branch that no node shows yet: the drop makes no more of it than shows.
+    TBasicFolder* C3 = AddVirtual(AddVirtual(C1, "C2"), "C3");
     CatalogModified = false;
     Main->SetCurrentFolder(A);
     EXPECT_TRUE(TreeTakes(TDragSource::Tree, B, true));
@@ -234,6 +236,7 @@ TEST_F(DragDropTest, MovesMarkTheCatalogChangedAndRefusalsSayWhy) {
     for (TBasicItem* Open : std::initializer_list<TBasicItem*>{B, A, C})
         EXPECT_TRUE(tvMain()->isExpanded(tvMain()->IndexOfNode(NodeOf(Open))))
             << Open->DisplayName();
+    EXPECT_EQ(C3->TreeNode(), nullptr);
     EXPECT_TRUE(Dialogs->Messages().empty());
 
     // Two folders dropped on one of them: the other moves in, that one says why it stays.
