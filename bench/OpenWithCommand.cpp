@@ -5,6 +5,7 @@
 #include "BenchCommands.h"
 
 #include "platform/DesktopEntries.h"
+#include "platform/SysUtils.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,11 +15,12 @@
 namespace {
 
 int RunOpenWith(const std::vector<std::string>& Args) {
-    if (Args.empty() || Args.size() > 2) {
+    int Times = 5;
+    if (Args.empty() || Args.size() > 2 || (Args.size() == 2 && !TryStrToInt(Args[1], Times))) {
         std::fprintf(stderr, "usage: qm-bench openwith FILE [TIMES]\n");
         return 2;
     }
-    const int Times = Args.size() == 2 ? std::max(2, std::stoi(Args[1])) : 5;
+    Times = std::max(2, Times);
     std::vector<double> Seconds;
     size_t Count = 0;
     for (int I = 0; I < Times; ++I) {

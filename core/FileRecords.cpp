@@ -21,23 +21,14 @@ bool FileTimeIsSet(int64_t Seconds, long Nanoseconds) {
     return Seconds != 0 || Nanoseconds != 0;
 }
 
-void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info) {
-    Info.Name = PackedString(FindData.Name);
-    Info.Attr = FindData.Attr;
-    Info.Size = FindData.Size;
-    Info.Date = FileTimeIsSet(FindData.MTimeSec, FindData.MTimeNsec)
-                    ? UnixToDateTime(FindData.MTimeSec, FindData.MTimeNsec)
-                    : 0;
-}
-
-void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info, TLocalTimes& Times,
+void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info, TLocalTimes* Times,
                         const PackedString* Name) {
     Info.Name = Name ? *Name : PackedString(FindData.Name);
     Info.Attr = FindData.Attr;
     Info.Size = FindData.Size;
-    Info.Date = FileTimeIsSet(FindData.MTimeSec, FindData.MTimeNsec)
-                    ? Times.FromUnix(FindData.MTimeSec, FindData.MTimeNsec)
-                    : 0;
+    Info.Date = !FileTimeIsSet(FindData.MTimeSec, FindData.MTimeNsec) ? 0
+                : Times ? Times->FromUnix(FindData.MTimeSec, FindData.MTimeNsec)
+                        : UnixToDateTime(FindData.MTimeSec, FindData.MTimeNsec);
 }
 
 bool GetFileInfo(const std::string& Path, TFileInfo& Info) {

@@ -35,12 +35,11 @@ std::unique_ptr<TVolumeInfo> NewVolumeInfo();
 
 // True when the last-write time is set (not the zero time).
 bool FileTimeIsSet(int64_t Seconds, long Nanoseconds);
-// Fills Info from a directory-search record.
-void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info);
-// The same for a walk: the date through Times, and the name shared with Name when the catalog
-// holds these very bytes already (a synchronise makes no second copy of them).
-void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info, TLocalTimes& Times,
-                        const PackedString* Name);
+// Fills Info from a directory-search record. A walk passes Times for the dates, and Name when
+// the catalog holds these very bytes already (the name then shares them: a synchronise makes no
+// second copy).
+void FindDataToFileInfo(const TSearchRec& FindData, TFileInfo& Info, TLocalTimes* Times = nullptr,
+                        const PackedString* Name = nullptr);
 // Fills Info with the facts of the entry at Path (taken literally); false and Info untouched when
 // there is nothing there.
 bool GetFileInfo(const std::string& Path, TFileInfo& Info);

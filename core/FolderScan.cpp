@@ -380,7 +380,6 @@ void TFolderScanThread::RecheckWalk(TFolderHandles& Handles) {
                 Queue([Item] { Item->SetScanFlags(Item->ScanFlags() | sfSeen | sfKeep); }, 1);
             }
         }
-    FGoneInWalk.clear(); // the folders' handles go before the walk's
 }
 
 void TFolderScanThread::ApplyFolder(TFolderBatch& B) {

@@ -335,7 +335,7 @@ void TFolderWalk::ReadEntries(TJob& J, TWalkFolder& F, int Fd, TScratch& S) {
     // catalog holds of it.
     auto Take = [&](const TSearchRec& R, TScratch::TExisting* X) {
         TWalkEntry& E = Entries.emplace_back();
-        FindDataToFileInfo(R, E.Info, S.Times, X ? X->Name : nullptr);
+        FindDataToFileInfo(R, E.Info, &S.Times, X ? X->Name : nullptr);
         E.IsFolder = (R.Attr & faDirectory) != 0;
         E.ExistingIndex = X ? X->Index : -1;
         E.HasFacts = R.HasFacts;
@@ -360,7 +360,7 @@ void TFolderWalk::ReadEntries(TJob& J, TWalkFolder& F, int Fd, TScratch& S) {
         for (TScratch::TExisting& X : S.Existing) {
             if (Stopped()) break;
             TSearchRec R;
-            if (FindEntryAt(Fd, X.Name->Str(), R) && !X.Taken) Take(R, &X);
+            if (FindEntryAt(Fd, X.Name->Str(), R)) Take(R, &X);
         }
         // Nothing catalogued is there: only an empty folder means an absent disk.
         if (KeepIfEmpty && Entries.empty() && !S.Existing.empty() && FolderHoldsEntriesAt(Fd) != 0)
