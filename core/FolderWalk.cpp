@@ -215,14 +215,24 @@ void TFolderWalk::ReaderLoop() {
         }
         Claim(*J);
         L.unlock();
-        Read(*J, S);
+        std::exception_ptr Failure;
+        try {
+            Read(*J, S);
+        } catch (...) {
+            // Read keeps every failure of a folder to the folder; what escapes it (no memory
+            // left even for that) ends the walk on the thread that pulls, not the program.
+            Failure = std::current_exception();
+        }
         L.lock();
+        if (Failure && !FFailure) FFailure = Failure;
         Finish(*J);
+        if (FFailure && FPulling) FReady.notify_one();
     }
 }
 
 std::unique_ptr<TWalkFolder> TFolderWalk::Next() {
     std::unique_lock<TBusyMutex> L(FLock);
+    if (FFailure) std::rethrow_exception(FFailure);
     TJob* J = FHead;
     if (!J) return nullptr;
     if (J->State == TJob::Pending) {
@@ -235,6 +245,7 @@ std::unique_ptr<TWalkFolder> TFolderWalk::Next() {
     }
     while (J->State != TJob::Ready) {
         if (FOwner.Terminated()) return nullptr;
+        if (FFailure) std::rethrow_exception(FFailure);
         FPulling = true;
         FReady.wait_for(L, std::chrono::milliseconds(20));
         FPulling = false;

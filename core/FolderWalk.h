@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -180,7 +181,8 @@ public:
     TFolderWalk(const TFolderWalk&) = delete;
     TFolderWalk& operator=(const TFolderWalk&) = delete;
 
-    // The next folder in walk order; null at the end, or once the owner is terminated.
+    // The next folder in walk order; null at the end, or once the owner is terminated. Throws
+    // what stopped a reader, which ends the walk as any failure of the thread that pulls does.
     std::unique_ptr<TWalkFolder> Next();
 
 private:
@@ -208,6 +210,8 @@ private:
     int FIdle = 0;         // readers waiting for a folder to read
     bool FPulling = false; // the thread that pulls waits for the next folder
     bool FStop = false;
+    // What stopped a reader (memory that ran out): the walk ends with it at the next Next.
+    std::exception_ptr FFailure;
     std::vector<std::unique_ptr<TStackThread>> FReaders;
     std::unique_ptr<TScratch> FPullScratch; // of the thread that pulls
     std::shared_ptr<TEntryBlocks> FBlocks;
