@@ -189,13 +189,6 @@ TFolderHandles::TRef TFolderHandles::OpenChild(const TRef& Parent, const PackedS
     return P.Node();
 }
 
-void TFolderHandles::Release(const TRef& Node) {
-    if (!Node) return;
-    TClosing C;
-    std::lock_guard<TBusyMutex> G(FLock);
-    if (Node->Pins == 0) CloseLocked(Node.get(), C);
-}
-
 size_t TFolderHandles::OpenCount() const {
     std::lock_guard<TBusyMutex> G(FLock);
     return FOpen;
