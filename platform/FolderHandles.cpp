@@ -67,14 +67,17 @@ TFolderHandles::TClosing::~TClosing() {
 }
 
 void TFolderHandles::CloseLocked(TNode* Node, TClosing& C) {
-    if (Node->Fd < 0) return;
-    if (C.N < TClosing::Max)
-        C.Fds[C.N++] = Node->Fd;
-    else
-        ::close(Node->Fd);
-    Node->Fd = -1;
+    const int Fd = Node->Fd;
+    if (Fd < 0) return;
     Unlink(Node);
     --FOpen;
+    // The last touch of the node: its end on another thread, finding it closed, frees it at once
+    // without the lock.
+    Node->Fd = -1;
+    if (C.N < TClosing::Max)
+        C.Fds[C.N++] = Fd;
+    else
+        ::close(Fd);
 }
 
 void TFolderHandles::MakeRoom(TClosing& C) {
@@ -184,13 +187,6 @@ TFolderHandles::TRef TFolderHandles::OpenChild(const TRef& Parent, const PackedS
                                                TSearchRec& Rec) {
     TPin P(*this, Parent, Name, Rec);
     return P.Node();
-}
-
-void TFolderHandles::Release(const TRef& Node) {
-    if (!Node) return;
-    TClosing C;
-    std::lock_guard<TBusyMutex> G(FLock);
-    if (Node->Pins == 0) CloseLocked(Node.get(), C);
 }
 
 size_t TFolderHandles::OpenCount() const {

@@ -65,8 +65,6 @@ public:
         int FFd = -1;
         bool FClose = false;
     };
-    // The walk is done with the node's descriptor for now (it stays reopenable).
-    void Release(const TRef& Node);
     size_t OpenCount() const;
     // The path of the node's folder, ending with '/' (the root's path followed by the names).
     static std::string PathOf(const TRef& Node);

@@ -133,25 +133,21 @@ void* StackRunProc(void* P) {
     }
     return nullptr;
 }
-} // namespace
 
-void RunWithStack(size_t StackBytes, const std::function<void()>& Fn) {
-    TStackRun Run{&Fn, IsMainThread(), nullptr};
+// Starts Proc(Arg) on a thread whose stack is StackBytes; 0, or the error that refused it.
+int CreateThread(pthread_t& T, size_t StackBytes, void* (*Proc)(void*), void* Arg) {
     pthread_attr_t Attr;
-    pthread_t T;
     int Err = pthread_attr_init(&Attr);
-    if (Err == 0) {
-        Err = pthread_attr_setstacksize(&Attr, StackBytes);
-        if (Err == 0) Err = pthread_create(&T, &Attr, &StackRunProc, &Run);
-        pthread_attr_destroy(&Attr);
-    }
-    // Running Fn here instead would overflow the very stack it was meant to spare.
-    if (Err != 0) RaiseThreadCreateError(Err, StackBytes);
-    pthread_join(T, nullptr);
-    if (Run.Error) std::rethrow_exception(Run.Error);
+    if (Err != 0) return Err;
+    Err = pthread_attr_setstacksize(&Attr, StackBytes);
+    if (Err == 0) Err = pthread_create(&T, &Attr, Proc, Arg);
+    pthread_attr_destroy(&Attr);
+    return Err;
 }
 
-void RaiseThreadCreateError(int Err, size_t StackBytes) {
+// Raises EThread or EOutOfMemory for a thread of StackBytes that pthread_create refused with
+// Err, whichever of the two is missing.
+[[noreturn]] void RaiseThreadCreateError(int Err, size_t StackBytes) {
     // pthread_create answers EAGAIN both at the user's thread limit and when the stack cannot be
     // mapped: a mapping of the same size tells which of the two is missing.
     void* P = ::mmap(nullptr, StackBytes, PROT_READ | PROT_WRITE,
@@ -160,15 +156,22 @@ void RaiseThreadCreateError(int Err, size_t StackBytes) {
     ::munmap(P, StackBytes);
     throw EThread(Format(SysConsts::SThreadCreateError, {std::strerror(Err)}));
 }
+} // namespace
+
+void RunWithStack(size_t StackBytes, const std::function<void()>& Fn) {
+    TStackRun Run{&Fn, IsMainThread(), nullptr};
+    pthread_t T;
+    // Running Fn here instead would overflow the very stack it was meant to spare.
+    if (int Err = CreateThread(T, StackBytes, &StackRunProc, &Run))
+        RaiseThreadCreateError(Err, StackBytes);
+    pthread_join(T, nullptr);
+    if (Run.Error) std::rethrow_exception(Run.Error);
+}
 
 TStackThread::TStackThread(size_t StackBytes, std::function<void()> Fn) : FFn(std::move(Fn)) {
     static_assert(sizeof(pthread_t) == sizeof(FHandle));
-    pthread_attr_t Attr;
-    if (pthread_attr_init(&Attr) != 0) return;
     pthread_t T;
-    FStarted = pthread_attr_setstacksize(&Attr, StackBytes) == 0 &&
-               pthread_create(&T, &Attr, &TStackThread::Proc, this) == 0;
-    pthread_attr_destroy(&Attr);
+    FStarted = CreateThread(T, StackBytes, &TStackThread::Proc, this) == 0;
     if (FStarted) FHandle = static_cast<unsigned long>(T);
 }
 

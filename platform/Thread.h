@@ -102,9 +102,6 @@ void SetMainThread();
 // be made, Fn does not run: EThread is raised at the thread limit, EOutOfMemory when there is
 // no room for the stack.
 void RunWithStack(size_t StackBytes, const std::function<void()>& Fn);
-// Raises EThread or EOutOfMemory for a thread of StackBytes that pthread_create refused with
-// Err, whichever of the two is missing.
-[[noreturn]] void RaiseThreadCreateError(int Err, size_t StackBytes);
 
 // Gives the calling thread the priority P (a nice value of its own, as TThread's priorities):
 // helpers of a worker run at the worker's priority.
